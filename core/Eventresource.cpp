@@ -1,0 +1,41 @@
+#include "core/Eventresource.h"
+
+#include "core/EventLoop.h"
+#include "links/Strutil.h"
+
+#include <chrono>
+
+TeventResource::TeventResource(const char* resourceName) {
+    copyBounded(name, resourceName ? resourceName : "--unnamed--", NameSize);
+}
+
+TeventResource::~TeventResource() {
+    if (TeventLoop* loop = eventLoop()) loop->forget(this);
+    owner = nullptr;
+}
+
+// A wait that runs out goes on regardless: the owner changes either way.
+void TeventResource::setOwner(TeventResource* newOwner) {
+    const bool locked = ownerMutex.try_lock_for(std::chrono::milliseconds(OwnerWaitMs));
+    owner = newOwner;
+    if (locked) ownerMutex.unlock();
+}
+
+bool TeventResource::reserve(TeventResource* newOwner, bool force) {
+    if (!newOwner) return false;
+    if (owner == newOwner) return true;
+    if (owner && !force) return false;
+    setOwner(newOwner);
+    return true;
+}
+
+void TeventResource::release(TeventResource* currentOwner) {
+    if (!currentOwner || currentOwner != owner) return;
+    setOwner(nullptr);
+}
+
+void TeventResource::OnNotification(TeventResource*, std::int32_t) {}
+
+void postNotification(TeventResource* target, std::int32_t code) {
+    if (TeventLoop* loop = eventLoop()) loop->post(target, code);
+}

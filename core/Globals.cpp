@@ -1,0 +1,3 @@
+#include "core/Globals.h"
+
+Tsystem theSystem;

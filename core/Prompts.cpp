@@ -1,0 +1,25 @@
+#include "core/Prompts.h"
+
+TpromptAnswer TscriptedPrompts::message(const std::string& text, const std::string& caption,
+                                        TpromptIcon icon, TpromptButtons buttons) {
+    shown.push_back({text, caption, icon, buttons});
+    if (answers.empty())
+        return buttons == TpromptButtons::Ok ? TpromptAnswer::Ok : TpromptAnswer::No;
+    const TpromptAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::string TscriptedPrompts::openFile(const std::string&, const std::string&,
+                                       const std::string& preset) {
+    dialogPresets.push_back(preset);
+    if (fileNames.empty()) return {};
+    std::string name = fileNames.front();
+    fileNames.pop_front();
+    return name;
+}
+
+std::string TscriptedPrompts::saveFile(const std::string& title, const std::string& filter,
+                                       const std::string& preset) {
+    return openFile(title, filter, preset);
+}

@@ -1,0 +1,100 @@
+#include "core/Tdebug.h"
+
+#include "links/Tmy_string.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+std::atomic<TdebugSink*> currentSink{nullptr};
+
+constexpr int MaxSpecLength = 31;   // from "%" to the conversion letter
+constexpr int MaxNumberLength = 34; // text of one numeric conversion
+
+bool isConversion(char c) { return c != '\0' && std::strchr("%csdiuxXeEfgG", c) != nullptr; }
+
+// Only flags, width and precision reach the C formatter; length letters, "*" and anything else
+// would make it read arguments of another size, so they are dropped.
+bool passedToFormatter(char c) { return c != '\0' && std::strchr("-+ #0123456789.", c) != nullptr; }
+
+// Formats one conversion; `spec` runs from "%" to its letter and is zero-terminated.
+void formatConversion(Tmy_string& line, const char* spec, char letter, va_list& args) {
+    char number[MaxNumberLength + 1];
+    switch (letter) {
+    case '%': line.append('%'); return;
+    case 'c': line.append(static_cast<char>(va_arg(args, int))); return;
+    case 's': {
+        const char* text = va_arg(args, const char*);
+        line.append(text ? text : "(null)");
+        return;
+    }
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X': std::snprintf(number, sizeof number, spec, va_arg(args, int)); break;
+    default: std::snprintf(number, sizeof number, spec, va_arg(args, double)); break;
+    }
+    line.append(number);
+}
+
+void formatInto(Tmy_string& line, const char* format, va_list& args) {
+    const char* p = format;
+    while (*p) {
+        if (*p != '%') {
+            line.append(*p++);
+            continue;
+        }
+        // Collect the specification up to its conversion letter.
+        char spec[MaxSpecLength + 1];
+        int length = 0;
+        spec[length++] = *p++;
+        int collected = 1;
+        while (*p && !isConversion(*p) && collected < MaxSpecLength - 1) {
+            if (passedToFormatter(*p)) spec[length++] = *p;
+            ++p;
+            ++collected;
+        }
+        if (!isConversion(*p)) {
+            // Unterminated or over-long specification: keep what was collected as plain text.
+            line.append(spec, length);
+            continue;
+        }
+        const char letter = *p++;
+        spec[length++] = letter;
+        spec[length] = '\0';
+        formatConversion(line, spec, letter, args);
+    }
+}
+
+} // namespace
+
+TdebugSink* debugSink() { return currentSink.load(std::memory_order_acquire); }
+
+void setDebugSink(TdebugSink* sink) { currentSink.store(sink, std::memory_order_release); }
+
+void debugPrint(const char* format, ...) {
+    TdebugSink* sink = debugSink();
+    if (!format || !sink) return;
+    Tmy_string line;
+    va_list args;
+    va_start(args, format);
+    formatInto(line, format, args);
+    va_end(args);
+    sink->appendLine(line.c_str());
+}
+
+void debugFormat(char* out, int size, const char* format, ...) {
+    if (!out || size <= 0) return;
+    out[0] = '\0';
+    if (!format) return;
+    Tmy_string line;
+    va_list args;
+    va_start(args, format);
+    formatInto(line, format, args);
+    va_end(args);
+    std::snprintf(out, static_cast<std::size_t>(size), "%s", line.c_str());
+}

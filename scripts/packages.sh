@@ -1,0 +1,21 @@
+# Installs the Debian packages that are missing, as root or through sudo.
+# Usage: source scripts/packages.sh; ensure_packages pkg...
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+BUILD_PACKAGES=(build-essential cmake ninja-build ccache pkg-config qt6-base-dev qt6-svg-dev
+    libqt6svg6 fonts-liberation)
+TEST_PACKAGES=(libgtest-dev googletest libbenchmark-dev xvfb xauth clang libclang-rt-14-dev)

@@ -1,0 +1,43 @@
+#include "core/RealtimeLoop.h"
+#include "core/Sequence.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace {
+class Recorder : public TeventResource {
+public:
+    void OnNotification(TeventResource*, std::int32_t code) override {
+        codes.push_back(code);
+        threads.push_back(std::this_thread::get_id());
+    }
+    std::vector<std::int32_t> codes;
+    std::vector<std::thread::id> threads;
+};
+} // namespace
+
+TEST(RealtimeLoop, DeliversPostsFromOtherThreadsInOrderInItsOwnThread) {
+    TrealtimeLoop loop;
+    Recorder target;
+    std::thread poster([&] {
+        for (int i = 0; i < 1000; ++i) postNotification(&target, i);
+    });
+    EXPECT_TRUE(loop.runUntil([&] { return target.codes.size() == 1000; }, 5000));
+    poster.join();
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(target.codes[static_cast<std::size_t>(i)], i);
+    for (const auto& id : target.threads) ASSERT_EQ(id, std::this_thread::get_id());
+}
+
+TEST(RealtimeLoop, TimersFireAfterTheirTime) {
+    TrealtimeLoop loop;
+    Recorder owner;
+    Tdelay_resource delay;
+    delay.reserve(&owner, false);
+    const auto start = TrealtimeLoop::Clock::now();
+    delay.setDelay(50);
+    EXPECT_TRUE(loop.runUntil([&] { return !owner.codes.empty(); }, 2000));
+    EXPECT_GE(TrealtimeLoop::Clock::now() - start, std::chrono::milliseconds(50));
+    EXPECT_EQ(owner.codes, std::vector<std::int32_t>{SEQUENCE_SUCCESS});
+}
