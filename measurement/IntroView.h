@@ -1,0 +1,16 @@
+#pragma once
+
+// The intro window of the module search. Reached through theSystem.introView; null while the
+// window does not exist, and then the search runs without showing its progress.
+class TintroView {
+public:
+    virtual ~TintroView() = default;
+    // Shows the window and clears its lines.
+    virtual void showIntro() = 0;
+    // New line "Searching on <port> port".
+    virtual void searching(const char* port) = 0;
+    // "FOUND" in green or "NOT FOUND" in red on the current line.
+    virtual void result(bool found) = 0;
+    // Shows the no-module error box first when nothing was found, then hides the window.
+    virtual void closeIntro(bool found) = 0;
+};
