@@ -10,6 +10,7 @@ class TchartView;
 class Tprompts;
 class TappControl;
 class TsettingsStore;
+class TparameterAccess;
 
 // The long-lived objects of the program, reached from everywhere through `theSystem`. The
 // pointers do not own; start-up (or a test) fills them and clears them again. Every user tests
@@ -19,13 +20,14 @@ struct Tsystem {
     Tsensor* sensor = nullptr;
     Tmeteo* meteo = nullptr;
     TseqMAIN* seqMain = nullptr;
-    TmainView* mainView = nullptr;     // main window: sample display and parameter access
-    TmeteoView* meteoView = nullptr;   // main window: history bars and trend
-    TintroView* introView = nullptr;   // intro window of the module search
-    TchartView* chartView = nullptr;   // chart window
-    Tprompts* prompts = nullptr;       // message boxes and file dialogs
-    TappControl* app = nullptr;        // ends the message loop
-    TsettingsStore* settings = nullptr; // loads the settings file
+    TmainView* mainView = nullptr;          // main window: sample display and parameter access
+    TmeteoView* meteoView = nullptr;        // main window: history bars and trend
+    TintroView* introView = nullptr;        // intro window of the module search
+    TchartView* chartView = nullptr;        // chart window
+    Tprompts* prompts = nullptr;            // message boxes and file dialogs
+    TappControl* app = nullptr;             // ends the message loop
+    TsettingsStore* settings = nullptr;     // loads the settings file
+    TparameterAccess* parameters = nullptr; // settings by code (main window)
 };
 
 extern Tsystem theSystem;

@@ -16,7 +16,9 @@ QMessageBox::Icon toQt(TpromptIcon icon) {
     return QMessageBox::Information;
 }
 
-QString fromLocal(const std::string& text) { return QString::fromLocal8Bit(text.c_str()); }
+QString fromLocal(const std::string& text) {
+    return QString::fromLocal8Bit(text.c_str());
+}
 
 } // namespace
 

@@ -5,9 +5,13 @@
 
 #include <algorithm>
 
-TrealtimeLoop::TrealtimeLoop() : previous(eventLoop()) { setEventLoop(this); }
+TrealtimeLoop::TrealtimeLoop() : previous(eventLoop()) {
+    setEventLoop(this);
+}
 
-TrealtimeLoop::~TrealtimeLoop() { setEventLoop(previous); }
+TrealtimeLoop::~TrealtimeLoop() {
+    setEventLoop(previous);
+}
 
 void TrealtimeLoop::post(TeventResource* target, std::int32_t code) {
     {

@@ -6,7 +6,9 @@
 #include <cstdint>
 
 namespace {
-int asNumber(const void* object) { return static_cast<int>(reinterpret_cast<std::intptr_t>(object)); }
+int asNumber(const void* object) {
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(object));
+}
 } // namespace
 
 void Tsequence::beginDispatch(TeventResource* sender, std::int32_t code) {
@@ -61,15 +63,16 @@ void Tsequence::dispatch(TeventResource* sender, std::int32_t code) {
 }
 
 void Tsequence::runEndStep(std::int32_t result) {
-    static const char* const names[] = {"SEQUENCE_SUCCESS", "SEQUENCE_CANCELLED",
-                                        "SEQUENCE_ERROR"};
+    static const char* const names[] = {"SEQUENCE_SUCCESS", "SEQUENCE_CANCELLED", "SEQUENCE_ERROR"};
     onEnd(result);
     if (const char* cls = logName()) debugPrint("%s : terminated %s ", cls, names[result]);
     step = 0;
     if (owner) owner->OnNotification(this, result);
 }
 
-Tdelay_resource::~Tdelay_resource() { cancelDelay(); }
+Tdelay_resource::~Tdelay_resource() {
+    cancelDelay();
+}
 
 void Tdelay_resource::setDelay(std::int32_t ms) {
     if (ms == 0) {

@@ -14,11 +14,15 @@ std::atomic<TdebugSink*> currentSink{nullptr};
 constexpr int MaxSpecLength = 31;   // from "%" to the conversion letter
 constexpr int MaxNumberLength = 34; // text of one numeric conversion
 
-bool isConversion(char c) { return c != '\0' && std::strchr("%csdiuxXeEfgG", c) != nullptr; }
+bool isConversion(char c) {
+    return c != '\0' && std::strchr("%csdiuxXeEfgG", c) != nullptr;
+}
 
 // Only flags, width and precision reach the C formatter; length letters, "*" and anything else
 // would make it read arguments of another size, so they are dropped.
-bool passedToFormatter(char c) { return c != '\0' && std::strchr("-+ #0123456789.", c) != nullptr; }
+bool passedToFormatter(char c) {
+    return c != '\0' && std::strchr("-+ #0123456789.", c) != nullptr;
+}
 
 // Formats one conversion; `spec` runs from "%" to its letter and is zero-terminated.
 void formatConversion(Tmy_string& line, const char* spec, char letter, va_list& args) {
@@ -72,9 +76,13 @@ void formatInto(Tmy_string& line, const char* format, va_list& args) {
 
 } // namespace
 
-TdebugSink* debugSink() { return currentSink.load(std::memory_order_acquire); }
+TdebugSink* debugSink() {
+    return currentSink.load(std::memory_order_acquire);
+}
 
-void setDebugSink(TdebugSink* sink) { currentSink.store(sink, std::memory_order_release); }
+void setDebugSink(TdebugSink* sink) {
+    currentSink.store(sink, std::memory_order_release);
+}
 
 void debugPrint(const char* format, ...) {
     TdebugSink* sink = debugSink();

@@ -5,9 +5,13 @@
 
 #include <algorithm>
 
-TvirtualLoop::TvirtualLoop() : previous(eventLoop()) { setEventLoop(this); }
+TvirtualLoop::TvirtualLoop() : previous(eventLoop()) {
+    setEventLoop(this);
+}
 
-TvirtualLoop::~TvirtualLoop() { setEventLoop(previous); }
+TvirtualLoop::~TvirtualLoop() {
+    setEventLoop(previous);
+}
 
 void TvirtualLoop::post(TeventResource* target, std::int32_t code) {
     std::lock_guard lock(queueMutex);
@@ -53,7 +57,8 @@ bool TvirtualLoop::runOne() {
 
 std::size_t TvirtualLoop::runUntilIdle(std::size_t limit) {
     std::size_t count = 0;
-    while (count < limit && runOne()) ++count;
+    while (count < limit && runOne())
+        ++count;
     return count;
 }
 

@@ -33,7 +33,9 @@ void TSignalForm::enqueue(const Message& message) {
     QCoreApplication::postEvent(this, new QEvent(DeliverEvent));
 }
 
-void TSignalForm::post(TeventResource* target, std::int32_t code) { enqueue({target, code, false}); }
+void TSignalForm::post(TeventResource* target, std::int32_t code) {
+    enqueue({target, code, false});
+}
 
 bool TSignalForm::event(QEvent* e) {
     if (e->type() != DeliverEvent) return QWidget::event(e);

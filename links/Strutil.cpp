@@ -11,7 +11,9 @@ struct NumberPart {
     bool fraction = false;
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 } // namespace
 

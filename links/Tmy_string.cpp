@@ -24,8 +24,7 @@ void Tmy_string::append(const char* text, std::int32_t count) {
     if (!text || !*text) return;
     const auto n = count > 0 ? count : static_cast<std::int32_t>(std::strlen(text));
     const std::int32_t newLength = length + n;
-    if (newLength + 1 >= capacity && !grow(std::max(capacity + GrowthStep, newLength + 1)))
-        return;
+    if (newLength + 1 >= capacity && !grow(std::max(capacity + GrowthStep, newLength + 1))) return;
     std::memcpy(buffer + length, text, static_cast<std::size_t>(n));
     length = newLength;
     buffer[length] = '\0';

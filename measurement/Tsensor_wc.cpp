@@ -30,8 +30,7 @@ void Tsensor_wc::copyTo(Tsensor_wc* other) const {
 }
 
 Tcompensated compensate(const double coef[6], std::uint16_t D1, std::uint16_t D2) {
-    const double C1 = coef[0], C2 = coef[1], C3 = coef[2], C4 = coef[3], C5 = coef[4],
-                 C6 = coef[5];
+    const double C1 = coef[0], C2 = coef[1], C3 = coef[2], C4 = coef[3], C5 = coef[4], C6 = coef[5];
     const double UT1 = 8 * C5 + 20224;
     double dT;
     double temperature;

@@ -22,12 +22,15 @@ TEST(RealtimeLoop, DeliversPostsFromOtherThreadsInOrderInItsOwnThread) {
     TrealtimeLoop loop;
     Recorder target;
     std::thread poster([&] {
-        for (int i = 0; i < 1000; ++i) postNotification(&target, i);
+        for (int i = 0; i < 1000; ++i)
+            postNotification(&target, i);
     });
     EXPECT_TRUE(loop.runUntil([&] { return target.codes.size() == 1000; }, 5000));
     poster.join();
-    for (int i = 0; i < 1000; ++i) ASSERT_EQ(target.codes[static_cast<std::size_t>(i)], i);
-    for (const auto& id : target.threads) ASSERT_EQ(id, std::this_thread::get_id());
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(target.codes[static_cast<std::size_t>(i)], i);
+    for (const auto& id : target.threads)
+        ASSERT_EQ(id, std::this_thread::get_id());
 }
 
 TEST(RealtimeLoop, TimersFireAfterTheirTime) {

@@ -118,9 +118,10 @@ TEST_F(SequenceTest, SenderOtherThanSelfIsLoggedAsANumber) {
     TeventResource other;
     machine.OnNotification(&other, 2);
     ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines[0], "Machine #0 : OnNotification(" +
-                                std::to_string(static_cast<int>(reinterpret_cast<std::intptr_t>(&other))) +
-                                ", 2)");
+    EXPECT_EQ(log.lines[0],
+              "Machine #0 : OnNotification(" +
+                  std::to_string(static_cast<int>(reinterpret_cast<std::intptr_t>(&other))) +
+                  ", 2)");
 }
 
 TEST_F(SequenceTest, CancelIsPostedOnlyForTheOwnerOrWhenForced) {

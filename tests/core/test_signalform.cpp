@@ -31,7 +31,8 @@ public:
 template <class Pred> bool spinUntil(Pred done, int maxMs = 5000) {
     QElapsedTimer timer;
     timer.start();
-    while (!done() && timer.elapsed() < maxMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (!done() && timer.elapsed() < maxMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return done();
 }
 
@@ -51,14 +52,18 @@ TEST(SignalForm, StartMessageFirstThenThreadPostsInOrderInTheGuiThread) {
     TSignalForm form([&] { log.codes.push_back(-1); });
     Recorder target(log);
     std::thread poster([&] {
-        for (int i = 0; i < 500; ++i) postNotification(&target, i);
+        for (int i = 0; i < 500; ++i)
+            postNotification(&target, i);
     });
     poster.join();
     ASSERT_TRUE(spinUntil([&] { return log.codes.size() == 501; }));
     EXPECT_EQ(log.codes[0], -1);
-    for (int i = 0; i < 500; ++i) ASSERT_EQ(log.codes[static_cast<std::size_t>(i) + 1], i);
-    for (const auto& id : log.threads) ASSERT_EQ(id, std::this_thread::get_id());
-    for (const auto* sender : log.senders) ASSERT_EQ(sender, &target); // posted to itself
+    for (int i = 0; i < 500; ++i)
+        ASSERT_EQ(log.codes[static_cast<std::size_t>(i) + 1], i);
+    for (const auto& id : log.threads)
+        ASSERT_EQ(id, std::this_thread::get_id());
+    for (const auto* sender : log.senders)
+        ASSERT_EQ(sender, &target); // posted to itself
 }
 
 TEST(SignalForm, NothingReachesADestroyedObject) {

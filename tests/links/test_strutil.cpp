@@ -90,7 +90,8 @@ TEST(MyString, GrowsInStepsOf128) {
     Tmy_string s;
     EXPECT_STREQ(s.c_str(), "");
     EXPECT_EQ(s.getCapacity(), 0);
-    for (int i = 0; i < 127; ++i) s.append('a');
+    for (int i = 0; i < 127; ++i)
+        s.append('a');
     EXPECT_EQ(s.getCapacity(), 128);
     s.append('b');
     EXPECT_EQ(s.getCapacity(), 256);

@@ -1,0 +1,19 @@
+#pragma once
+
+struct Tsensor_wc;
+
+// Settings by code, as the settings file keys number them: 1 N, 2 TS, 3 local altitude, 4..6
+// sunny/variable/overcast limits, 7 hysteresis, 8 sea-level offset, 9..12 quick-down, slow-down,
+// quick-up and slow-up rates, 13 minimized, 14 save on exit, 15/16 small window x/y. The main
+// window implements it; the settings file, the settings dialog, the small window and the data
+// log header go through it. Reached through theSystem.parameters.
+class TparameterAccess {
+public:
+    virtual ~TparameterAccess() = default;
+    // The current value; 0.0 for an unknown code or a missing object.
+    virtual double getParameter(int code) = 0;
+    virtual void setParameter(int code, double value) = 0;
+    // The calibration set in use, read from and written to the sensor; nothing for null.
+    virtual void getCalibration(Tsensor_wc* out) = 0;
+    virtual void setCalibration(const Tsensor_wc* in) = 0;
+};
