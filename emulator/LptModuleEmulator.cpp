@@ -50,12 +50,12 @@ void TlptModuleEmulator::write(std::uint16_t port, std::uint8_t value) {
     const bool rising = (value & 1) && !(data & 1);
     data = value;
     const bool supplied = (value & SupplyLines) == SupplyLines;
-    if (supplied && !power) powerUp();
+    if (supplied && !power) restart();
     power = supplied;
     if (power && rising) risingEdge(value >> 1 & 1);
 }
 
-void TlptModuleEmulator::powerUp() {
+void TlptModuleEmulator::restart() {
     phase = Phase::Hunting;
     history = 0;
     count = 0;
@@ -89,7 +89,7 @@ void TlptModuleEmulator::risingEdge(int din) {
 bool TlptModuleEmulator::resetSeen(int din) {
     history = (history << 1 | static_cast<std::uint32_t>(din)) & ResetMask;
     if (history != ResetPattern) return false;
-    powerUp();
+    restart();
     last = Tqx4180Command::Reset;
     return true;
 }
@@ -105,25 +105,21 @@ void TlptModuleEmulator::hunt(int din) {
 void TlptModuleEmulator::collectCommand(int din) {
     command = command << 1 | static_cast<std::uint32_t>(din);
     ++commandLength;
-    if (commandLength == 2) {
-        if (command == 0b01 || command == 0b10) return;
-        last = Tqx4180Command::Rejected;
-        phase = Phase::Hunting;
-        count = 0;
+    if (commandLength < 2) return;
+    // The first two bits tell the kind of command, and so its length.
+    const std::uint32_t kind = command >> (commandLength - 2);
+    if (kind != 0b01 && kind != 0b10) {
+        reject();
         return;
     }
-    const int wanted =
-        (command >> (commandLength - 2)) == 0b01 ? WordCommandLength : ConversionCommandLength;
-    if (commandLength < wanted) return;
+    if (commandLength < (kind == 0b01 ? WordCommandLength : ConversionCommandLength)) return;
     phase = Phase::Stop;
     count = 0;
 }
 
 void TlptModuleEmulator::checkStop(int din) {
     if (din) {
-        last = Tqx4180Command::Rejected;
-        phase = Phase::Hunting;
-        count = 0;
+        reject();
         hunt(din);
         return;
     }
@@ -139,11 +135,14 @@ void TlptModuleEmulator::execute() {
     case Tqx4180Command::ReadW4: startOutput(sensor.word(4)); break;
     case Tqx4180Command::ConvertD1:
     case Tqx4180Command::ConvertD2: startConversion(last); break;
-    default:
-        phase = Phase::Hunting;
-        count = 0;
-        break;
+    default: reject(); break;
     }
+}
+
+void TlptModuleEmulator::reject() {
+    last = Tqx4180Command::Rejected;
+    phase = Phase::Hunting;
+    count = 0;
 }
 
 void TlptModuleEmulator::startOutput(std::uint16_t value) {

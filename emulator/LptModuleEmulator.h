@@ -61,13 +61,16 @@ public:
 private:
     enum class Phase { Hunting, Command, Stop, Converting, Output };
 
-    void powerUp();
+    // Back to the state of a freshly powered sensor.
+    void restart();
     void risingEdge(int din);
     bool resetSeen(int din);
     void hunt(int din);
     void collectCommand(int din);
     void checkStop(int din);
     void execute();
+    // Drops a malformed frame and looks for the next start bits.
+    void reject();
     void startOutput(std::uint16_t word);
     void startConversion(Tqx4180Command which);
     void finishConversion();
