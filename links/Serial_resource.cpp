@@ -126,6 +126,7 @@ int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byt
         return result;
     }
     requests.store(0);
+    txPending.store(false);
     running.store(true);
     worker = std::thread(&Tserial_resource::workerMain, this);
     return OpenOk;

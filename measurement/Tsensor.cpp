@@ -3,8 +3,6 @@
 #include "core/Globals.h"
 #include "core/Tdebug.h"
 #include "display/MainView.h"
-#include "links/Lpt_mod2740.h"
-#include "links/Sscp.h"
 #include "measurement/Seqmain.h"
 
 namespace {

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "core/Sequence.h"
+#include "links/Lpt_mod2740.h"
+#include "links/Sscp.h"
 #include "measurement/Tsensor_wc.h"
 
 #include <cstdint>
 #include <memory>
-
-class Tsscp;
-class Tlpt_mod2740;
 
 // The pressure-sensor module: which link it hangs on, its calibration, and the measurement of N
 // conversions (with the humidity on the serial module). Every job ends with one report to the
