@@ -10,7 +10,7 @@ std::int32_t field(std::int32_t value, int width) {
 }
 
 std::uint16_t toWord(double value) {
-    return static_cast<std::uint16_t>(std::clamp(std::lround(value), 0L, 65535L));
+    return static_cast<std::uint16_t>(std::lround(std::clamp(value, 0.0, 65535.0)));
 }
 
 } // namespace

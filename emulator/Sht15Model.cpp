@@ -11,7 +11,7 @@ constexpr double TempLin = 8e-5;  // temperature correction per count and degree
 constexpr double TempBase = 0.01; // temperature correction per degree
 
 std::uint16_t toWord(double value) {
-    return static_cast<std::uint16_t>(std::clamp(std::lround(value), 1L, 0xFFFEL));
+    return static_cast<std::uint16_t>(std::lround(std::clamp(value, 1.0, 65534.0)));
 }
 
 } // namespace

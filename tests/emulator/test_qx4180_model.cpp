@@ -41,14 +41,6 @@ TEST(Qx4180Model, WordsCarryTheCoefficientsInTheirFields) {
     EXPECT_EQ(model.word(5), 0);
 }
 
-TEST(Qx4180Model, CoefficientsAreCutToTheirWidths) {
-    const Tqx4180Model model({0x18000, 0x1001, 0x401, 0x402, 0x803, 0x44});
-    EXPECT_EQ(model.coefficients().C1, 0x0000);
-    EXPECT_EQ(model.coefficients().C2, 1);
-    EXPECT_EQ(model.coefficients().C6, 4);
-    EXPECT_EQ(unpack(model).C5, 3);
-}
-
 TEST(Qx4180Model, RawValuesCompensateBackAcrossTheWorkingRange) {
     for (const auto& c : calibrations()) {
         const Tqx4180Model model(c);
