@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace {
@@ -41,12 +42,14 @@ TWsettings::TWsettings(QWidget* parent)
     setWindowTitle("Wsettings");
     setFixedSize(495, 533);
     setModal(true);
-    QFont font("MS Sans Serif");
+    QFont font;
+    font.setFamilies({"MS Sans Serif", "Liberation Sans"});
     font.setPixelSize(11);
     setFont(font);
 
     PageControl1->setObjectName("PageControl1");
     PageControl1->setGeometry(4, 4, 487, 484);
+    PageControl1->tabBar()->setStyleSheet("QTabBar::tab { padding: 3px 3px; }");
     PageControl1->addTab(buildMeasurements(), "Measurements");
     PageControl1->addTab(buildAltitude(), "Altitude Configuration");
     PageControl1->addTab(buildSensor(), "Sensor coefficients");
@@ -98,13 +101,13 @@ QWidget* TWsettings::buildMeasurements() {
     QWidget* tab = page("ts_measurements");
     QGroupBox* box = group(tab, " Pressure measurement ", 8, 8, 463, 300);
     caption(box, "Number of samples (n) :", 16, 36, 220);
-    edit(box, "ed_n", &editor.text.n, 240, 32, 60);
-    caption(box, "Time between each sampling sequence (ts) :", 16, 84, 220);
+    edit(box, "ed_n", &editor.text.n, 260, 32, 60);
+    caption(box, "Time between each sampling sequence (ts) :", 16, 84, 240);
     const char* names[4] = {"ed_tsd", "ed_tsh", "ed_tsm", "ed_tss"};
     const char* units[4] = {"dd", "hh", "mm", "ss"};
     for (int part = 0; part < 4; ++part) {
-        caption(box, units[part], 240 + part * 50, 62, 40);
-        ed_ts[part] = edit(box, names[part], &editor.text.ts[part], 240 + part * 50, 80, 40);
+        caption(box, units[part], 260 + part * 50, 62, 40);
+        ed_ts[part] = edit(box, names[part], &editor.text.ts[part], 260 + part * 50, 80, 40);
     }
     caption(box,
             "The program makes n measurement samples of the temperature and pressure, from the "
