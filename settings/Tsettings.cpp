@@ -75,10 +75,6 @@ TWsettings::TWsettings(QWidget* parent)
         child->installEventFilter(this);
 }
 
-void TWsettings::setModuleCalibration(TmoduleCalibration source) {
-    moduleCalibration = std::move(source);
-}
-
 QLineEdit* TWsettings::edit(QWidget* parent, const char* name, std::string* text, int x, int y,
                             int width, int maxLength) {
     auto* field = new QLineEdit(QString::fromStdString(*text), parent);
@@ -296,7 +292,7 @@ void TWsettings::OnExitts(int part) {
 
 void TWsettings::Button1Click() {
     pull();
-    editor.restoreFromSensor(moduleCalibration);
+    editor.restoreFromSensor(theSystem.sensor);
     push();
 }
 

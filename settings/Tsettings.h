@@ -23,10 +23,6 @@ class TWsettings : public QDialog {
 public:
     explicit TWsettings(QWidget* parent = nullptr);
 
-    // Where "Restore from sensor" takes the module's own calibration; without one it does
-    // nothing.
-    void setModuleCalibration(TmoduleCalibration source);
-
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,7 +52,6 @@ private:
     void push();
 
     TsettingsEditor editor;
-    TmoduleCalibration moduleCalibration;
     std::vector<std::pair<QLineEdit*, std::string*>> edits;
     std::vector<std::pair<QLabel*, std::string*>> labels;
 

@@ -3,6 +3,7 @@
 #include "core/Prompts.h"
 #include "display/ParameterAccess.h"
 #include "links/Strutil.h"
+#include "measurement/Tsensor.h"
 
 #include <charconv>
 #include <cmath>
@@ -189,9 +190,9 @@ void TsettingsEditor::tsLeft(int part) {
         text.ts[part] = std::to_string(tsPartRef(part));
 }
 
-void TsettingsEditor::restoreFromSensor(const TmoduleCalibration& moduleCalibration) {
-    if (!moduleCalibration) return;
-    moduleCalibration(&cal);
+void TsettingsEditor::restoreFromSensor(const Tsensor* sensor) {
+    if (!sensor) return;
+    sensor->getModuleCalibration(&cal);
     showCalibration(true, true);
 }
 

@@ -3,11 +3,11 @@
 #include "measurement/Tsensor_wc.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 class TparameterAccess;
 class Tprompts;
+class Tsensor;
 
 // The texts of the settings dialog's fields, as the user sees them.
 struct TsettingsTexts {
@@ -21,9 +21,6 @@ struct TsettingsTexts {
     std::string sunny = "-", variable = "-", overcast = "-", hysteresis = "-";
     std::string quickDown = "-", slowDown = "-", quickUp = "-", slowUp = "-";
 };
-
-// Fills a record with the module's own calibration (W read at the last detection, C computed).
-using TmoduleCalibration = std::function<void(Tsensor_wc* out)>;
 
 // Everything the settings dialog does besides showing its controls: it reads the current values,
 // converts metres and feet and W and C while the user types, keeps the parts of ts, and on OK
@@ -45,7 +42,8 @@ public:
     void wTyped(int index); // 0..3 for W1..W4
     void cTyped(int index); // 0..5 for C1..C6
     void tsLeft(int part);  // 0..3 for days, hours, minutes, seconds
-    void restoreFromSensor(const TmoduleCalibration& moduleCalibration);
+    // Takes the module's own calibration (W read at the last detection); nothing without sensor.
+    void restoreFromSensor(const Tsensor* sensor);
     // Checks every field, showing one message per failed check, and commits when all pass.
     Result ok(TparameterAccess* parameters, Tprompts* prompts);
 

@@ -2,6 +2,7 @@
 
 #include "core/Globals.h"
 #include "core/Prompts.h"
+#include "measurement/Tsensor.h"
 #include "settings/Tsettings.h"
 
 #include <QApplication>
@@ -139,13 +140,14 @@ TEST_F(Dialog, TypedWIsShownAsC) {
 }
 
 TEST_F(Dialog, RestoreFromSensorShowsTheModuleCalibration) {
-    dialog.setModuleCalibration([](Tsensor_wc* out) {
-        out->W1 = 0xFFFF;
-        out->computeC();
-    });
+    Tsensor sensor;
+    sensor.calModule.W1 = 0xFFFF;
+    theSystem.sensor = &sensor;
     QTest::mouseClick(control<QPushButton>("Button1"), Qt::LeftButton);
+    theSystem.sensor = nullptr;
     EXPECT_EQ(text("ed_w1"), "65535");
     EXPECT_EQ(text("ed_c5"), "1024");
+    EXPECT_EQ(caption("lb_c1"), "0x7fff");
 }
 
 TEST_F(Dialog, UnreadableTsPartIsRestoredWhenLeft) {

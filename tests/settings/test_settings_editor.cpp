@@ -1,6 +1,7 @@
 #include "settings/FakeParameters.h"
 
 #include "core/Prompts.h"
+#include "measurement/Tsensor.h"
 #include "settings/TsettingsEditor.h"
 
 #include <gtest/gtest.h>
@@ -133,16 +134,17 @@ TEST_F(Editor, TsPartsAreTakenAsTypedOrRestored) {
 TEST_F(Editor, RestoreFromSensorTakesTheModuleCalibration) {
     editor.restoreFromSensor(nullptr);
     EXPECT_EQ(editor.text.w[0], "0");
-    editor.restoreFromSensor([](Tsensor_wc* out) {
-        out->W1 = 0xFFFF;
-        out->W2 = 0x1234;
-        out->computeC();
-    });
+    Tsensor sensor;
+    sensor.calModule.W1 = 0xFFFF;
+    sensor.calModule.W2 = 0x1234;
+    sensor.calInUse.W3 = 0x5555; // the set in use is not the module's
+    editor.restoreFromSensor(&sensor);
     EXPECT_EQ(editor.text.w[0], "65535");
     EXPECT_EQ(editor.text.w[1], "4660");
     EXPECT_EQ(editor.text.lbW[1], "0x1234");
     EXPECT_EQ(editor.text.c[0], "32767");
     EXPECT_EQ(editor.text.c[5], "52"); // 0x34
+    EXPECT_EQ(editor.text.w[2], "0");
 }
 
 TEST_F(Editor, OkCommitsEverythingInOrder) {
