@@ -1,6 +1,6 @@
 #include "core/Main.h"
 
-#include "charts/ChartView.h"
+#include "charts/Tchart.h"
 #include "core/Globals.h"
 #include "core/TWdebug.h"
 #include "core/Wsignal.h"
@@ -11,6 +11,7 @@
 #include "measurement/Seqmain.h"
 #include "measurement/Tintro.h"
 #include "measurement/Tsensor.h"
+#include "settings/Tsettings.h"
 
 #include <QApplication>
 
@@ -45,10 +46,15 @@ TprogramWindows::TprogramWindows() {
     small = std::make_unique<TWsmall>();
     main->setSmallWindow(small.get());
     small->setMainDisplay(&main->display());
+    chart = std::make_unique<TWchart>(main.get());
+    main->setChartWindow(chart.get());
+    theSystem.chartView = chart.get();
     debug = std::make_unique<TWdebug>();
     main->setDebugWindow(debug.get());
     intro = std::make_unique<TWintro>();
     theSystem.introView = intro.get();
+    settings = std::make_unique<TWsettings>();
+    main->setSettingsDialog(settings.get());
     about = std::make_unique<TWabout>();
     main->setAboutBox(about.get());
     main->show();
@@ -56,6 +62,7 @@ TprogramWindows::TprogramWindows() {
 
 TprogramWindows::~TprogramWindows() {
     theSystem.introView = nullptr;
+    theSystem.chartView = nullptr;
     if (theSystem.app == this) theSystem.app = nullptr;
     if (theSystem.prompts == &prompts) theSystem.prompts = nullptr;
 }

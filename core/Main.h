@@ -16,6 +16,8 @@ class TWsmall;
 class TWdebug;
 class TWintro;
 class TWabout;
+class TWchart;
+class TWsettings;
 
 // The long-lived model objects, created in the order sensor, weather model, main sequence and
 // registered in theSystem. Nothing in them talks to a port or posts anything while they are
@@ -36,7 +38,7 @@ private:
 };
 
 // The windows of the program, created in their fixed order (main window first, then the signal
-// window, the small window, the chart window, its range dialog, the debug window, the intro
+// window, the small window, the chart window with its range dialog, the debug window, the intro
 // window, the settings dialog and the about box) and wired to each other and to theSystem. The
 // signal window's start message, handled once the message loop runs, resets the charts and
 // starts the main sequence: nothing reaches a port before.
@@ -52,6 +54,7 @@ public:
 
     TWmain& mainWindow() { return *main; }
     TWsmall& smallWindow() { return *small; }
+    TWchart& chartWindow() { return *chart; }
     TWdebug& debugWindow() { return *debug; }
     TWabout& aboutBox() { return *about; }
 
@@ -62,8 +65,10 @@ private:
     std::unique_ptr<TWmain> main;
     std::unique_ptr<TSignalForm> signal;
     std::unique_ptr<TWsmall> small;
+    std::unique_ptr<TWchart> chart;
     std::unique_ptr<TWdebug> debug;
     std::unique_ptr<TWintro> intro;
+    std::unique_ptr<TWsettings> settings;
     std::unique_ptr<TWabout> about;
 };
 

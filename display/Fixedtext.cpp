@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-std::string fixedText(double value, int decimals) {
+std::string formatFixed(double value, int decimals) {
     char buffer[400];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);

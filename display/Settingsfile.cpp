@@ -57,7 +57,7 @@ std::size_t digits(const char* text) {
 }
 
 std::string fixed(double value) {
-    return fixedText(value, 6);
+    return formatFixed(value, 6);
 }
 
 std::string line(const char* key, const std::string& value) {

@@ -1,7 +1,7 @@
 #include "display/Tabout.h"
 
 #include "display/BuildDate.h"
-#include "display/Pictures.h"
+#include "display/PictureLabel.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -41,7 +41,7 @@ TWabout::TWabout(QWidget* parent) : QDialog(parent) {
     panel->setObjectName("Panel1");
     panel->setGeometry(6, 6, 329, 329);
     panel->setFrameStyle(QFrame::Box | QFrame::Plain);
-    pictureLabel(panel, "ProgramIcon", pictures::logo, QRect(9, 8, 310, 240));
+    pictureLabel(panel, "ProgramIcon", pictures::aboutPicture, QRect(9, 8, 310, 240));
     onPicture(text(panel, "ProductName", "Zediroved Avizadur", QRect(9, 40, 310, 30)), 24);
     onPicture(text(panel, "Version", "Version  3.5", QRect(9, 200, 310, 20)), 14);
     text(panel, "Label1", "Software Development :", QRect(12, 256, 150, 18), true);

@@ -1,7 +1,7 @@
 #include "display/Tmain.h"
 
 #include "core/Globals.h"
-#include "display/Pictures.h"
+#include "display/PictureLabel.h"
 #include "widgets/Lcd_bar.h"
 
 #include <QAction>
@@ -96,23 +96,6 @@ QFrame* line(QWidget* parent, const char* name, QRect place) {
     f->setGeometry(place);
     f->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     return f;
-}
-
-// An arrow head of the altitude gauge, pointing up or down.
-QLabel* arrowHead(QWidget* parent, const char* name, bool up, int top) {
-    QPixmap pixmap(17, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::red);
-    const QPolygon head = up ? QPolygon({QPoint(8, 0), QPoint(16, 16), QPoint(0, 16)})
-                             : QPolygon({QPoint(0, 0), QPoint(16, 0), QPoint(8, 16)});
-    painter.drawPolygon(head);
-    painter.end();
-    auto* l = label(parent, name, {}, QRect(22, top, 17, 16));
-    l->setPixmap(pixmap);
-    return l;
 }
 
 constexpr int barAges[] = {16, 8, 4, 2, 1, 0};
@@ -305,8 +288,8 @@ void TWmain::buildAltimeterPage(QWidget* page) {
     label(gauge, "lbbottom", "0 meter", QRect(200, 192, 90, 14), Qt::AlignRight | Qt::AlignVCenter);
     sized(label(gauge, "lbtop", "3000 m", QRect(44, 8, 100, 14)), 12, true);
     new Tshape(gauge, "shparrow", QRect(28, 40, 5, 169), Qt::red, false);
-    arrowHead(gauge, "imgup", true, 24);
-    arrowHead(gauge, "imgdown", false, 408);
+    pictureLabel(gauge, "imgup", pictures::arrowUp, QRect(22, 24, 16, 16));
+    pictureLabel(gauge, "imgdown", pictures::arrowDown, QRect(22, 408, 16, 16));
 
     QFrame* extremes = panel(altitude, "Panel8", QRect(4, 244, 297, 56));
     label(extremes, nullptr, "min", QRect(8, 8, 30, 16));
@@ -327,7 +310,7 @@ void TWmain::buildAltimeterPage(QWidget* page) {
 
 void TWmain::buildThermometer(QWidget* client) {
     QGroupBox* box = group(client, "GroupBox4", "Temperature", {452, 48, 199, 262});
-    pictureLabel(box, "Image1", pictures::thermometerScale, QRect(24, 20, 44, 200));
+    pictureLabel(box, "Image1", pictures::thermometerScale, QRect(34, 24, 36, 190));
     new Tshape(box, "verre1", QRect(70, 26, 13, 186), glass, false);
     new Tshape(box, "verre3", QRect(70, 20, 13, 13), glass, true);
     new Tshape(box, "verre2", QRect(64, 200, 25, 25), glass, true);
@@ -441,7 +424,7 @@ void TWmain::ViewChart1Click() {
     const bool show = !item->isChecked();
     item->setChecked(show);
     if (chartWindow) chartWindow->setVisible(show);
-    main.chooseChartLayout();
+    main.applyChartLayout();
 }
 
 void TWmain::Settings1Click() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AppControl.h"
+#include "charts/ChartHost.h"
 #include "display/FormView.h"
 #include "display/MeteoView.h"
 #include "display/TmainDisplay.h"
@@ -16,7 +16,7 @@ class Tlcd_bar;
 // The main window: the barometer and altimeter pages, the thermometer, the current measures and
 // the menus. Everything it shows is computed by its TmainDisplay, which it registers in
 // theSystem as the main view, the weather view, the parameter access and the settings store.
-class TWmain : public QMainWindow, public TformView, public TmeteoView {
+class TWmain : public QMainWindow, public TformView, public TmeteoView, public TchartHost {
     Q_OBJECT
 public:
     explicit TWmain(QWidget* parent = nullptr);
@@ -50,8 +50,8 @@ public:
     void setBarHighRange(int bar, double mbar) override;
     void showTrend(int trend, double variation) override;
 
-    // Removes the check mark of "View Chart" (the chart window closed).
-    void uncheckViewChart();
+    // TchartHost: the chart window closed.
+    void uncheckViewChart() override;
 
 public slots:
     void DetectmoduleonLPT11Click();

@@ -1,5 +1,6 @@
 #include "display/TmainDisplay.h"
 
+#include "charts/ChartView.h"
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "display/Atmosphere.h"
@@ -18,7 +19,7 @@ const char* const trendArrows[] = {"img_quick_down", "img_slow_down", "img_unch"
 const char* const settingsFilter = "Settings files (*.ini);;All files (*)";
 
 std::string dashesOr(bool valid, double value, int decimals, const char* unit, const char* dashes) {
-    return (valid ? fixedText(value, decimals) : std::string(dashes)) + unit;
+    return (valid ? formatFixed(value, decimals) : std::string(dashes)) + unit;
 }
 
 // The picture of a weather class; class 4 is split by the temperature.
@@ -49,13 +50,16 @@ void TmainDisplay::resetReference() {
 
 void TmainDisplay::showSample() {
     Tsensor* sensor = theSystem.sensor;
-    if (!sensor || !mainForm) return;
+    TchartView* chart = theSystem.chartView;
+    if (!sensor || !mainForm || !chart) return;
     showPressure(sensor->pressure);
     showTemperature(sensor->temperature, false);
     showHumidity(sensor->humidity);
     updateDerived();
     mainForm->setText("lb_d1", std::to_string(sensor->getD1()));
     mainForm->setText("lb_d2", std::to_string(sensor->getD2()));
+    chart->NewSample(sensor->getD1(), sensor->getD2(), sensor->temperature, sensor->pressure,
+                     altitude, sensor->humidity, sensor->humidityTemperature);
 }
 
 void TmainDisplay::showPressure(double p) {
@@ -105,8 +109,8 @@ void TmainDisplay::setLocalAltitude(double h) {
     localAltitude = h;
     referencePressure = sensor->pressure;
     localStandardPressure = pressureFromAltitude(h);
-    mainForm->setText("lb_alti", fixedText(h, 1));
-    mainForm->setText("lb_altifeet", fixedText(h * 3.28, 1));
+    mainForm->setText("lb_alti", formatFixed(h, 1));
+    mainForm->setText("lb_altifeet", formatFixed(h * 3.28, 1));
 }
 
 void TmainDisplay::computeAltitude() {
@@ -130,13 +134,13 @@ void TmainDisplay::showAltitude(double a, bool forced) {
         if (gaugeState >= 0 && gaugeState <= 2) mainForm->setVisible(pictures[gaugeState], false);
         mainForm->setVisible(pictures[state], true);
         gaugeBottom = bottoms[state];
-        mainForm->setText("lbbottom", fixedText(gaugeBottom, 0) + " m");
+        mainForm->setText("lbbottom", formatFixed(gaugeBottom, 0) + " m");
         gaugeState = state;
         const double span = tops[state] - bottoms[state];
         gaugeScale = 200 / (span == 0 ? 0.00001 : span);
     }
     const bool valid = altitude > -1000 && altitude < 10000;
-    mainForm->setText("lbtop", valid ? fixedText(altitude, 0) + " m" : "-----");
+    mainForm->setText("lbtop", valid ? formatFixed(altitude, 0) + " m" : "-----");
     mainForm->setText("lbmeter", dashesOr(valid, altitude, 0, "", "-----"));
     mainForm->setText("lbfeet", dashesOr(valid, altitude * 3.2808, 0, "", "-----"));
     showArrow();
@@ -195,12 +199,12 @@ void TmainDisplay::updateMinMax() {
     altitudeMin = std::min(altitudeMin, altitude);
     temperatureMax = std::max(temperatureMax, t);
     temperatureMin = std::min(temperatureMin, t);
-    mainForm->setText("lb_pmax", fixedText(pressureMax, 1) + " [mbar]");
-    mainForm->setText("lb_pmin", fixedText(pressureMin, 1) + " [mbar]");
-    mainForm->setText("lb_amax", fixedText(altitudeMax, 2) + " [m]");
-    mainForm->setText("lb_amin", fixedText(altitudeMin, 2) + " [m]");
-    mainForm->setText("lb_tmax", fixedText(temperatureMax, 1) + " [°C]");
-    mainForm->setText("lb_tmin", fixedText(temperatureMin, 1) + " [°C]");
+    mainForm->setText("lb_pmax", formatFixed(pressureMax, 1) + " [mbar]");
+    mainForm->setText("lb_pmin", formatFixed(pressureMin, 1) + " [mbar]");
+    mainForm->setText("lb_amax", formatFixed(altitudeMax, 2) + " [m]");
+    mainForm->setText("lb_amin", formatFixed(altitudeMin, 2) + " [m]");
+    mainForm->setText("lb_tmax", formatFixed(temperatureMax, 1) + " [°C]");
+    mainForm->setText("lb_tmin", formatFixed(temperatureMin, 1) + " [°C]");
 }
 
 void TmainDisplay::setBoth(const char* control, bool visible) {
@@ -229,7 +233,7 @@ void TmainDisplay::showWeather() {
 }
 
 void TmainDisplay::showTrend(int trend, double variation) {
-    if (mainForm) mainForm->setText("lb_var", fixedText(variation, 3));
+    if (mainForm) mainForm->setText("lb_var", formatFixed(variation, 3));
     if (trend == shownTrend || !smallForm) return;
     if (shownTrend < TrendNone) smallForm->setVisible(trendArrows[shownTrend], false);
     shownTrend = static_cast<std::uint8_t>(trend);
@@ -395,11 +399,13 @@ void TmainDisplay::closeApplication() {
     if (theSystem.seqMain) theSystem.seqMain->cancel(nullptr, false);
 }
 
-TchartLayout TmainDisplay::chooseChartLayout() {
+void TmainDisplay::applyChartLayout() {
+    if (!theSystem.chartView) return;
     const double h = theSystem.sensor ? theSystem.sensor->humidity : 0.0;
     if (h > 0 && h <= 999) {
+        theSystem.chartView->SetHumidityLayout(true);
         humidityLayout = true;
-        return TchartLayout::Humidity;
+    } else if (!humidityLayout) {
+        theSystem.chartView->SetHumidityLayout(false);
     }
-    return humidityLayout ? TchartLayout::Unchanged : TchartLayout::Plain;
 }

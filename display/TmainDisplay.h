@@ -10,13 +10,6 @@
 
 class TformView;
 
-// How the chart window and its range dialog are laid out when the chart is shown.
-enum class TchartLayout {
-    Humidity,  // with the humidity plots
-    Plain,     // without them
-    Unchanged, // the humidity layout stays once it has been set
-};
-
 // The main display: everything the main window shows and computes for a sample, the parameter
 // access by code, the settings file and the closing of the program. It writes to the main and
 // the small window through their control names and reads the sensor and the weather model
@@ -82,8 +75,9 @@ public:
     // Asks "Close application ?"; on Yes saves the settings when autosave is on and cancels the
     // main sequence, whose end closes the program.
     void closeApplication();
-    // The layout for the chart windows, from the sensor's humidity.
-    TchartLayout chooseChartLayout();
+    // Lays the chart window and its range dialog out with the humidity plots while the sensor
+    // reports a humidity; without one they keep the humidity layout once it has been set.
+    void applyChartLayout();
 
     double localAltitude = 0;
     double referencePressure = 0;

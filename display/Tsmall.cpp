@@ -1,6 +1,6 @@
 #include "display/Tsmall.h"
 
-#include "display/Pictures.h"
+#include "display/PictureLabel.h"
 #include "display/TmainDisplay.h"
 
 #include <QCloseEvent>

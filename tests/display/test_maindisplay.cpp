@@ -1,4 +1,5 @@
 #include "FakeForm.h"
+#include "charts/ChartView.h"
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "core/VirtualLoop.h"
@@ -18,6 +19,21 @@
 namespace fs = std::filesystem;
 
 namespace {
+// Records the samples and layouts the chart window is given.
+class FakeChart : public TchartView {
+public:
+    void ResetCharts() override {}
+    void NewSample(int D1, int D2, double temperature, double pressure, double altitude,
+                   double humidity, double humidityTemperature) override {
+        samples.push_back({double(D1), double(D2), temperature, pressure, altitude, humidity,
+                           humidityTemperature});
+    }
+    void SetHumidityLayout(bool full) override { layouts.push_back(full); }
+
+    std::vector<std::vector<double>> samples;
+    std::vector<bool> layouts;
+};
+
 class MainDisplay : public ::testing::Test {
 protected:
     MainDisplay() : meteo([this] { return now; }) {
@@ -25,6 +41,7 @@ protected:
         theSystem.meteo = &meteo;
         theSystem.prompts = &prompts;
         theSystem.meteoView = &display;
+        theSystem.chartView = &chart;
         display.setMainForm(&mainForm);
         display.setSmallForm(&smallForm);
     }
@@ -43,6 +60,7 @@ protected:
     std::int64_t now = 1'000'000;
     Tmeteo meteo;
     TscriptedPrompts prompts;
+    FakeChart chart;
     FakeForm mainForm;
     FakeForm smallForm;
     TmainDisplay display;
@@ -277,10 +295,18 @@ TEST_F(MainDisplay, ClearMinMaxMakesEveryExtremeTheCurrentValue) {
 TEST_F(MainDisplay, ShowSampleWritesRawValuesAndNeedsTheSensor) {
     sensor.D1 = 7168;
     sensor.D2 = 20224;
+    sensor.humidityTemperature = 21.5;
+    display.setParameter(3, 0);
     sample(1000, 20, 45.5);
     EXPECT_EQ(mainForm.text("lb_d1"), "7168");
     EXPECT_EQ(mainForm.text("lb_d2"), "20224");
     EXPECT_EQ(mainForm.text("lb_rh"), "45.5");
+    ASSERT_EQ(chart.samples.size(), 1u);
+    EXPECT_EQ(chart.samples[0],
+              (std::vector<double>{7168, 20224, 20, 1000, display.altitude, 45.5, 21.5}));
+    theSystem.chartView = nullptr; // no chart window: no sample is shown at all
+    sample(990, 10);
+    EXPECT_EQ(mainForm.text("lbpressure"), "1000.0");
     theSystem.sensor = nullptr;
     mainForm.controls.clear();
     display.showSample();
@@ -463,9 +489,13 @@ TEST_F(MainDisplay, ExitSavesToTheLastSaveAsNameNotTheLoadedOne) {
 
 TEST_F(MainDisplay, ChartLayoutFollowsTheHumiditySensorOnceSet) {
     sensor.humidity = 0;
-    EXPECT_EQ(display.chooseChartLayout(), TchartLayout::Plain);
+    display.applyChartLayout();
     sensor.humidity = 45;
-    EXPECT_EQ(display.chooseChartLayout(), TchartLayout::Humidity);
-    sensor.humidity = Tsensor::Invalid;
-    EXPECT_EQ(display.chooseChartLayout(), TchartLayout::Unchanged);
+    display.applyChartLayout();
+    sensor.humidity = 0;
+    display.applyChartLayout(); // stays with humidity
+    sensor.humidity = 1000;
+    display.applyChartLayout();
+    EXPECT_EQ(chart.layouts, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(display.humidityLayout);
 }

@@ -1,10 +1,14 @@
-#include "display/Pictures.h"
+#include "display/PictureLabel.h"
+
+#include "resources/Pictures.h"
 
 #include <QFile>
 #include <QPainter>
 #include <QSvgRenderer>
 
 QPixmap renderPicture(const QString& path, QSize size) {
+    static const bool ready = (initPictures(), true);
+    Q_UNUSED(ready);
     if (!QFile::exists(path)) return {};
     QSvgRenderer renderer(path);
     if (!renderer.isValid()) return {};
