@@ -67,8 +67,10 @@ TprogramWindows::~TprogramWindows() {
     if (theSystem.prompts == &prompts) theSystem.prompts = nullptr;
 }
 
+// exit() rather than quit(): quit() would first ask every window to close, and the main window
+// answers a close with "Close application ?".
 void TprogramWindows::quit() {
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void TprogramWindows::start() {
