@@ -43,14 +43,20 @@ TWabout::TWabout(QWidget* parent) : QDialog(parent) {
     panel->setFrameStyle(QFrame::Box | QFrame::Plain);
     pictureLabel(panel, "ProgramIcon", pictures::aboutPicture, QRect(9, 8, 310, 240));
     onPicture(text(panel, "ProductName", "Zediroved Avizadur", QRect(9, 40, 310, 30)), 24);
-    onPicture(text(panel, "Version", "Version  3.5", QRect(9, 200, 310, 20)), 14);
-    text(panel, "Label1", "Software Development :", QRect(12, 256, 150, 18), true);
-    text(panel, "Label2", "Corvasine", QRect(166, 256, 150, 18));
-    text(panel, "Label5", "Compilation Date:", QRect(12, 280, 150, 18), true);
-    text(panel, "lb_date", QString::fromStdString(buildDate()), QRect(166, 280, 150, 18));
-    text(this, "Label6", "New version with full support of Win 95/98/Me NT/2000/XP",
-         QRect(8, 340, 325, 18));
-    text(this, "Label4", "and the Sensirion humidity sensor (in option).", QRect(8, 358, 325, 18));
+    onPicture(text(panel, "Version", "Version  3.5", QRect(9, 224, 310, 20)), 14);
+    text(panel, "Label1", "Software Development :", QRect(12, 256, 170, 18), true);
+    text(panel, "Label2", "Corvasine", QRect(186, 256, 130, 18));
+    text(panel, "Label5", "Compilation Date:", QRect(12, 280, 170, 18), true);
+    text(panel, "lb_date", QString::fromStdString(buildDate()), QRect(186, 280, 130, 18));
+    for (QLabel* note :
+         {text(this, "Label6", "New version with full support of Win 95/98/Me NT/2000/XP",
+               QRect(6, 340, 329, 18)),
+          text(this, "Label4", "and the Sensirion humidity sensor (in option).",
+               QRect(6, 358, 329, 18))}) {
+        QFont font = note->font();
+        font.setPixelSize(11);
+        note->setFont(font);
+    }
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("bt_ok");
     ok->setGeometry(128, 384, 75, 25);
