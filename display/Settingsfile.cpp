@@ -147,14 +147,9 @@ double readSettingsNumber(const char* text) {
     return text[0] == '-' ? -DBL_MAX : DBL_MAX;
 }
 
-bool readSettingsFile(const std::string& fileName, TparameterAccess& access) {
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (!file) {
-        showError("Error : Unable to open input file " + fileName);
-        return false;
-    }
+void readSettingsStream(std::FILE* stream, TparameterAccess& access) {
     Tstreamtokenizer tokenizer;
-    tokenizer.attach(file);
+    tokenizer.attach(stream);
     int index = 0;
     int code = 0;
     bool lineEnded = false;
@@ -167,6 +162,15 @@ bool readSettingsFile(const std::string& fileName, TparameterAccess& access) {
             access.setParameter(code, readSettingsNumber(token));
         index = lineEnded ? 0 : index + 1;
     }
+}
+
+bool readSettingsFile(const std::string& fileName, TparameterAccess& access) {
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (!file) {
+        showError("Error : Unable to open input file " + fileName);
+        return false;
+    }
+    readSettingsStream(file, access);
     std::fclose(file);
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 class TparameterAccess;
@@ -13,6 +14,9 @@ int settingsKeyCode(const char* key);
 // The number at the start of `text`: leading blanks, a sign, digits with a decimal point and an
 // exponent, read up to the first character that does not fit; 0.0 when there is no number.
 double readSettingsNumber(const char* text);
+
+// Applies every key of an open stream, in stream order, through `access`.
+void readSettingsStream(std::FILE* stream, TparameterAccess& access);
 
 // Applies every key of the file, in file order, through `access`. A key without a value on its
 // line has no effect. When the file cannot be opened it shows "Error : Unable to open input
