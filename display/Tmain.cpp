@@ -193,6 +193,7 @@ void TWmain::buildMenus() {
             [this, help] { menuBar()->setActiveAction(help->menuAction()); });
     auto* debug = new QShortcut(QKeySequence("Ctrl+Shift+D"), this);
     debug->setObjectName("DebugShortcut");
+    debug->setContext(Qt::ApplicationShortcut); // also from the small and the chart window
     connect(debug, &QShortcut::activated, this, &TWmain::showDebugWindow);
 }
 

@@ -8,9 +8,7 @@
 #include <QMainWindow>
 
 class QAction;
-class QLabel;
 class QMenu;
-class QTabWidget;
 class Tlcd_bar;
 
 // The main window: the barometer and altimeter pages, the thermometer, the current measures and
