@@ -4,6 +4,7 @@
 #include "links/Strutil.h"
 
 #include <chrono>
+#include <thread>
 
 TeventResource::TeventResource(const char* resourceName) {
     copyBounded(name, resourceName ? resourceName : "--unnamed--", NameSize);
@@ -14,9 +15,21 @@ TeventResource::~TeventResource() {
     owner = nullptr;
 }
 
+namespace {
+// Waits at most `ms` for the mutex; true when it was taken.
+bool lockWithin(std::mutex& mutex, int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!mutex.try_lock()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+} // namespace
+
 // A wait that runs out goes on regardless: the owner changes either way.
 void TeventResource::setOwner(TeventResource* newOwner) {
-    const bool locked = ownerMutex.try_lock_for(std::chrono::milliseconds(OwnerWaitMs));
+    const bool locked = lockWithin(ownerMutex, OwnerWaitMs);
     owner = newOwner;
     if (locked) ownerMutex.unlock();
 }

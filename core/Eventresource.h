@@ -33,7 +33,7 @@ private:
     void setOwner(TeventResource* newOwner);
 
     char name[NameSize];
-    std::timed_mutex ownerMutex;
+    std::mutex ownerMutex;
 };
 
 // Posts (target, code) to the event loop; it arrives later in the GUI thread as

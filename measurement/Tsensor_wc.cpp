@@ -53,8 +53,9 @@ Thumidity convertHumidity(std::uint16_t SO_RH, std::uint16_t SO_T) {
     const float rh = SO_RH;
     const float ts = 0.01f * static_cast<float>(SO_T) - 40;
     const float rhLin = -2.8e-6f * rh * rh + 0.0405f * rh - 4;
-    float value = (0.00008f * rh + 0.01f) * (ts - 25) + rhLin;
+    // The clamps apply to the stored double, so the limits come out as exactly 100 and 0.1.
+    double value = (0.00008f * rh + 0.01f) * (ts - 25) + rhLin;
     if (value > 100) value = 100;
-    if (value < 0.1f) value = 0.1f;
+    if (value < 0.1) value = 0.1;
     return {value, ts};
 }

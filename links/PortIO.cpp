@@ -1,0 +1,64 @@
+#include "links/PortIO.h"
+
+#include "core/Tdebug.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/ppdev.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#include <utility>
+
+TppdevPortIO::TppdevPortIO(std::string devicePath) : path(std::move(devicePath)) {}
+
+TppdevPortIO::~TppdevPortIO() {
+    if (fd < 0) return;
+    ioctl(fd, PPRELEASE);
+    close(fd);
+}
+
+bool TppdevPortIO::open() {
+    tried = true;
+    fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd >= 0 && ioctl(fd, PPCLAIM) == 0) return true;
+    const int error = errno;
+    if (fd >= 0) close(fd);
+    fd = -1;
+    debugPrint("LPT1: %s: %s", path.c_str(), std::strerror(error));
+    return false;
+}
+
+bool TppdevPortIO::isOpen() {
+    return tried ? fd >= 0 : open();
+}
+
+std::uint8_t TppdevPortIO::read(std::uint16_t port) {
+    unsigned char value = OpenLine;
+    if (!isOpen()) return value;
+    if (port == LPT1_DATA)
+        ioctl(fd, PPRDATA, &value);
+    else if (port == LPT1_STATUS)
+        ioctl(fd, PPRSTATUS, &value);
+    return value;
+}
+
+void TppdevPortIO::write(std::uint16_t port, std::uint8_t value) {
+    if (port != LPT1_DATA || !isOpen()) return;
+    unsigned char byte = value;
+    ioctl(fd, PPWDATA, &byte);
+}
+
+namespace {
+TportIO* installed = nullptr;
+} // namespace
+
+TportIO* portIO() {
+    if (installed) return installed;
+    static TppdevPortIO lpt1;
+    return &lpt1;
+}
+
+void setPortIO(TportIO* io) {
+    installed = io;
+}
