@@ -6,4 +6,10 @@ public:
     virtual ~TchartView() = default;
     // Automatic Y scaling on for every plot, then a refresh.
     virtual void ResetCharts() = 0;
+    // One finished sample: plotted where valid and written to the data file while logging.
+    virtual void NewSample(int D1, int D2, double temperature, double pressure, double altitude,
+                           double humidity, double humidityTemperature) = 0;
+    // true: the layout with the humidity panels (and the matching range dialog); false: the
+    // compact one without them.
+    virtual void SetHumidityLayout(bool full) = 0;
 };

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+// Colours as 0x00BBGGRR.
+using Tcolor = std::uint32_t;
+
+// What a plot draws on: the off-screen image of the window part, or a recorder in tests.
+// Lines follow a pen position: moveTo sets it, lineTo draws from it and moves it.
+class TplotCanvas {
+public:
+    virtual ~TplotCanvas() = default;
+    virtual void fillRect(int x, int y, int width, int height, Tcolor color) = 0;
+    // A one-pixel frame along the inside of the rectangle.
+    virtual void frameRect(int x, int y, int width, int height, Tcolor color) = 0;
+    virtual void setPen(Tcolor color) = 0;
+    virtual void moveTo(int x, int y) = 0;
+    virtual void lineTo(int x, int y) = 0;
+};

@@ -1,0 +1,261 @@
+#include "charts/Plot_timeModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+namespace {
+
+// Far beyond any image, yet safe to convert: values outside a manual range are drawn off the
+// picture and clipped there.
+constexpr double PixelLimit = 1.0e6;
+
+int toPixel(double coordinate) {
+    if (!(coordinate > -PixelLimit)) return static_cast<int>(-PixelLimit); // also NaN
+    if (coordinate > PixelLimit) return static_cast<int>(PixelLimit);
+    return static_cast<int>(coordinate); // truncated toward zero
+}
+
+} // namespace
+
+void Tplot_timeModel::ClearContent() {
+    sampleCount = 0;
+    needsRedraw = true;
+}
+
+void Tplot_timeModel::SetHistoryLength(int n) {
+    needsRedraw = true;
+    if (n < 2) return;
+    std::vector<double> keptValues, keptTimes;
+    keptValues.swap(Values);
+    keptTimes.swap(Times);
+    try {
+        Values.assign(static_cast<std::size_t>(n), 0.0);
+        Times.assign(static_cast<std::size_t>(n), 0.0);
+    } catch (const std::exception&) { // bad_alloc or length_error: no buffers, length unchanged
+        Values.clear();
+        Times.clear();
+        sampleCount = 0;
+        return;
+    }
+    historyLength = n;
+    const int kept = std::min(sampleCount, n);
+    const auto first = static_cast<std::ptrdiff_t>(sampleCount - kept);
+    std::copy_n(keptValues.begin() + first, kept, Values.begin());
+    std::copy_n(keptTimes.begin() + first, kept, Times.begin());
+    sampleCount = kept;
+    if (sampleCount > 0) GetArrayRange();
+}
+
+void Tplot_timeModel::AddSample(double value, double time) {
+    if (hasBuffers()) {
+        if (sampleCount < historyLength) {
+            ++sampleCount;
+        } else {
+            shiftHistory();
+            sampleCount = historyLength;
+        }
+        Values[static_cast<std::size_t>(sampleCount - 1)] = value;
+        Times[static_cast<std::size_t>(sampleCount - 1)] = time;
+        GetArrayRange();
+    }
+    needsRedraw = true;
+}
+
+void Tplot_timeModel::shiftHistory() {
+    if (sampleCount < 2) return;
+    std::copy(Values.begin() + 1, Values.begin() + sampleCount, Values.begin());
+    std::copy(Times.begin() + 1, Times.begin() + sampleCount, Times.begin());
+}
+
+bool Tplot_timeModel::YScaleChangedSinceLastCheck() {
+    const bool changed = YScaleChanged;
+    YScaleChanged = false;
+    return changed;
+}
+
+void Tplot_timeModel::setShownRange(double low, double high) {
+    if (low != ShownYLow || high != ShownYHigh) YScaleChanged = true;
+    ShownYLow = low;
+    ShownYHigh = high;
+    needsRedraw = true;
+}
+
+void Tplot_timeModel::SetAutoScaleY(bool on) {
+    autoScaleYOn = on;
+    if (on)
+        setShownRange(dataYMin, dataYMax);
+    else
+        setShownRange(rangeYLow, rangeYHigh);
+}
+
+void Tplot_timeModel::SetManualYScaleLow(double v) {
+    rangeYLow = v;
+    setShownRange(autoScaleYOn ? ShownYLow : v, ShownYHigh);
+}
+
+void Tplot_timeModel::SetManualYScaleHigh(double v) {
+    rangeYHigh = v;
+    setShownRange(ShownYLow, autoScaleYOn ? ShownYHigh : v);
+}
+
+void Tplot_timeModel::Set_x_grid_nbr(int n) {
+    gridXdivisions = std::max(n, 0);
+    needsRedraw = true;
+}
+
+void Tplot_timeModel::Set_y_grid_nbr(int n) {
+    gridYdivisions = std::max(n, 0);
+    needsRedraw = true;
+}
+
+void Tplot_timeModel::SetGridColor(Tcolor color) {
+    gridColor = color;
+    needsRedraw = true;
+}
+
+void Tplot_timeModel::SetBGColor(Tcolor color) {
+    backColor = color;
+    needsRedraw = true;
+}
+
+void Tplot_timeModel::SetWVColor(Tcolor color) {
+    waveColor = color;
+    needsRedraw = true;
+}
+
+void Tplot_timeModel::SetBorderColor(Tcolor color) {
+    borderColor = color;
+    needsRedraw = true;
+}
+
+double Tplot_timeModel::GetRangeTempsAtX(double x) const {
+    if (sampleCount <= 0 || !hasBuffers()) return 0.0;
+    x = std::clamp(x, 0.0, 1.0);
+    const int i = std::clamp(static_cast<int>((sampleCount - 1) * x), 0, historyLength - 1);
+    return Time(i);
+}
+
+void Tplot_timeModel::GetArrayRange() {
+    if (hasBuffers()) {
+        dataYMin = dataYMax = Values[0];
+        for (int i = 1; i < sampleCount; ++i) {
+            dataYMin = std::min(dataYMin, Value(i));
+            dataYMax = std::max(dataYMax, Value(i));
+        }
+    }
+    if (autoScaleYOn) setShownRange(dataYMin, dataYMax);
+}
+
+bool Tplot_timeModel::TakeGeometry(int left, int top, int width, int height) {
+    if (left == lastLeft && top == lastTop && width == lastWidth && height == lastHeight)
+        return false;
+    const bool resized = width != lastWidth || height != lastHeight;
+    lastLeft = left;
+    lastTop = top;
+    lastWidth = width;
+    lastHeight = height;
+    needsRedraw = true;
+    return resized;
+}
+
+void Tplot_timeModel::DrawIfNeeded(TplotCanvas& canvas, bool visible) {
+    if (!needsRedraw) return;
+    DrawComponent(canvas, visible);
+    needsRedraw = false;
+}
+
+void Tplot_timeModel::UpdateDrawScaling() {
+    double d = ShownYLow - ShownYHigh;
+    if (d == 0) d = 0.00001;
+    ScaleY = (lastHeight - 3) / d;
+    OriginY = 1 - ScaleY * ShownYHigh;
+    double e = sampleCount - 1;
+    if (!(e > 0)) e = 0.00001;
+    ScaleX = (lastWidth - 3) / e;
+    OriginX = 1;
+}
+
+int Tplot_timeModel::row(double value) const {
+    return toPixel(OriginY + ScaleY * value);
+}
+
+int Tplot_timeModel::column(int index) const {
+    return toPixel(OriginX + index * ScaleX);
+}
+
+void Tplot_timeModel::MinMaxInOut(int a, int b) {
+    const int newest = sampleCount - 1;
+    const int last = std::min(newest, historyLength - 1);
+    double first, final, smallest, largest;
+    if (a < 0 || b < 0 || a > last || b > last) {
+        first = final = smallest = largest = Value(newest);
+    } else {
+        first = smallest = largest = Value(a);
+        for (int k = a + 1; k <= b; ++k) {
+            smallest = std::min(smallest, Value(k));
+            largest = std::max(largest, Value(k));
+        }
+        final = Value(b);
+    }
+    PixIn = row(first);
+    PixOut = row(final);
+    PixMin = row(smallest);
+    PixMax = row(largest);
+}
+
+void Tplot_timeModel::DrawComponent(TplotCanvas& canvas, bool visible) {
+    if (!visible || lastWidth <= 0 || lastHeight <= 0) return;
+    UpdateDrawScaling();
+    canvas.fillRect(0, 0, lastWidth, lastHeight, backColor);
+    canvas.frameRect(0, 0, lastWidth, lastHeight, borderColor);
+    canvas.setPen(gridColor);
+    drawGrid(canvas);
+    canvas.setPen(waveColor);
+    if (!hasBuffers() || sampleCount <= 1) return;
+    if (sampleCount <= lastWidth)
+        drawCurve(canvas);
+    else
+        drawColumns(canvas);
+}
+
+void Tplot_timeModel::drawGrid(TplotCanvas& canvas) const {
+    if (gridXdivisions > 0) {
+        const int step = lastWidth / (gridXdivisions + 1);
+        for (int k = 0; k <= gridXdivisions + 1; ++k) {
+            canvas.moveTo(k * step, 0);
+            canvas.lineTo(k * step, lastHeight);
+        }
+    }
+    if (gridYdivisions > 0) {
+        const int step = lastHeight / (gridYdivisions + 1);
+        for (int k = 0; k <= gridYdivisions + 1; ++k) {
+            canvas.moveTo(0, k * step);
+            canvas.lineTo(lastWidth, k * step);
+        }
+    }
+}
+
+void Tplot_timeModel::drawCurve(TplotCanvas& canvas) {
+    canvas.moveTo(0, row(Value(0)));
+    for (int i = 1; i < sampleCount; ++i)
+        canvas.lineTo(column(i), row(Value(i)));
+}
+
+void Tplot_timeModel::drawColumns(TplotCanvas& canvas) {
+    const double r = static_cast<double>(sampleCount) / lastWidth;
+    double pos = 0;
+    canvas.moveTo(0, row(Value(0)));
+    for (int x = 0; x < lastWidth; ++x) {
+        const int a = static_cast<int>(std::ceil(pos));
+        pos += r;
+        const int b = static_cast<int>(std::floor(pos));
+        MinMaxInOut(a, b);
+        canvas.lineTo(x, PixIn);
+        if (PixMax != PixMin) {
+            canvas.moveTo(x, PixMin);
+            canvas.lineTo(x, PixMax);
+        }
+        canvas.moveTo(x, PixOut);
+    }
+}

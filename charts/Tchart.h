@@ -1,0 +1,98 @@
+#pragma once
+
+#include "charts/ChartTexts.h"
+#include "charts/ChartView.h"
+#include "charts/DataLog.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTimer;
+class TchartHost;
+class Tplot_time;
+class TWrange;
+
+// The "Data recorder" window: four panels plotting pressure or altitude, the temperature of
+// the pressure sensor, the humidity and the temperature of the humidity sensor against time,
+// with their value and time labels; the data file; the range dialog. Created hidden; receives
+// every sample whether shown or not.
+class TWchart : public QMainWindow, public TchartView {
+    Q_OBJECT
+public:
+    explicit TWchart(TchartHost* host = nullptr, QWidget* parent = nullptr);
+    ~TWchart() override;
+
+    void ResetCharts() override;
+    void NewSample(int D1, int D2, double temperature, double pressure, double altitude,
+                   double humidity, double humidityTemperature) override;
+    void SetHumidityLayout(bool full) override;
+
+    // Applies the chart mode and repaints every plot and label; force applies the mode again.
+    void RefreshCharts(bool force);
+
+    void setHost(TchartHost* newHost) { host = newHost; }
+    Tplot_time* plot(TchartPlot which) const;
+    TWrange* rangeDialog() const { return range; }
+    // 0: pressure shown, 1: altitude shown.
+    int chartMode() const { return ChartMode; }
+    bool logging() const { return LogFile.logging(); }
+
+    // Seconds since 1970 of now, and the local date-time text of the data file; tests fix them.
+    std::function<std::int64_t()> clock;
+    std::function<std::string()> dateTimeText;
+
+public slots:
+    void Hide1Click();
+    void PressureTemperature1Click();
+    void AltitudeTemperature1Click();
+    void Setupdisplayrange1Click();
+    void Button1Click();
+    void OnTimer();
+    void Storesamplestofile1Click();
+    void Enddatalogging1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct Tpanel {
+        QFrame* frame = nullptr;
+        Tplot_time* plot = nullptr;
+        std::array<QLabel*, 4> values{}; // high, two thirds, one third, low
+        std::array<QLabel*, 4> times{};  // fractions 0, 0.33, 0.66, 1
+    };
+
+    void buildMenus();
+    void buildPanels(QWidget* client);
+    Tpanel& panelOf(TchartPlot which);
+    void UpdateTimeLabels(TchartPlot which);
+    void UpdateRangeLabels(TchartPlot which);
+    void plotIfInside(TchartPlot which, double value, double time);
+    void applyMode();
+    void applyLogState();
+    void hideAndUncheck();
+
+    TchartHost* host;
+    int ChartMode = 0;
+    int AppliedChartMode = 1;
+    TdataLog LogFile;
+    TWrange* range = nullptr;
+
+    std::array<Tpanel, 5> panels; // in TchartPlot order; pressure and altitude share labels
+    QLabel* lb_press = nullptr;
+    QLabel* lb_p = nullptr;
+    QLabel* lb_rec = nullptr;
+    QPushButton* Button1 = nullptr;
+    QTimer* timer_rec = nullptr;
+    QAction* Storesamplestofile1 = nullptr;
+    QAction* Enddatalogging1 = nullptr;
+};

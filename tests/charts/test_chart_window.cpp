@@ -1,0 +1,261 @@
+#include "charts/ChartHost.h"
+#include "charts/Plot_time.h"
+#include "charts/Tchart.h"
+#include "charts/Tchart_settings.h"
+#include "core/Globals.h"
+#include "core/Prompts.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+class Thost : public TchartHost {
+public:
+    void uncheckViewChart() override { ++unchecks; }
+    int unchecks = 0;
+};
+
+constexpr std::int64_t Feb20 = 982665895; // Feb 20 10:44:55 2001 UTC
+
+class ChartWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("TZ", "UTC0", 1);
+        tzset();
+        theSystem.prompts = &prompts;
+        chart.clock = [this] { return now; };
+        chart.dateTimeText = [] { return std::string("20.02.2001 10:44:55"); };
+    }
+    void TearDown() override { theSystem.prompts = nullptr; }
+
+    template <class T> T* find(const char* name) {
+        T* child = chart.findChild<T*>(name);
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    QString text(const char* name) { return find<QLabel>(name)->text(); }
+    Tplot_time* plot(TchartPlot which) { return chart.plot(which); }
+    // Pressure, temperature, altitude, humidity, SHT15 temperature.
+    void sample(double p, double t, double a, double h = 0, double ht = 0) {
+        chart.NewSample(30000, 28000, t, p, a, h, ht);
+        ++now;
+    }
+
+    TscriptedPrompts prompts;
+    Thost host;
+    TWchart chart{&host};
+    std::int64_t now = Feb20;
+};
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+TEST_F(ChartWindow, StartsHiddenWithEveryPlotSetUpAlike) {
+    EXPECT_FALSE(chart.isVisible());
+    for (const char* name : {"pressure_plot", "altitude_plot", "temperature_plot", "humidity_plot",
+                             "temp_humidity_plot"}) {
+        auto* p = find<Tplot_time>(name);
+        EXPECT_EQ(p->geometry(), QRect(96, 8, 433, 177)) << name;
+        EXPECT_EQ(p->model().HistoryLength(), 3600) << name;
+    }
+    EXPECT_EQ(find<Tplot_time>("altitude_plot")->parentWidget()->objectName(), "Panel2");
+    EXPECT_FALSE(find<QAction>("Enddatalogging1")->isEnabled());
+    EXPECT_TRUE(find<QLabel>("lb_rec")->isHidden());
+}
+
+TEST_F(ChartWindow, SamplesArePlottedOnlyInsideTheirWindows) {
+    chart.ResetCharts();
+    sample(1000, 20, 100, 45, 21);
+    sample(9999.9, 999.9, 9999.9, 0, 0); // a sample without a valid conversion
+    sample(1010, -5, 50, 0, 0);          // no humidity sensor any more
+    EXPECT_EQ(plot(TchartPlot::pressure)->model().SampleCount(), 2);
+    EXPECT_EQ(plot(TchartPlot::altitude)->model().SampleCount(), 2);
+    EXPECT_EQ(plot(TchartPlot::temperature)->model().SampleCount(), 2);
+    EXPECT_EQ(plot(TchartPlot::humidity)->model().SampleCount(), 1);
+    EXPECT_EQ(plot(TchartPlot::humidityTemperature)->model().SampleCount(), 1);
+    EXPECT_EQ(text("lb_ph100"), "1010.00");
+    EXPECT_EQ(text("lb_ph66"), "1006.67");
+    EXPECT_EQ(text("lb_ph33"), "1003.33");
+    EXPECT_EQ(text("lb_ph0"), "1000.00");
+    EXPECT_EQ(text("lb_th0"), "-5.00");
+    EXPECT_EQ(text("lb_tx0"), "Feb 20 10:44:55 2001\n");
+    EXPECT_EQ(text("lb_px100"), "Feb 20 10:44:57 2001\n");
+}
+
+TEST_F(ChartWindow, WithoutHumidityTheHumidityPlotsShowTimeZero) {
+    chart.ResetCharts();
+    sample(1000, 20, 100);
+    EXPECT_EQ(plot(TchartPlot::humidity)->model().SampleCount(), 0);
+    EXPECT_EQ(text("lb_hx0"), "Jan 01 00:00:00 1970\n");
+    EXPECT_EQ(text("lb_thx100"), "Jan 01 00:00:00 1970\n");
+    EXPECT_EQ(text("lb_tx33"), "Feb 20 10:44:55 2001\n");
+}
+
+TEST_F(ChartWindow, AltitudeModeAndBackShowTheHiddenPlotsSamples) {
+    chart.ResetCharts();
+    EXPECT_TRUE(plot(TchartPlot::altitude)->isHidden());
+    sample(1000, 20, 100);
+    chart.AltitudeTemperature1Click();
+    EXPECT_EQ(chart.chartMode(), 1);
+    EXPECT_TRUE(plot(TchartPlot::pressure)->isHidden());
+    EXPECT_FALSE(plot(TchartPlot::altitude)->isHidden());
+    EXPECT_EQ(text("lb_p"), "Chart of altitude vs time");
+    EXPECT_EQ(text("lb_press"), "Altitude [m]");
+    EXPECT_EQ(text("lb_ph100"), "100.00");
+    sample(990, 20, 180);
+    sample(995, 20, 140);
+    EXPECT_EQ(text("lb_ph100"), "180.00");
+    chart.PressureTemperature1Click();
+    EXPECT_EQ(text("lb_p"), "Chart of pressure vs time");
+    EXPECT_EQ(text("lb_press"), "Pressure [mbar]");
+    EXPECT_EQ(plot(TchartPlot::pressure)->model().SampleCount(), 3);
+    EXPECT_EQ(text("lb_ph0"), "990.00");
+    EXPECT_EQ(text("lb_ph100"), "1000.00");
+    // The plot that was hidden is drawn again in full: its image holds the curve in yellow.
+    const QImage& image = plot(TchartPlot::pressure)->GetBitmap();
+    EXPECT_EQ(image.pixel(0, 1), qRgb(255, 255, 0)); // 1000 at the top left
+}
+
+TEST_F(ChartWindow, ClearChartsEmptiesThePlotsAndKeepsTheLabelsUntilTheNextSample) {
+    chart.ResetCharts();
+    sample(1000, 20, 100, 40, 20);
+    sample(1010, 25, 90, 50, 22);
+    chart.findChild<QPushButton*>("Button1")->click();
+    for (TchartPlot which : {TchartPlot::pressure, TchartPlot::temperature, TchartPlot::altitude,
+                             TchartPlot::humidity, TchartPlot::humidityTemperature})
+        EXPECT_EQ(plot(which)->model().SampleCount(), 0);
+    EXPECT_EQ(text("lb_ph100"), "1010.00");
+    EXPECT_EQ(text("lb_hh0"), "40.00");
+    EXPECT_EQ(text("lb_px0"), "Jan 01 00:00:00 1970\n");
+    sample(1005, 21, 95, 45, 21);
+    EXPECT_EQ(text("lb_ph100"), "1005.00");
+    EXPECT_EQ(text("lb_ph0"), "1005.00");
+}
+
+TEST_F(ChartWindow, ResetChartsTurnsAutoScaleOnEverywhere) {
+    plot(TchartPlot::temperature)->SetAutoScaleY(false);
+    chart.rangeDialog()->SetTAutoScale(false);
+    chart.ResetCharts();
+    EXPECT_TRUE(plot(TchartPlot::temperature)->model().AutoScaleYOn());
+    for (const char* name :
+         {"PAutoScaleBox", "AAutoScaleBox", "TAutoScaleBox", "HAutoScaleBox", "THAutoScaleBox"})
+        EXPECT_TRUE(chart.rangeDialog()->findChild<QCheckBox*>(name)->isChecked()) << name;
+    EXPECT_FALSE(chart.rangeDialog()->field(ed_tl)->isEnabled());
+}
+
+TEST_F(ChartWindow, CloseAndHideRemoveTheViewCheckMark) {
+    chart.show();
+    chart.Hide1Click();
+    EXPECT_FALSE(chart.isVisible());
+    EXPECT_EQ(host.unchecks, 1);
+    chart.show();
+    chart.close();
+    EXPECT_FALSE(chart.isVisible());
+    EXPECT_EQ(host.unchecks, 2);
+    chart.setHost(nullptr);
+    chart.Hide1Click(); // without a main window nothing is called
+    EXPECT_EQ(host.unchecks, 2);
+}
+
+TEST_F(ChartWindow, CompactAndFullLayoutsSizeBothWindows) {
+    TWrange* range = chart.rangeDialog();
+    chart.SetHumidityLayout(false);
+    EXPECT_EQ(chart.centralWidget()->height(), 283);
+    EXPECT_EQ(find<QPushButton>("Button1")->y(), 256);
+    EXPECT_EQ(find<QLabel>("lb_rec")->y(), 256);
+    EXPECT_TRUE(find<QFrame>("Panel3")->isHidden());
+    EXPECT_TRUE(find<QFrame>("Panel4")->isHidden());
+    EXPECT_EQ(range->height(), 396);
+    EXPECT_EQ(range->findChild<QPushButton*>("bt_ok")->y(), 360);
+    EXPECT_EQ(range->findChild<QPushButton*>("bt_cancel")->y(), 360);
+    EXPECT_TRUE(range->findChild<QGroupBox*>("GroupBox4")->isHidden());
+    EXPECT_TRUE(range->findChild<QGroupBox*>("GroupBox5")->isHidden());
+    EXPECT_EQ(range->findChild<QTabWidget*>("PageControl1")->height(), 342);
+
+    chart.SetHumidityLayout(true);
+    EXPECT_EQ(chart.centralWidget()->height(), 538);
+    EXPECT_EQ(find<QPushButton>("Button1")->y(), 504);
+    EXPECT_FALSE(find<QFrame>("Panel4")->isHidden());
+    EXPECT_EQ(range->height(), 611);
+    EXPECT_EQ(range->findChild<QPushButton*>("bt_ok")->y(), 578);
+    EXPECT_FALSE(range->findChild<QGroupBox*>("GroupBox5")->isHidden());
+    EXPECT_EQ(range->findChild<QTabWidget*>("PageControl1")->height(), 560);
+}
+
+TEST_F(ChartWindow, LoggingBlinksRecPerLineAndAWriteErrorEndsIt) {
+    char pattern[] = "/tmp/chartlog_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string path = std::string(pattern) + "/samples.dat";
+    auto* begin = find<QAction>("Storesamplestofile1");
+    auto* end = find<QAction>("Enddatalogging1");
+    auto* rec = find<QLabel>("lb_rec");
+    auto* timer = find<QTimer>("timer_rec");
+
+    begin->trigger(); // cancelled dialog: nothing changes
+    EXPECT_FALSE(chart.logging());
+    EXPECT_TRUE(begin->isEnabled());
+
+    prompts.fileNames.push_back(path);
+    begin->trigger();
+    ASSERT_TRUE(chart.logging());
+    EXPECT_FALSE(begin->isEnabled());
+    EXPECT_TRUE(end->isEnabled());
+    EXPECT_FALSE(rec->isHidden());
+    EXPECT_EQ(prompts.dialogPresets.back(), "samples.dat");
+
+    sample(9999.9, 999.9, 0); // not plotted, still logged
+    EXPECT_TRUE(rec->isHidden());
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 600);
+    chart.OnTimer();
+    EXPECT_FALSE(rec->isHidden());
+    EXPECT_FALSE(timer->isActive());
+    const std::string text = readFile(path);
+    EXPECT_NE(text.find("\r\n20.02.2001 10:44:55;30000;28000;9999.90;999.90;0.00\r\n"),
+              std::string::npos);
+    EXPECT_EQ(plot(TchartPlot::pressure)->model().SampleCount(), 0);
+
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    sample(1000, 20, 100);
+    EXPECT_FALSE(chart.logging());
+    EXPECT_TRUE(rec->isHidden());
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_TRUE(begin->isEnabled());
+    EXPECT_FALSE(end->isEnabled());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_NE(prompts.shown[0].text.find(path), std::string::npos);
+    sample(1000, 20, 100);
+    EXPECT_EQ(prompts.shown.size(), 1u);
+
+    prompts.fileNames.push_back(path);
+    begin->trigger();
+    ASSERT_TRUE(chart.logging());
+    end->trigger();
+    EXPECT_FALSE(chart.logging());
+    EXPECT_TRUE(rec->isHidden());
+    EXPECT_TRUE(begin->isEnabled());
+    unlink(path.c_str());
+    rmdir(pattern);
+}

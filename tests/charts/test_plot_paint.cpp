@@ -1,0 +1,87 @@
+#include "charts/Plot_time.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QRgb Navy = qRgb(0, 0, 128);
+const QRgb Yellow = qRgb(255, 255, 0);
+const QRgb Grey = qRgb(128, 128, 128);
+const QRgb Black = qRgb(0, 0, 0);
+
+// A plot set up as the chart window does, 433 x 177 pixels.
+void setUpAsChart(Tplot_time& plot) {
+    plot.setGeometry(96, 8, 433, 177);
+    plot.SetBGColor(0x800000);
+    plot.SetWVColor(0x00FFFF);
+    plot.SetBorderColor(0x000000);
+    plot.SetHistoryLength(3600);
+    plot.Set_x_grid_nbr(2);
+    plot.Set_y_grid_nbr(2);
+}
+
+QRgb at(const Tplot_time& plot, int x, int y) {
+    return plot.GetBitmap().pixel(x, y);
+}
+
+bool columnHasWave(const Tplot_time& plot, int x) {
+    for (int y = 0; y < plot.GetBitmap().height(); ++y)
+        if (at(plot, x, y) == Yellow) return true;
+    return false;
+}
+
+} // namespace
+
+TEST(PlotPaint, GridLinesLieOnBothEdgesAndEveryStep) {
+    Tplot_time plot;
+    setUpAsChart(plot);
+    plot.Paint();
+    const QImage& image = plot.GetBitmap();
+    ASSERT_EQ(image.size(), QSize(433, 177));
+    for (int x : {0, 144, 288, 432}) {
+        EXPECT_EQ(at(plot, x, 30), Grey) << x;
+        EXPECT_EQ(at(plot, x, 150), Grey) << x;
+    }
+    for (int y : {0, 59, 118}) {
+        EXPECT_EQ(at(plot, 70, y), Grey) << y;
+        EXPECT_EQ(at(plot, 400, y), Grey) << y;
+    }
+    // The line at y = 177 lies below the image: the last row keeps the frame.
+    EXPECT_EQ(at(plot, 70, 176), Black);
+    EXPECT_EQ(at(plot, 144, 176), Grey); // crossed by a vertical line
+    EXPECT_EQ(at(plot, 70, 30), Navy);
+    EXPECT_EQ(at(plot, 143, 30), Navy);
+    EXPECT_EQ(at(plot, 145, 58), Navy);
+}
+
+TEST(PlotPaint, CurveIsDrawnInTheWaveColourAndHiddenPlotsKeepTheirPicture) {
+    QWidget owner;
+    Tplot_time plot(&owner);
+    setUpAsChart(plot);
+    plot.AddSample(1000, 1);
+    plot.AddSample(1010, 2); // from the bottom left (row 175) to the top right (row 1)
+    EXPECT_EQ(at(plot, 0, 175), Yellow);
+    EXPECT_EQ(at(plot, 431, 1), Yellow);
+    EXPECT_TRUE(columnHasWave(plot, 216));
+    plot.hide();
+    plot.ClearContent();
+    plot.Paint();
+    EXPECT_TRUE(columnHasWave(plot, 216)); // a hidden plot does not draw
+    plot.show();
+    plot.Paint();
+    EXPECT_TRUE(columnHasWave(plot, 216)); // the redraw was spent while hidden
+    plot.DrawComponent();
+    EXPECT_FALSE(columnHasWave(plot, 216)); // a forced redraw shows the empty grid
+}
+
+TEST(PlotPaint, ImageFollowsTheControlSize) {
+    Tplot_time plot;
+    EXPECT_EQ(plot.geometry(), QRect(100, 100, 100, 100));
+    plot.resize(50, 20);
+    plot.Paint();
+    EXPECT_EQ(plot.GetBitmap().size(), QSize(50, 20));
+    EXPECT_EQ(at(plot, 0, 0), qRgb(255, 0, 0)); // the initial red frame
+    EXPECT_EQ(at(plot, 10, 10), Black);
+}

@@ -1,0 +1,42 @@
+#include "charts/RangeCheck.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Tfields = std::array<std::string, RangeFieldCount>;
+
+// Pressure, altitude, temperature, humidity and SHT15 temperature, high before low.
+Tfields validFields() {
+    return {"1030.0", "990.0", "500", "-20", "35", "-10", "100", "0", "40", "0"};
+}
+
+} // namespace
+
+TEST(RangeCheck, DecimalCommaFailsAndKeepsThePartBeforeIt) {
+    Tfields fields = validFields();
+    fields[ed_th] = "1,5";
+    const TrangeCheck check = checkRangeFields(fields);
+    ASSERT_EQ(check.errors.size(), 1u);
+    EXPECT_EQ(check.errors[0], "Error : The value for the temperature high range must be a number");
+    EXPECT_EQ(check.values[ed_th], 1.0);
+}
+
+TEST(RangeCheck, EveryFailingFieldThenEveryReversedPairInOrder) {
+    Tfields fields = validFields();
+    fields[ed_thl] = "x";
+    fields[ed_pl] = "abc";
+    fields[ed_ah] = "-30"; // below its low -20
+    fields[ed_th] = "-11"; // below its low -10
+    fields[ed_thh] = "-1"; // below 0, the part read before "x"
+    const TrangeCheck check = checkRangeFields(fields);
+    EXPECT_FALSE(check.passed());
+    const std::vector<std::string> expected = {
+        "Error : The value for the pressure low range must be a number",
+        "Error : The value for the temperature low range must be a number",
+        "Error : The high temperature range must be bigger than the low limit",
+        "Error : The high altitude range must be bigger than the low limit",
+        "Error : The high temperature range must be bigger than the low limit",
+    };
+    EXPECT_EQ(check.errors, expected);
+}
