@@ -105,7 +105,7 @@ void Tmeteo::adaptBarScale(double x) {
     if (x > barHigh) {
         const bool first = barHigh == 0.0;
         barHigh = first ? x + barSpan / 2 : x;
-        barLow = barHigh - barSpan;
+        barLow = first ? x - barSpan / 2 : x - barSpan;
         changed = true;
     }
     if (x < barLow) {

@@ -241,6 +241,17 @@ TEST_F(MeteoTest, BarScaleFollowsTheNewestValue) {
     EXPECT_EQ(view.take()[0], "enable 0 on");
 }
 
+// The first scale is x - 7 .. x + 7 computed from x itself: going through the top end would put
+// the low end one rounding step off for values such as 1019.1.
+TEST_F(MeteoTest, FirstBarScaleIsCentredToTheLastDigit) {
+    for (double x : {1019.1, 1020.1, 1019.9, 1021.6}) {
+        Tmeteo fresh{[this] { return now; }};
+        fresh.update(x);
+        EXPECT_EQ(fresh.getBarLow(), x - 7.0) << x;
+        EXPECT_EQ(fresh.getBarHigh(), x + 7.0) << x;
+    }
+}
+
 TEST_F(MeteoTest, HistoryShiftsAndTheBarsShowTheirEntries) {
     for (int hour = 0; hour < 21; ++hour) {
         view.take();
