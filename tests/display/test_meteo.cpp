@@ -113,6 +113,23 @@ TEST_F(MeteoTest, CalendarTimeBeyond2038KeepsTheHourlyPeriod) {
     EXPECT_EQ(meteo.getHistory(0), 1012.0);
 }
 
+// Calendar time 0 is a time like any other: a push made then still starts an hour.
+TEST_F(MeteoTest, APushAtCalendarTimeZeroStartsAnHourToo) {
+    now = 0;
+    meteo.update(1013.0);
+    ASSERT_EQ(meteo.getHistory(0), 1013.0);
+    now = 10;
+    meteo.update(1012.0);
+    now = 3599;
+    meteo.update(1012.0);
+    EXPECT_EQ(meteo.getHistory(0), 1013.0);
+    EXPECT_EQ(meteo.getHistory(1), -1.0);
+    now = 3600;
+    meteo.update(1012.5);
+    EXPECT_EQ(meteo.getHistory(0), 1012.5);
+    EXPECT_EQ(meteo.getHistory(1), 1013.0);
+}
+
 TEST_F(MeteoTest, WeatherClassWithHysteresis) {
     const std::vector<std::pair<double, int>> steps{
         {1016.6, WEATHER_SUNNY},    {1016.0, WEATHER_SUNNY},   {1015.4, WEATHER_VARIABLE},
