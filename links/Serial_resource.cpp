@@ -1,0 +1,259 @@
+#include "links/Serial_resource.h"
+
+#include "core/Tdebug.h"
+#include "links/Serial_enum.h"
+#include "links/Strutil.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr int ModemPollMs = 100;
+
+speed_t speedOf(std::int32_t baud) {
+    switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    default: return B0;
+    }
+}
+
+tcflag_t dataBitsOf(std::int32_t byteSize) {
+    switch (byteSize) {
+    case 5: return CS5;
+    case 6: return CS6;
+    case 7: return CS7;
+    case 8: return CS8;
+    default: return 0;
+    }
+}
+
+bool applyLineSettings(int fd, std::int32_t baud, std::int32_t parity, std::int32_t byteSize,
+                       bool rtsHandshake) {
+    const speed_t speed = speedOf(baud);
+    const tcflag_t bits = dataBitsOf(byteSize);
+    termios tio{};
+    if (speed == B0 || bits == 0 || parity < 0 || parity > 2 || ::tcgetattr(fd, &tio) != 0)
+        return false;
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS | HUPCL);
+    tio.c_cflag |= bits | CREAD | CLOCAL;
+    if (parity != 0) {
+        tio.c_cflag |= PARENB | (parity == 1 ? PARODD : 0);
+        tio.c_iflag |= INPCK;
+    }
+    if (rtsHandshake) tio.c_cflag |= CRTSCTS;
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    return ::cfsetispeed(&tio, speed) == 0 && ::cfsetospeed(&tio, speed) == 0 &&
+           ::tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+// DTR and RTS are held inactive; devices without modem lines (ptys) have nothing to clear.
+void dropModemLines(int fd, bool rtsHandshake) {
+    int lines = TIOCM_DTR | (rtsHandshake ? 0 : TIOCM_RTS);
+    ::ioctl(fd, TIOCMBIC, &lines);
+}
+
+} // namespace
+
+Tserial_resource::Tserial_resource(const char* name)
+    : TeventResource(name), wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+Tserial_resource::~Tserial_resource() {
+    close();
+    if (hPort >= 0) ::close(hPort);
+    if (wakeFd >= 0) ::close(wakeFd);
+}
+
+int Tserial_resource::configurePort(std::int32_t baud, std::int32_t byteParity,
+                                    std::int32_t byteSize, bool rtsHandshake) {
+    int result = OpenOk;
+    int status = 0;
+    if (watchModem && ::ioctl(hPort, TIOCMGET, &status) != 0) result = OpenModemWatchFailed;
+    modemStatus = status;
+    if (::ioctl(hPort, TIOCEXCL) != 0) result = OpenModeFailed;
+    if (!applyLineSettings(hPort, baud, byteParity, byteSize, rtsHandshake))
+        result = OpenLineFailed;
+    else
+        dropModemLines(hPort, rtsHandshake);
+    ::tcflush(hPort, TCIOFLUSH);
+    return result;
+}
+
+int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byteParity,
+                           std::int32_t byteSize, bool watch, bool rtsHandshake) {
+    close();
+    if (hPort >= 0) ::close(hPort);
+    hPort = -1;
+    if (!name) return OpenNoName;
+    copyBounded(portName, name, PortNameSize);
+    baudRate = baud;
+    parity = byteParity;
+    watchModem = watch;
+    const std::string path = comDevicePath(portName);
+    hPort = path.empty() ? -1 : ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int result = OpenDeviceFailed;
+    if (hPort >= 0) {
+        debugPrint("%s: %s", name, path.c_str());
+        result = configurePort(baud, byteParity, byteSize, rtsHandshake);
+    } else if (path.empty()) {
+        debugPrint("%s: no such port", name);
+    } else {
+        debugPrint("%s: %s: %s", name, path.c_str(), std::strerror(errno));
+    }
+    if (result == OpenOk && wakeFd < 0) result = OpenNoWakeup;
+    if (result != OpenOk) {
+        if (hPort >= 0) ::close(hPort);
+        hPort = -1;
+        return result;
+    }
+    requests.store(0);
+    txPending.store(false);
+    running.store(true);
+    worker = std::thread(&Tserial_resource::workerMain, this);
+    return OpenOk;
+}
+
+void Tserial_resource::close() {
+    if (!worker.joinable()) return;
+    signal(StopRequest);
+    worker.join();
+}
+
+void Tserial_resource::setReadSize(std::int32_t n) {
+    readSize.store(n < 1 ? 1 : (n > BufferSize ? BufferSize : n));
+}
+
+void Tserial_resource::requestRead() {
+    signal(ReadRequest);
+}
+
+void Tserial_resource::send(const std::uint8_t* data, std::int32_t length) {
+    if (!data || length >= BufferSize || length < 0 || txPending.load()) return;
+    txPending.store(true);
+    std::memcpy(txBuffer, data, static_cast<std::size_t>(length));
+    txCount = length;
+    signal(WriteRequest);
+}
+
+void Tserial_resource::OnNotification(TeventResource* sender, std::int32_t code) {
+    if (sender == this && owner) owner->OnNotification(this, code);
+}
+
+void Tserial_resource::signal(std::uint32_t request) {
+    requests.fetch_or(request, std::memory_order_acq_rel);
+    if (wakeFd < 0) return;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wakeFd, &one, sizeof one);
+}
+
+// ---- worker thread ----
+
+void Tserial_resource::workerMain() {
+    txLength = 0;
+    txDone = 0;
+    rxPending = false;
+    evtPending = false;
+    postNotification(this, 0);
+    signal(ReadRequest | (watchModem ? ModemWaitRequest : 0));
+    while (workerStep()) {
+    }
+    txPending.store(false);
+    running.store(false);
+    ::close(hPort);
+    hPort = -1;
+    postNotification(this, 1);
+}
+
+// One wait and what it brought; false ends the worker.
+bool Tserial_resource::workerStep() {
+    const bool writing = txDone < txLength;
+    pollfd fds[2] = {{wakeFd, POLLIN, 0}, {hPort, 0, 0}};
+    if (rxPending) fds[1].events |= POLLIN;
+    if (writing) fds[1].events |= POLLOUT;
+    const int timeout = evtPending ? ModemPollMs : -1;
+    if (::poll(fds, 2, timeout) < 0) return errno == EINTR;
+    if (fds[0].revents & POLLIN) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t got = ::read(wakeFd, &count, sizeof count);
+        if (!handleRequests(requests.exchange(0, std::memory_order_acq_rel))) return false;
+    }
+    if (fds[1].revents & (POLLERR | POLLNVAL)) return false;
+    if ((fds[1].revents & POLLIN) && !continueRead()) return false;
+    if ((fds[1].revents & POLLHUP) && !(fds[1].revents & POLLIN)) return false;
+    if ((fds[1].revents & POLLOUT) && !continueWrite()) return false;
+    if (evtPending) checkModemLines();
+    return true;
+}
+
+bool Tserial_resource::handleRequests(std::uint32_t request) {
+    if (request & StopRequest) return false;
+    if ((request & ReadRequest) && !rxPending) {
+        rxPending = true;
+        rxLength = 0;
+    }
+    if (request & WriteRequest) {
+        txLength = txCount;
+        txDone = 0;
+        if (!continueWrite()) return false;
+    }
+    if ((request & ModemWaitRequest) && watchModem) evtPending = true;
+    return true;
+}
+
+// Reads toward readSize bytes; a read completes when they have all arrived.
+bool Tserial_resource::continueRead() {
+    const std::int32_t wanted = readSize.load();
+    const ssize_t got =
+        ::read(hPort, rxBuffer + rxLength, static_cast<std::size_t>(wanted - rxLength));
+    if (got < 0) return errno == EAGAIN || errno == EINTR;
+    if (got == 0) return false; // end of file: the device is gone
+    rxLength += static_cast<std::int32_t>(got);
+    if (rxLength >= wanted) {
+        rxPending = false;
+        postNotification(this, 3);
+    }
+    return true;
+}
+
+bool Tserial_resource::continueWrite() {
+    const ssize_t put =
+        ::write(hPort, txBuffer + txDone, static_cast<std::size_t>(txLength - txDone));
+    if (put < 0) return errno == EAGAIN || errno == EINTR;
+    txDone += static_cast<std::int32_t>(put);
+    if (txDone >= txLength) {
+        txLength = 0;
+        txDone = 0;
+        txPending.store(false);
+        postNotification(this, 2);
+    }
+    return true;
+}
+
+// Modem lines are polled: ring coming on, and every change of carrier detect.
+void Tserial_resource::checkModemLines() {
+    int status = 0;
+    if (::ioctl(hPort, TIOCMGET, &status) != 0) return;
+    const int changed = status ^ modemStatus;
+    modemStatus = status;
+    if ((changed & TIOCM_RI) && (status & TIOCM_RI)) postNotification(this, 4);
+    if (changed & TIOCM_CD) postNotification(this, (status & TIOCM_CD) ? 5 : 6);
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "core/Eventresource.h"
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+// One serial port with its worker thread. The worker does all reads, writes and modem-line
+// watching and reports each event by posting a code with the resource as sender; the resource
+// forwards those, in the GUI thread, to its owner:
+//
+//   0 worker started (port open, first read requested)   4 ring indicator came on
+//   1 worker ended (port closed)                          5 carrier detect on after a change
+//   2 write completed                                     6 carrier detect off after a change
+//   3 data received: rxCount() bytes in rxData()
+//
+// Received data is handed over strictly: after code 3 the worker reads nothing until the owner
+// has consumed the chunk and called requestRead().
+class Tserial_resource : public TeventResource {
+public:
+    static constexpr int BufferSize = 256;
+    static constexpr int PortNameSize = 10;
+
+    // open() results; when several settings fail, the last failing one is returned.
+    static constexpr int OpenOk = 0;
+    static constexpr int OpenModemWatchFailed = 1; // modem lines cannot be read
+    static constexpr int OpenModeFailed = 2;       // exclusive or non-blocking mode refused
+    static constexpr int OpenLineFailed = 4;       // speed, parity or data bits refused
+    static constexpr int OpenDeviceFailed = 8;     // no device or cannot be opened
+    static constexpr int OpenNoName = 16;
+    static constexpr int OpenNoWakeup = 32; // the worker's wake-up channel is missing
+
+    explicit Tserial_resource(const char* name = nullptr);
+    ~Tserial_resource() override;
+
+    // Opens "COM%d" (see Serial_enum.h for the devices) raw with byteSize data bits, parity
+    // 0 none / 1 odd / 2 even, one stop bit, no flow control unless rtsHandshake, DTR and RTS
+    // inactive, exclusive, and starts the worker. Stops a worker of an earlier open first.
+    int open(const char* name, std::int32_t baud, std::int32_t parity, std::int32_t byteSize,
+             bool watchModem, bool rtsHandshake);
+    // Stops the worker and waits for its end; the worker closes the port and posts code 1.
+    void close();
+    // Bytes asked for by each read, at most BufferSize; takes effect at the next read.
+    void setReadSize(std::int32_t n);
+    // Lets the worker start the next read.
+    void requestRead();
+    // Hands a copy of the bytes to the worker. Ignored while a write is pending, for 256 bytes
+    // or more, and for null data.
+    void send(const std::uint8_t* data, std::int32_t length);
+
+    const std::uint8_t* rxData() const { return rxBuffer; }
+    std::int32_t rxCount() const { return rxLength; }
+    bool isRunning() const { return running.load(); }
+    const char* getPortName() const { return portName; }
+
+    void OnNotification(TeventResource* sender, std::int32_t code) override;
+
+private:
+    // Worker request bits, carried by `requests` and signalled on the eventfd.
+    static constexpr std::uint32_t StopRequest = 1u << 0;
+    static constexpr std::uint32_t ReadRequest = 1u << 2;
+    static constexpr std::uint32_t WriteRequest = 1u << 4;
+    static constexpr std::uint32_t ModemWaitRequest = 1u << 6;
+
+    int configurePort(std::int32_t baud, std::int32_t parity, std::int32_t byteSize,
+                      bool rtsHandshake);
+    void signal(std::uint32_t request);
+    void workerMain();
+    bool workerStep();
+    bool handleRequests(std::uint32_t request);
+    bool continueRead();
+    bool continueWrite();
+    void checkModemLines();
+
+    std::atomic<bool> running{false};
+    bool watchModem = false;
+    char portName[PortNameSize] = {};
+    std::int32_t baudRate = 0;
+    std::int32_t parity = 0;
+    int wakeFd = -1; // eventfd
+    std::atomic<std::uint32_t> requests{0};
+    int hPort = -1;
+    std::thread worker;
+    std::atomic<bool> txPending{false};
+    bool rxPending = false;
+    std::uint8_t rxBuffer[BufferSize + 1] = {};
+    std::atomic<std::int32_t> readSize{1};
+    std::int32_t rxLength = 0;
+    std::uint8_t txBuffer[BufferSize] = {};
+    std::int32_t txCount = 0;  // set by send
+    std::int32_t txLength = 0; // the worker's copy of txCount for the write in progress
+    std::int32_t txDone = 0;
+    bool evtPending = false;
+    int modemStatus = 0;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/Sequence.h"
+#include "links/Serial_enum.h"
+
+#include <cstdint>
+#include <memory>
+
+class Tsensor;
+
+// The program's top-level sequence: loads the settings, searches the module (LPT1, then every
+// serial port present in ascending number) while the intro window shows the progress, and then
+// measures every TS seconds for the rest of the run. Its end releases the sensor and ends the
+// message loop.
+class TseqMAIN : public Tsequence {
+public:
+    static constexpr std::int32_t FoundPauseMs = 2000;
+    static constexpr std::int32_t NextPortPauseMs = 100;
+
+    TseqMAIN();
+    ~TseqMAIN() override;
+
+    void start();
+    // A new module search, from the main window's menu.
+    void restart();
+    // Measure at once: honoured while the sequence waits between two measurements; during a
+    // search or a measurement the next cycle takes the new settings by itself.
+    void measureNow();
+
+    void OnNotification(TeventResource* sender, std::int32_t code) override;
+
+    std::unique_ptr<Tdelay_resource> delay;
+    bool firstSample = true;
+    bool restartRequested = false;
+    char portName[16] = {};
+    Tserial_enum ports;
+    std::int32_t portIndex = 0;
+
+protected:
+    const char* logName() const override { return "TseqMAIN"; }
+    void runStep() override;
+    void onEnd(std::int32_t result) override;
+
+private:
+    // Codes the sequence posts to itself.
+    enum : std::int32_t { GoOn = 1, MeasureNow = 5, Restart = 6, NextPort = 8 };
+
+    void runSearchStep();
+    void runCycleStep();
+    void loadSettings();
+    void prepareSearch();
+    void chooseNextPort();
+    void showSample();
+    void waitForNextMeasurement();
+    void cancelable();
+    static Tsensor* sensor();
+};

@@ -1,0 +1,213 @@
+#include "core/RealtimeLoop.h"
+#include "links/SerialTestSupport.h"
+#include "links/Serial_resource.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/ioctl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int Com = 241;
+constexpr int WaitMs = 3000;
+
+// Owner of the port: records every code and the received bytes; asks for the next read at once
+// unless told to hold.
+class PortOwner : public TeventResource {
+public:
+    explicit PortOwner(Tserial_resource& p) : port(p) { port.reserve(this, false); }
+    void OnNotification(TeventResource* sender, std::int32_t code) override {
+        if (sender != &port) return;
+        codes.push_back(code);
+        if (code != 3) return;
+        chunks.emplace_back(port.rxData(), port.rxData() + port.rxCount());
+        received.insert(received.end(), port.rxData(), port.rxData() + port.rxCount());
+        if (!hold) port.requestRead();
+    }
+    int count(std::int32_t code) const {
+        return static_cast<int>(std::count(codes.begin(), codes.end(), code));
+    }
+    Tserial_resource& port;
+    bool hold = false;
+    std::vector<std::int32_t> codes;
+    std::vector<std::vector<std::uint8_t>> chunks;
+    std::vector<std::uint8_t> received;
+};
+
+std::vector<std::uint8_t> bytes(std::size_t n, std::uint8_t first = 0) {
+    std::vector<std::uint8_t> v(n);
+    for (std::size_t i = 0; i < n; ++i)
+        v[i] = static_cast<std::uint8_t>(first + i);
+    return v;
+}
+
+class SerialPort : public ::testing::Test {
+protected:
+    SerialPort() { roots.link(Com, pty.slave); }
+    bool openPort(std::int32_t readSize = 1) {
+        port.setReadSize(readSize);
+        if (port.open("COM241", 38400, 0, 8, false, false) != 0) return false;
+        return loop.runUntil([&] { return owner.count(0) == 1; }, WaitMs);
+    }
+
+    TrealtimeLoop loop;
+    FakeEmulatedRoots roots;
+    RawPty pty;
+    Tserial_resource port{"com_test"};
+    PortOwner owner{port};
+};
+
+TEST_F(SerialPort, OpenFailuresReturnTheirCodeAndLeaveThePortClosed) {
+    EXPECT_EQ(port.open(nullptr, 38400, 0, 8, false, false), 16);
+    EXPECT_EQ(port.open("COM242", 38400, 0, 8, false, false), 8); // nothing published
+    EXPECT_EQ(port.open("ttyS0", 38400, 0, 8, false, false), 8);  // not a COM name
+    EXPECT_EQ(port.open("COM241", 12345, 0, 8, false, false), 4); // speed unknown
+    EXPECT_EQ(port.open("COM241", 38400, 3, 8, false, false), 4); // parity unknown
+    EXPECT_EQ(port.open("COM241", 38400, 0, 9, false, false), 4); // data bits unknown
+    // A pty has no modem lines to watch.
+    EXPECT_EQ(port.open("COM241", 38400, 0, 8, true, false), 1);
+    EXPECT_FALSE(port.isRunning());
+    loop.runFor(100);
+    EXPECT_TRUE(owner.codes.empty());
+    // Every failure closed the device again: the port can be had exclusively now.
+    EXPECT_EQ(port.open("COM241", 38400, 2, 7, false, false), 0);
+    EXPECT_TRUE(loop.runUntil([&] { return owner.count(0) == 1; }, WaitMs));
+}
+
+TEST_F(SerialPort, OpenPortIsExclusiveAndRaw) {
+    ASSERT_TRUE(openPort());
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(pty.keeper, TIOCGEXCL, &exclusive), 0);
+    EXPECT_NE(exclusive, 0);
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(pty.keeper, &tio), 0);
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | ICRNL), 0u);
+    EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B38400));
+}
+
+TEST_F(SerialPort, EachByteWaitsForTheOwnersReadRequest) {
+    owner.hold = true;
+    ASSERT_TRUE(openPort());
+    pty.write({0x11, 0x22, 0x33});
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 1; }, WaitMs));
+    loop.runFor(150);
+    ASSERT_EQ(owner.count(3), 1); // nothing more until asked
+    EXPECT_EQ(port.rxCount(), 1);
+    EXPECT_EQ(port.rxData()[0], 0x11);
+    owner.hold = false;
+    port.requestRead();
+    ASSERT_TRUE(loop.runUntil([&] { return owner.received.size() == 3; }, WaitMs));
+    EXPECT_EQ(owner.received, (std::vector<std::uint8_t>{0x11, 0x22, 0x33}));
+    for (const auto& chunk : owner.chunks)
+        EXPECT_EQ(chunk.size(), 1u);
+}
+
+TEST_F(SerialPort, ReadSizeIsCappedAt256AndAReadCompletesWhenFull) {
+    ASSERT_TRUE(openPort(300));
+    const auto data = bytes(300);
+    pty.write(data);
+    ASSERT_TRUE(loop.runUntil([&] { return owner.received.size() >= 256; }, WaitMs));
+    ASSERT_FALSE(owner.chunks.empty());
+    EXPECT_EQ(owner.chunks[0].size(), 256u);
+    loop.runFor(150);
+    EXPECT_EQ(owner.received.size(), 256u); // the 44 left do not fill a read
+    pty.write(bytes(212));
+    ASSERT_TRUE(loop.runUntil([&] { return owner.received.size() == 512; }, WaitMs));
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), owner.received.begin()));
+}
+
+TEST_F(SerialPort, SendWritesUpTo255BytesAndRefuses256OrNull) {
+    ASSERT_TRUE(openPort());
+    const auto big = bytes(256, 7);
+    port.send(big.data(), 256);
+    port.send(nullptr, 5);
+    loop.runFor(150);
+    EXPECT_TRUE(pty.read(1, 50).empty());
+    EXPECT_EQ(owner.count(2), 0);
+    port.send(big.data(), 255);
+    EXPECT_EQ(pty.read(255, WaitMs), std::vector<std::uint8_t>(big.begin(), big.begin() + 255));
+    EXPECT_TRUE(loop.runUntil([&] { return owner.count(2) == 1; }, WaitMs));
+}
+
+TEST_F(SerialPort, ASecondSendWhileTheFirstIsPendingIsIgnored) {
+    ASSERT_TRUE(openPort());
+    // Fill the line towards the test so that the port's write cannot finish yet; the kernel
+    // moves bytes between its buffers for a while, so fill until nothing more fits.
+    const auto filler = bytes(256);
+    std::size_t filled = 0;
+    for (bool more = true; more;) {
+        more = false;
+        for (ssize_t put; (put = ::write(pty.keeper, filler.data(), filler.size())) > 0;) {
+            filled += static_cast<std::size_t>(put);
+            more = true;
+        }
+        ASSERT_EQ(errno, EAGAIN);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    const std::vector<std::uint8_t> first{'f', 'i', 'r', 's', 't'};
+    const std::vector<std::uint8_t> second{'s', 'e', 'c'};
+    port.send(first.data(), 5);
+    loop.runFor(100);
+    port.send(second.data(), 3);
+    EXPECT_EQ(owner.count(2), 0);
+    std::vector<std::uint8_t> drained = pty.read(filled + 100, 2000);
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(2) == 1; }, WaitMs));
+    const auto more = pty.read(100, 200);
+    drained.insert(drained.end(), more.begin(), more.end());
+    ASSERT_GE(drained.size(), 5u);
+    const std::vector<std::uint8_t> tail(drained.end() - 5, drained.end());
+    EXPECT_EQ(tail, first);
+    loop.runFor(100);
+    EXPECT_EQ(owner.count(2), 1);
+}
+
+TEST_F(SerialPort, HangUpEndsTheWorkerWithCode1) {
+    ASSERT_TRUE(openPort());
+    pty.hangUp();
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(1) == 1; }, WaitMs));
+    EXPECT_FALSE(port.isRunning());
+    EXPECT_EQ(owner.codes, (std::vector<std::int32_t>{0, 1}));
+}
+
+TEST_F(SerialPort, CloseAndReopenStopTheOldWorkerFirst) {
+    const int before = threadCount();
+    ASSERT_TRUE(openPort());
+    EXPECT_EQ(threadCount(), before + 1);
+    ASSERT_EQ(port.open("COM241", 38400, 0, 8, false, false), 0);
+    EXPECT_EQ(threadCount(), before + 1);
+    ASSERT_TRUE(loop.runUntil([&] { return owner.codes.size() == 3; }, WaitMs));
+    EXPECT_EQ(owner.codes, (std::vector<std::int32_t>{0, 1, 0}));
+    port.close();
+    EXPECT_FALSE(port.isRunning());
+    EXPECT_EQ(threadCount(), before);
+    ASSERT_TRUE(loop.runUntil([&] { return owner.codes.size() == 4; }, WaitMs));
+    EXPECT_EQ(owner.codes.back(), 1);
+}
+
+TEST(SerialPortLifetime, NoWorkerOutlivesItsResourceNorReportsAfterIt) {
+    TrealtimeLoop loop;
+    FakeEmulatedRoots roots;
+    RawPty pty;
+    roots.link(Com, pty.slave);
+    const int before = threadCount();
+    {
+        Tserial_resource port("short-lived");
+        PortOwner owner(port);
+        ASSERT_EQ(port.open("COM241", 38400, 0, 8, false, false), 0);
+        pty.write({1, 2, 3});
+        EXPECT_EQ(threadCount(), before + 1);
+    } // worker notifications still queued for the destroyed port must be dropped
+    EXPECT_EQ(threadCount(), before);
+    loop.runFor(100);
+}
+
+} // namespace
