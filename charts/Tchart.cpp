@@ -180,10 +180,14 @@ void TWchart::buildPanels(QWidget* client) {
     static const char* const valueSuffix[4] = {"100", "66", "33", "0"};
     static const char* const timeSuffix[4] = {"0", "33", "66", "100"};
     static const int valueTops[4] = {8, 64, 120, 168};
-    static const int timeLefts[4] = {97, 209, 336, 457};
+    // Two lines each (the year wraps), the first starting under the plot's left edge, the last
+    // ending under its right edge, the middle two centred near a third and two thirds of it.
+    static const int timeLefts[4] = {97, 193, 336, 437};
     static const Qt::Alignment timeAlign[4] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter,
                                                Qt::AlignRight};
 
+    QFont timeFont = font();
+    timeFont.setPixelSize(11);
     for (int p = 0; p < 4; ++p) {
         const TpanelText& text = texts[p];
         Tpanel& panel = panels[static_cast<std::size_t>(plotOf[p])];
@@ -199,8 +203,9 @@ void TWchart::buildPanels(QWidget* client) {
                           QRect(16, valueTops[i], 76, 16), Qt::AlignRight | Qt::AlignVCenter);
             panel.times[i] =
                 makeLabel(panel.frame, QString(text.timePrefix) + timeSuffix[i], "",
-                          QRect(timeLefts[i], 192, 72, 40), timeAlign[i] | Qt::AlignTop);
+                          QRect(timeLefts[i], 191, 92, 26), timeAlign[i] | Qt::AlignTop);
             panel.times[i]->setWordWrap(true);
+            panel.times[i]->setFont(timeFont);
         }
         const QRect titlePlace = p == 0 ? QRect(216, 216, 185, 17) : QRect(96, 216, 433, 17);
         QLabel* title = makeCaption(panel.frame, text.titleName, text.title, titlePlace);

@@ -8,6 +8,8 @@
 #include "measurement/IntroView.h"
 #include "measurement/Tsensor.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 
@@ -209,8 +211,10 @@ void TseqMAIN::waitForNextMeasurement() {
         postNotification(this, Restart);
         return;
     }
+    // A TS beyond what a timer can hold waits as long as a timer can.
     const Tsensor* s = sensor();
-    delay->setDelay((s ? s->TS : 1) * 1000);
+    const std::int64_t ms = std::int64_t{s ? s->TS : 1} * 1000;
+    delay->setDelay(static_cast<std::int32_t>(std::min<std::int64_t>(ms, INT32_MAX)));
 }
 
 // Runs before the end line is logged: lets go of the sensor and ends the message loop, which

@@ -2,6 +2,7 @@
 
 #include "core/Globals.h"
 #include "core/Prompts.h"
+#include "resources/Pictures.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -40,7 +41,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const char* text, bool bold
 QPixmap logo(QSize size) {
     QPixmap pixmap(size);
     pixmap.fill(Qt::white);
-    QSvgRenderer renderer(QStringLiteral(":/intro/logo.svg"));
+    QSvgRenderer renderer(QStringLiteral(":/logo/corvasine.svg"));
     QPainter painter(&pixmap);
     renderer.render(&painter);
     return pixmap;
@@ -63,11 +64,6 @@ private:
 
 } // namespace
 
-// The logo lives in the gui library's resources, which a static link keeps only when asked for.
-static void loadIntroResources() {
-    Q_INIT_RESOURCE(Tintro);
-}
-
 TintroPaintBox::TintroPaintBox(const Thistorique& history, QWidget* parent)
     : QWidget(parent), lines(history) {}
 
@@ -81,7 +77,7 @@ TWintro::TWintro(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindowsFi
     setObjectName("Intro");
     setWindowTitle("Intro");
     setFixedSize(316, 279);
-    loadIntroResources();
+    initPictures();
     buildPanel();
     PaintBox1 = new TintroPaintBox(history, this);
     PaintBox1->setObjectName("PaintBox1");

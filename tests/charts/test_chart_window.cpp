@@ -72,30 +72,17 @@ std::string readFile(const std::string& path) {
 
 } // namespace
 
-TEST_F(ChartWindow, ControlsMenusAndPlotSetUp) {
-    EXPECT_EQ(chart.windowTitle(), "Data recorder");
+TEST_F(ChartWindow, StartsHiddenWithEveryPlotSetUpAlike) {
     EXPECT_FALSE(chart.isVisible());
-    EXPECT_EQ(chart.centralWidget()->size(), QSize(1099, 538));
-    for (const char* name : {"Panel1", "Panel2", "Panel3", "Panel4"})
-        EXPECT_EQ(find<QFrame>(name)->size(), QSize(537, 241));
-    EXPECT_EQ(find<QFrame>("Panel3")->pos(), QPoint(8, 256));
     for (const char* name : {"pressure_plot", "altitude_plot", "temperature_plot", "humidity_plot",
                              "temp_humidity_plot"}) {
         auto* p = find<Tplot_time>(name);
         EXPECT_EQ(p->geometry(), QRect(96, 8, 433, 177)) << name;
-        EXPECT_EQ(p->model().HistoryLength(), 3600);
-        EXPECT_EQ(p->model().BackColor(), 0x800000u);
-        EXPECT_EQ(p->model().WaveColor(), 0x00FFFFu);
-        EXPECT_EQ(p->model().GridXdivisions(), 2);
+        EXPECT_EQ(p->model().HistoryLength(), 3600) << name;
     }
     EXPECT_EQ(find<Tplot_time>("altitude_plot")->parentWidget()->objectName(), "Panel2");
-    EXPECT_EQ(find<QAction>("Setupdisplayrange1")->shortcut(), QKeySequence("Ctrl+Z"));
-    EXPECT_TRUE(find<QAction>("Storesamplestofile1")->isEnabled());
     EXPECT_FALSE(find<QAction>("Enddatalogging1")->isEnabled());
-    EXPECT_EQ(find<QAction>("Enddatalogging1")->text(), "End data logging");
-    EXPECT_EQ(find<QPushButton>("Button1")->geometry(), QRect(984, 504, 105, 25));
     EXPECT_TRUE(find<QLabel>("lb_rec")->isHidden());
-    EXPECT_EQ(text("Label3"), QString::fromUtf8("Temperature [°C]"));
 }
 
 TEST_F(ChartWindow, SamplesArePlottedOnlyInsideTheirWindows) {

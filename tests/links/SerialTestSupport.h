@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 // A private temporary directory, removed with everything in it at the end of the test.
@@ -102,6 +103,12 @@ public:
 
 // Counts the threads of this process (Linux).
 inline int threadCount() {
+    // Sanitizer runtimes start a helper thread with the first thread of the process.
+    static const bool warmedUp = [] {
+        std::thread([] {}).join();
+        return true;
+    }();
+    (void)warmedUp;
     int n = 0;
     for ([[maybe_unused]] const auto& entry :
          std::filesystem::directory_iterator("/proc/self/task"))

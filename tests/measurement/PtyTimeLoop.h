@@ -1,34 +1,17 @@
 #pragma once
 
-#include "core/VirtualLoop.h"
+#include "StepLoop.h"
 
 #include <chrono>
 #include <cstdint>
-#include <map>
 #include <thread>
 
 // Virtual time for tests whose serial module answers over a real pty. Notifications are
-// delivered as they arrive; the virtual clock jumps to the next timer only after nothing has
-// arrived for `quietMs` of real time, so a reply on its way always beats its time-out, while a
-// module that stays silent costs only the quiet time, not the time-out.
-class TptyTimeLoop : public TvirtualLoop {
+// delivered one at a time as they arrive; the virtual clock jumps to the next timer only after
+// nothing has arrived for `quietMs` of real time, so a reply on its way always beats its
+// time-out, while a module that stays silent costs only the quiet time, not the time-out.
+class TptyTimeLoop : public TstepLoop {
 public:
-    unsigned startTimer(Tdelay_resource* delay, unsigned ms) override {
-        const unsigned id = TvirtualLoop::startTimer(delay, ms);
-        due[id] = {now() + ms, delay};
-        return id;
-    }
-    void killTimer(unsigned id) override {
-        due.erase(id);
-        TvirtualLoop::killTimer(id);
-    }
-    void forget(TeventResource* target) override {
-        std::erase_if(due, [target](const auto& e) {
-            return static_cast<TeventResource*>(e.second.delay) == target;
-        });
-        TvirtualLoop::forget(target);
-    }
-
     template <class Pred>
     bool pumpUntil(Pred done, std::int64_t maxVirtualMs, std::int64_t quietMs = 80,
                    std::int64_t maxRealMs = 60'000) {
@@ -39,7 +22,7 @@ public:
         while (!done()) {
             const auto real = Clock::now();
             if (real - realStart > std::chrono::milliseconds(maxRealMs)) return false;
-            if (runUntilIdle() > 0) {
+            if (runOne()) {
                 quietSince = Clock::now();
                 continue;
             }
@@ -49,27 +32,14 @@ public:
             }
             const std::int64_t next = nextDue();
             if (next < 0 || next - virtualStart > maxVirtualMs) return false;
-            advance(next - now());
+            stepOne();
             quietSince = Clock::now();
         }
         return true;
     }
 
-    // Lets the ports settle: delivers what arrives within `quietMs` of real time.
+    // Delivers what arrives until the ports have been quiet for `quietMs`; the clock stays.
     void settle(std::int64_t quietMs = 80) {
-        pumpUntil([] { return false; }, 0, quietMs, quietMs * 20);
+        pumpUntil([] { return false; }, -1, quietMs);
     }
-
-private:
-    struct Due {
-        std::int64_t at;
-        Tdelay_resource* delay;
-    };
-    std::int64_t nextDue() const {
-        std::int64_t next = -1;
-        for (const auto& [id, d] : due)
-            if (next < 0 || d.at < next) next = d.at;
-        return next;
-    }
-    std::map<unsigned, Due> due;
 };

@@ -53,18 +53,19 @@ public:
         return true;
     }
     std::size_t pendingTimers() const { return timers.size(); }
-
-private:
-    struct Timer {
-        std::int64_t at;
-        Tdelay_resource* delay;
-    };
+    // Due time of the earliest timer, -1 when none runs.
     std::int64_t nextDue() const {
         std::int64_t next = -1;
         for (const auto& [id, t] : timers)
             if (next < 0 || t.at < next) next = t.at;
         return next;
     }
+
+private:
+    struct Timer {
+        std::int64_t at;
+        Tdelay_resource* delay;
+    };
     std::map<unsigned, Timer> timers; // by id: equal due times fire in start order
     unsigned nextId = 1;
 };

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,14 @@ TEST_F(SeqMainTest, TsChangedDuringTheWaitMeasuresAtOnce) {
     ASSERT_TRUE(samples(3));
     EXPECT_EQ(view.samples[1].at, changed + 100); // just the measurement
     EXPECT_EQ(view.samples[2].at - view.samples[1].at, 4100);
+}
+
+TEST_F(SeqMainTest, AHugeTsWaitsAsLongAsATimerCanHold) {
+    settings.onLoad = [&] { sensor.setTS(3e6); }; // 3e9 ms would overflow the timer's int
+    seq.start();
+    ASSERT_TRUE(samples(1));
+    ASSERT_TRUE(reach(510));
+    EXPECT_EQ(loop.nextDue() - loop.now(), INT32_MAX);
 }
 
 TEST_F(SeqMainTest, EndReleasesTheSensorAndEndsTheMessageLoop) {

@@ -1,0 +1,115 @@
+#include "Fakes.h"
+#include "LptBench.h"
+#include "PtyBench.h"
+#include "SerialTree.h"
+#include "StepLoop.h"
+#include "core/Prompts.h"
+#include "core/Wsignal.h"
+#include "measurement/Seqmain.h"
+#include "measurement/Tintro.h"
+#include "measurement/Tsensor.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+
+const char* const NoModuleText =
+    "Error: No module found, please check the connection and/or plug-in the module.\n";
+
+template <class Pred> bool spinUntil(Pred done, int maxMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < maxMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+std::int64_t steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+// Virtual time, the real intro window: the error box comes once and the window goes away.
+TEST(SeqMainGui, NoModuleShowsTheErrorBoxOnceAndHidesTheIntro) {
+    TstepLoop loop;
+    SerialTree tree;
+    LptBench lpt{loop};
+    lpt.module.setFault(TlptModuleFault::DoutStuckLow);
+    FakeMainView view{[&] { return loop.now(); }};
+    TscriptedPrompts prompts;
+    TWintro intro;
+    FakeSettings settings;
+    Tsensor sensor;
+    TseqMAIN seq;
+    SystemScope scope{Tsystem{.sensor = &sensor,
+                              .seqMain = &seq,
+                              .mainView = &view,
+                              .introView = &intro,
+                              .prompts = &prompts,
+                              .settings = &settings}};
+    seq.start();
+    ASSERT_TRUE(loop.runUntil([&] { return intro.isVisible(); }, 1000));
+    ASSERT_TRUE(loop.runUntil([&] { return view.samples.size() >= 3; }, 10'000));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, NoModuleText);
+    EXPECT_EQ(prompts.shown[0].icon, TpromptIcon::Error);
+    EXPECT_FALSE(intro.isVisible());
+    EXPECT_EQ(intro.lines().left[0], "Searching on LPT1 port");
+    EXPECT_EQ(intro.lines().right[0], "NOT FOUND");
+    EXPECT_EQ(intro.lines().rightColour[0], TWintro::Red);
+    EXPECT_EQ(view.samples.back().pressure, 9999.9);
+}
+
+// Real time over real ptys with the Qt signal window: the search finds the module on COM3 and
+// the first measurement reads it.
+TEST(SeqMainGui, SerialSearchAndMeasurementOverPtysWithTheSignalWindow) {
+    TSignalForm signalForm;
+    SerialTree tree;
+    const TmoduleConditions weather{1021.0, 24.0, 55.0, 23.5, true};
+    PtyBench com1{tree, 1};
+    com1.module.setFault(TmoduleFault::Silent);
+    PtyBench com3{tree, 3, weather};
+    ASSERT_TRUE(com3.pty.isPlugged());
+    TlptModuleEmulator lpt(steadyMs);
+    lpt.setFault(TlptModuleFault::DoutStuckHigh);
+    setPortIO(&lpt);
+    FakeMainView view;
+    TscriptedPrompts prompts;
+    TWintro intro;
+    FakeApp app;
+    {
+        Tsensor sensor;
+        TseqMAIN seq;
+        SystemScope scope{Tsystem{.sensor = &sensor,
+                                  .seqMain = &seq,
+                                  .mainView = &view,
+                                  .introView = &intro,
+                                  .prompts = &prompts,
+                                  .app = &app}};
+        seq.start();
+        ASSERT_TRUE(spinUntil([&] { return intro.isVisible(); }, 2000));
+        ASSERT_TRUE(spinUntil([&] { return !view.samples.empty(); }, 20'000));
+        EXPECT_FALSE(intro.isVisible());
+        EXPECT_TRUE(prompts.shown.empty());
+        const Thistorique& lines = intro.lines();
+        EXPECT_EQ(lines.left[lines.first], "Searching on LPT1 port");
+        EXPECT_EQ(lines.right[lines.first], "NOT FOUND");
+        EXPECT_EQ(lines.left[lines.current], "Searching on COM3 port");
+        EXPECT_EQ(lines.right[lines.current], "FOUND");
+        EXPECT_EQ(lines.rightColour[lines.current], TWintro::Green);
+        EXPECT_EQ(sensor.link, 2);
+        EXPECT_NEAR(view.samples[0].pressure, weather.pressure, 0.1);
+        EXPECT_NEAR(view.samples[0].temperature, weather.temperature, 0.1);
+        EXPECT_NEAR(view.samples[0].humidity, weather.humidity, 0.5);
+        seq.cancel(nullptr, false);
+        ASSERT_TRUE(spinUntil([&] { return app.quits == 1; }, 2000));
+    }
+    setPortIO(nullptr);
+}
