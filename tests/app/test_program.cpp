@@ -65,7 +65,7 @@ protected:
     std::unique_ptr<TptyModule> pty;
 };
 
-// Saves a picture of a window for the documentation when CORV_SCREENSHOTS names a directory.
+// Saves a picture of the window into the build's screenshots folder (the pictures in docs/).
 void screenshot(QWidget* window, const char* name) {
     const QString target = QString(CORV_SCREENSHOTS) + "/" + name;
     window->grab().save(target);
