@@ -276,22 +276,6 @@ TEST_F(MainDisplay, TrendTextVariationAndSmallArrows) {
     EXPECT_TRUE(smallForm.visible("img_unch"));
 }
 
-TEST_F(MainDisplay, ClearMinMaxMakesEveryExtremeTheCurrentValue) {
-    display.setParameter(3, 0);
-    sample(1000, 20);
-    display.resetReference(); // as at the first valid sample
-    sample(1010, 10);
-    sample(1005, 15);
-    EXPECT_EQ(mainForm.text("lb_tmin"), "10.0 [°C]");
-    EXPECT_EQ(mainForm.text("lb_tmax"), "20.0 [°C]");
-    display.resetMinMax();
-    EXPECT_EQ(mainForm.text("lb_tmin"), "15.0 [°C]");
-    EXPECT_EQ(mainForm.text("lb_tmax"), "15.0 [°C]");
-    EXPECT_EQ(mainForm.text("lb_pmin"), mainForm.text("lb_pmax"));
-    EXPECT_EQ(mainForm.text("lb_amin"), mainForm.text("lb_amax"));
-    EXPECT_EQ(mainForm.text("lb_pmin"), "1005.0 [mbar]");
-}
-
 TEST_F(MainDisplay, ShowSampleWritesRawValuesAndNeedsTheSensor) {
     sensor.D1 = 7168;
     sensor.D2 = 20224;
