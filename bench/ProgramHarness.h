@@ -1,0 +1,45 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+
+// What the whole-program benchmarks share: a private working directory with a settings file,
+// an emulated serial module in a child process (so that its CPU time is not the program's) and
+// readings of the process's own costs.
+namespace bench {
+
+// A fresh directory under /tmp holding "setup.ini" (the given lines) and an empty device tree;
+// becomes the current directory. Removed again by the destructor.
+class TworkDir {
+public:
+    explicit TworkDir(const std::string& settingsLines);
+    ~TworkDir();
+    TworkDir(const TworkDir&) = delete;
+    TworkDir& operator=(const TworkDir&) = delete;
+
+    // Empty sysfs and dev trees and a private emulated-port directory: the port search sees
+    // nothing but what is published there.
+    void useOwnSerialRoots() const;
+    std::string emulatedDir() const { return path + "/emu"; }
+
+private:
+    std::string path;
+    std::string previous;
+};
+
+// Forks a process that plays a serial module on a pty published in `emulatedDir`; the module
+// dies with the calling process. Call before any thread is started. Returns the child's pid.
+pid_t forkModuleEmulator(const std::string& emulatedDir);
+void stopModuleEmulator(pid_t child);
+
+// User plus system CPU seconds of this process (all its threads).
+double cpuSeconds();
+// Resident and peak resident set size of this process, in KiB.
+long residentKiB();
+long peakResidentKiB();
+// Seconds on the monotonic clock.
+double monotonicSeconds();
+
+} // namespace bench

@@ -1,0 +1,217 @@
+// CPU time and resident memory of the whole program measuring at TS = 1 with the chart window
+// shown. The program is started as app/main.cpp starts it (model objects, application, windows,
+// message loop) against a serial module emulated in a child process; once the module is found and
+// the first samples are in, the CPU time and the resident set of this process are read over a
+// span of real time and extrapolated to an hour.
+//
+//   bench_program_cpu [--span SECONDS] [--warmup SECONDS] [--every SECONDS] [--n N]
+//
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise (e.g. xcb under Xvfb).
+#include "bench/ProgramHarness.h"
+#include "charts/ChartView.h"
+#include "charts/Tchart.h"
+#include "core/Globals.h"
+#include "core/Main.h"
+#include "core/Prompts.h"
+#include "core/TWdebug.h"
+#include "display/Tmain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    double span = 300;  // measured seconds
+    double warmup = 30; // seconds of measuring before the span starts
+    double every = 30;  // seconds between two readings in the table
+    int n = 1;          // conversions per sample
+};
+
+bool parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const double value = std::atof(argv[i + 1]);
+        if (std::strcmp(argv[i], "--span") == 0)
+            options.span = value;
+        else if (std::strcmp(argv[i], "--warmup") == 0)
+            options.warmup = value;
+        else if (std::strcmp(argv[i], "--every") == 0)
+            options.every = value;
+        else if (std::strcmp(argv[i], "--n") == 0)
+            options.n = static_cast<int>(value);
+        else
+            return false;
+    }
+    return argc % 2 == 1 && options.span > 0 && options.every > 0 && options.n >= 1;
+}
+
+// Stands between the main sequence and the chart window and counts the samples that reach it.
+class TcountingChart : public TchartView {
+public:
+    explicit TcountingChart(TchartView& chart) : chart(chart) {}
+    void ResetCharts() override { chart.ResetCharts(); }
+    void NewSample(int D1, int D2, double temperature, double pressure, double altitude,
+                   double humidity, double humidityTemperature) override {
+        ++samples;
+        chart.NewSample(D1, D2, temperature, pressure, altitude, humidity, humidityTemperature);
+    }
+    void SetHumidityLayout(bool full) override { chart.SetHumidityLayout(full); }
+
+    long samples = 0;
+
+private:
+    TchartView& chart;
+};
+
+struct Reading {
+    double seconds;
+    double cpu;
+    long samples;
+    long rssKiB;
+    int logLines;
+};
+
+// The lines held by the debug window (it keeps the newest TWdebug::MaxLines).
+int logLines(TprogramWindows& windows) {
+    return static_cast<int>(windows.debugWindow().lines().size());
+}
+
+Reading readNow(double start, const TcountingChart& counter, TprogramWindows& windows) {
+    return {bench::monotonicSeconds() - start, bench::cpuSeconds(), counter.samples,
+            bench::residentKiB(), logLines(windows)};
+}
+
+void report(const Options& options, const std::vector<Reading>& rows, const Reading& atFound) {
+    const Reading& first = rows.front();
+    const Reading& last = rows.back();
+    std::printf("\n%10s %10s %9s %10s %10s\n", "time [s]", "CPU [s]", "samples", "RSS [KiB]",
+                "log lines");
+    for (const Reading& r : rows)
+        std::printf("%10.1f %10.3f %9ld %10ld %10d\n", r.seconds, r.cpu - first.cpu,
+                    r.samples - first.samples, r.rssKiB, r.logLines);
+    const double span = last.seconds - first.seconds;
+    const double cpu = last.cpu - first.cpu;
+    const long samples = last.samples - first.samples;
+    const double perHour = cpu / span * 3600.0;
+    const double growth = static_cast<double>(last.rssKiB - first.rssKiB);
+    std::printf("\nN = %d, TS = 1 s, chart window shown, platform %s\n", options.n,
+                qPrintable(QGuiApplication::platformName()));
+    std::printf("module found and measuring after %.1f s (CPU %.3f s, RSS %ld KiB)\n",
+                atFound.seconds, atFound.cpu, atFound.rssKiB);
+    std::printf("measured span        %.1f s, %ld samples (%.3f per second)\n", span, samples,
+                static_cast<double>(samples) / span);
+    std::printf("CPU in the span      %.3f s = %.3f ms per sample = %.3f %% of a core\n", cpu,
+                samples ? cpu * 1000.0 / static_cast<double>(samples) : 0.0, cpu / span * 100.0);
+    std::printf("CPU per hour         %.1f s (extrapolated from the span; goal < 36 s)\n", perHour);
+    std::printf("RSS                  %ld KiB at the start of the span, %ld KiB at its end "
+                "(%+.0f KiB, %+.0f KiB/h), peak %ld KiB\n",
+                first.rssKiB, last.rssKiB, growth, growth / span * 3600.0,
+                bench::peakResidentKiB());
+}
+
+// Drives the program: shows the chart window, waits for the module and the warm-up, reads the
+// costs along the span, then ends the program by its own Exit command.
+class Tdriver {
+public:
+    Tdriver(const Options& options, TprogramWindows& windows, TcountingChart& counter)
+        : options(options), windows(windows), counter(counter) {
+        QObject::connect(&poll, &QTimer::timeout, [this] { waitForModule(); });
+        QObject::connect(&tick, &QTimer::timeout, [this] { read(); });
+        poll.start(200);
+        QTimer::singleShot(120000, [this] { giveUp(); });
+    }
+
+    bool finished = false;
+
+private:
+    QString mainText(const char* name) const {
+        auto* label = windows.mainWindow().findChild<QLabel*>(name);
+        return label ? label->text() : QString();
+    }
+
+    void waitForModule() {
+        if (mainText("lb_type") != "COM module" || counter.samples == 0) return;
+        poll.stop();
+        atFound = readNow(start, counter, windows);
+        QTimer::singleShot(static_cast<int>(options.warmup * 1000), [this] { begin(); });
+    }
+
+    void begin() {
+        rows.push_back(readNow(start, counter, windows));
+        end = rows.front().seconds + options.span;
+        tick.start(static_cast<int>(options.every * 1000));
+    }
+
+    void read() {
+        rows.push_back(readNow(start, counter, windows));
+        if (rows.back().seconds + 0.5 < end) return;
+        tick.stop();
+        report(options, rows, atFound);
+        finished = true;
+        exitProgram();
+    }
+
+    void giveUp() {
+        if (atFound.seconds > 0) return;
+        std::fprintf(stderr, "the program found no module within two minutes\n");
+        exitProgram();
+    }
+
+    void exitProgram() {
+        prompts.answers.push_back(TpromptAnswer::Yes); // "Close application ?"
+        theSystem.prompts = &prompts;
+        windows.mainWindow().findChild<QAction*>("Exit1")->trigger();
+    }
+
+    const Options& options;
+    TprogramWindows& windows;
+    TcountingChart& counter;
+    TscriptedPrompts prompts;
+    QTimer poll, tick;
+    const double start = bench::monotonicSeconds();
+    double end = 0;
+    Reading atFound{};
+    std::vector<Reading> rows;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parse(argc, argv, options)) {
+        std::fputs("usage: bench_program_cpu [--span S] [--warmup S] [--every S] [--n N]\n",
+                   stderr);
+        return 2;
+    }
+    bench::TworkDir dir("set_sampling_n\t" + std::to_string(options.n) +
+                        "\nset_sampling_ts\t1\nset_altitude\t0\n");
+    dir.useOwnSerialRoots();
+    const pid_t emulator = bench::forkModuleEmulator(dir.emulatedDir());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    bool finished = false;
+    {
+        TmodelObjects model;
+        QApplication application(argc, argv);
+        TprogramWindows windows;
+        TcountingChart counter(windows.chartWindow());
+        theSystem.chartView = &counter;
+        windows.mainWindow().findChild<QAction*>("ViewChart1")->trigger();
+        Tdriver driver(options, windows, counter);
+        runMessageLoop([] { QApplication::exec(); });
+        theSystem.chartView = &windows.chartWindow();
+        finished = driver.finished;
+        model.destroy();
+        theSystem.prompts = nullptr;
+    }
+    bench::stopModuleEmulator(emulator);
+    return finished ? 0 : 1;
+}
