@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 TWdebug::TWdebug(QWidget* parent) : QWidget(parent), Memo1(new QPlainTextEdit(this)) {
@@ -29,5 +30,26 @@ TWdebug::~TWdebug() {
 }
 
 void TWdebug::appendLine(const char* line) {
-    if (line) Memo1->appendPlainText(QString::fromLatin1(line));
+    if (!line) return;
+    kept.emplace_back(line);
+    if (kept.size() > static_cast<std::size_t>(MaxLines)) kept.pop_front();
+    if (isVisible()) Memo1->appendPlainText(QString::fromLatin1(line));
+}
+
+void TWdebug::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    QString text;
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        if (i > 0) text += '\n';
+        text += QString::fromLatin1(kept[i]);
+    }
+    Memo1->setPlainText(text);
+    // The newest line in view, as appending leaves it.
+    Memo1->moveCursor(QTextCursor::End);
+    Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());
+}
+
+void TWdebug::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    Memo1->clear();
 }

@@ -1,6 +1,7 @@
 #include "core/TWdebug.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 
 #include <gtest/gtest.h>
@@ -25,18 +26,49 @@ TEST(DebugWindow, HiddenWindowWithItsMemo) {
 
 TEST(DebugWindow, EveryCallIsOneLineAndOnlyTheNewestLinesAreKept) {
     auto* window = new TWdebug;
-    auto* memo = window->findChild<QPlainTextEdit*>("Memo1");
-    ASSERT_NE(memo, nullptr);
     debugPrint("W%d = %d (0x%04X) ", 2, 48879, 48879);
     debugPrint(nullptr);
-    EXPECT_EQ(memo->toPlainText(), "W2 = 48879 (0xBEEF) ");
+    ASSERT_EQ(window->lines().size(), 1u);
+    EXPECT_EQ(window->lines().front(), "W2 = 48879 (0xBEEF) ");
     for (int i = 1; i <= TWdebug::MaxLines + 5; ++i)
         debugPrint("line %d", i);
-    EXPECT_EQ(memo->blockCount(), TWdebug::MaxLines);
-    EXPECT_EQ(memo->document()->firstBlock().text(), "line 6");
-    EXPECT_EQ(memo->document()->lastBlock().text(),
-              QString::fromStdString("line " + std::to_string(TWdebug::MaxLines + 5)));
+    ASSERT_EQ(window->lines().size(), static_cast<std::size_t>(TWdebug::MaxLines));
+    EXPECT_EQ(window->lines().front(), "line 6");
+    EXPECT_EQ(window->lines().back(), "line " + std::to_string(TWdebug::MaxLines + 5));
     delete window;
     EXPECT_EQ(debugSink(), nullptr);
     debugPrint("after the window: discarded");
+}
+
+// The memo holds the lines only while the window is shown: showing it brings every kept line,
+// the newest in view; lines that come while it is shown go straight in, also past MaxLines.
+TEST(DebugWindow, ShowingTheWindowPutsTheKeptLinesIntoItsMemo) {
+    TWdebug window;
+    auto* memo = window.findChild<QPlainTextEdit*>("Memo1");
+    ASSERT_NE(memo, nullptr);
+    debugPrint(""); // an empty line stays a line of its own
+    for (int i = 1; i < TWdebug::MaxLines; ++i)
+        debugPrint("line %d", i);
+    EXPECT_TRUE(memo->toPlainText().isEmpty()); // nothing laid out while nobody looks
+    window.show();
+    ASSERT_EQ(memo->blockCount(), TWdebug::MaxLines);
+    EXPECT_EQ(memo->document()->firstBlock().text(), "");
+    EXPECT_EQ(memo->document()->firstBlock().next().text(), "line 1");
+    EXPECT_EQ(memo->document()->lastBlock().text(),
+              QString::fromStdString("line " + std::to_string(TWdebug::MaxLines - 1)));
+    EXPECT_EQ(memo->verticalScrollBar()->value(), memo->verticalScrollBar()->maximum());
+
+    debugPrint("shown %d", 1);
+    debugPrint("shown %d", 2);
+    EXPECT_EQ(memo->blockCount(), TWdebug::MaxLines);
+    EXPECT_EQ(memo->document()->firstBlock().text(), "line 2");
+    EXPECT_EQ(memo->document()->lastBlock().text(), "shown 2");
+
+    window.hide();
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
+    debugPrint("hidden");
+    window.show();
+    EXPECT_EQ(memo->document()->firstBlock().text(), "line 3");
+    EXPECT_EQ(memo->document()->lastBlock().text(), "hidden");
+    EXPECT_EQ(window.lines().size(), static_cast<std::size_t>(TWdebug::MaxLines));
 }
