@@ -140,6 +140,8 @@ void Tbolep_resource::OnNotification(TeventResource* sender, std::int32_t code) 
         if (owner) owner->OnNotification(this, 12);
         break;
     case 1:
+        // A worker runs already: this is the late end report of one that has been replaced.
+        if (serial->isRunning()) break;
         if (reopenPending) {
             reopenPending = false;
             doOpen();
