@@ -143,7 +143,7 @@ void Tplot_timeModel::SetBorderColor(Tcolor color) {
 
 double Tplot_timeModel::GetRangeTempsAtX(double x) const {
     if (sampleCount <= 0 || !hasBuffers()) return 0.0;
-    x = std::clamp(x, 0.0, 1.0);
+    x = std::isnan(x) ? 0.0 : std::clamp(x, 0.0, 1.0);
     const int i = std::clamp(static_cast<int>((sampleCount - 1) * x), 0, historyLength - 1);
     return Time(i);
 }

@@ -21,10 +21,6 @@ constexpr int DataBits = 8;
 constexpr int HexColumns = 49; // the character column starts here
 constexpr int BytesPerLine = 16;
 
-int asNumber(const void* object) {
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(object));
-}
-
 bool needsEscape(std::uint8_t byte) {
     return byte == Tbolep_resource::FrameStart || byte == Tbolep_resource::FrameEnd ||
            byte == Tbolep_resource::Escape;
@@ -273,7 +269,7 @@ void Tsscp::OnNotification(TeventResource* sender, std::int32_t code) {
     if (sender == this)
         debugPrint("Tsscp : OnNotification(THIS, %d)", code);
     else
-        debugPrint("Tsscp : OnNotification(%d, %d)", asNumber(sender), code);
+        debugPrint("Tsscp : OnNotification(%d, %d)", logNumber(sender), code);
     if (bolep && sender == bolep.get()) {
         switch (code) {
         case 1: tellOwner(2); break;
