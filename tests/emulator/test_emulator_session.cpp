@@ -239,13 +239,12 @@ TEST(PtyModulePacing, BytesTakeTheirWireTimeAndConversionsTheirWorkingTime) {
     const auto at = line.read(expected.size(), 5000, got);
     ASSERT_EQ(got.size(), expected.size());
     EXPECT_EQ(got[1], 'c');
-    // Four command bytes in, the conversion, then each reply byte after its own wire time.
+    // Four command bytes in, the conversion, then each reply byte after its own wire time: the
+    // emulator writes no byte before its time, so these bounds hold however late the test reads.
     const auto byte = std::chrono::microseconds(260);
     const long n = static_cast<long>(got.size());
     EXPECT_GE(between(sent, at.front()), std::chrono::microseconds(20'000) + 5 * byte);
     EXPECT_GE(between(sent, at.back()), std::chrono::microseconds(20'000) + (4 + n) * byte);
-    // Spread over the line, not in one burst (a late wake-up may shorten the first gap).
-    EXPECT_GE(between(at.front(), at.back()), (n - 3) * byte);
 }
 
 TEST(PtyModulePacing, WithoutPacingAReplyComesInOneGo) {
