@@ -55,9 +55,10 @@ double Tmeteo::getHistory(int i) const {
 void Tmeteo::update(double x) {
     classify(x);
     const std::int64_t now = clock();
-    if (lastHistoryTime == 0 || now - historyPeriod >= lastHistoryTime) {
+    if (!historyStarted || now - historyPeriod >= lastHistoryTime) {
         pushHistory(x);
         lastHistoryTime = now;
+        historyStarted = true;
     } else if (now < lastHistoryTime) {
         // The clock was set back: the current period starts now, so the next entry comes one
         // period from here instead of after the lost time has passed again.
@@ -68,6 +69,7 @@ void Tmeteo::update(double x) {
 void Tmeteo::clearHistory() {
     history.fill(emptyEntry);
     lastHistoryTime = 0;
+    historyStarted = false;
     barHigh = 0.0;
     barLow = -1.0;
 }
@@ -105,7 +107,7 @@ void Tmeteo::adaptBarScale(double x) {
     if (x > barHigh) {
         const bool first = barHigh == 0.0;
         barHigh = first ? x + barSpan / 2 : x;
-        barLow = barHigh - barSpan;
+        barLow = first ? x - barSpan / 2 : x - barSpan;
         changed = true;
     }
     if (x < barLow) {

@@ -99,6 +99,9 @@ private:
     double quickUpRate = 0.9;
     double slowUpRate = 0.23;
     std::uint8_t trend = TREND_CONSTANT;
-    std::int64_t lastHistoryTime = 0; // 0: no entry since construction or clearHistory
+    std::int64_t lastHistoryTime = 0; // 0 while historyStarted is false
+    // Whether an entry was pushed since construction or clearHistory. Kept apart from
+    // lastHistoryTime because 0 is a valid calendar time for a push.
+    bool historyStarted = false;
     TcalendarClock clock;
 };

@@ -47,8 +47,10 @@ bool readDecimal(const char* text, double* out) {
     }
     const double mantissa = parts[0].negative ? -parts[0].value : parts[0].value;
     const double exponent = parts[1].negative ? -parts[1].value : parts[1].value;
-    if (out) *out = mantissa * std::pow(10.0, exponent);
-    return failed;
+    const double value = mantissa * std::pow(10.0, exponent);
+    if (out) *out = value;
+    // Infinity or NaN (digits beyond the range of a double) is no number a field can hold.
+    return failed || !std::isfinite(value);
 }
 
 bool readInteger(const char* text, std::int32_t* out, int count) {

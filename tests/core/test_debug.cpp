@@ -34,6 +34,11 @@ TEST(DebugFormat, LongSpecificationsAndOutputsStayBounded) {
     // A specification longer than 31 characters, or one the format ends inside, stays text.
     EXPECT_EQ(fmt("a%5"), "a%5");
     EXPECT_EQ(fmt("%000000000000000000000000000000000d|", 7).back(), '|');
+    // 31 characters from "%" to the letter are still one conversion; 32 are not.
+    const std::string spec31 = "%" + std::string(28, '-') + "5d|";
+    EXPECT_EQ(fmt(spec31.c_str(), 7), "7    |");
+    const std::string spec32 = "%" + std::string(29, '-') + "5d|";
+    EXPECT_EQ(fmt(spec32.c_str(), 7), spec32);
 }
 
 TEST(DebugFormat, LengthLettersAndStarsNeverReadOtherArguments) {

@@ -113,6 +113,23 @@ TEST_F(MeteoTest, CalendarTimeBeyond2038KeepsTheHourlyPeriod) {
     EXPECT_EQ(meteo.getHistory(0), 1012.0);
 }
 
+// Calendar time 0 is a time like any other: a push made then still starts an hour.
+TEST_F(MeteoTest, APushAtCalendarTimeZeroStartsAnHourToo) {
+    now = 0;
+    meteo.update(1013.0);
+    ASSERT_EQ(meteo.getHistory(0), 1013.0);
+    now = 10;
+    meteo.update(1012.0);
+    now = 3599;
+    meteo.update(1012.0);
+    EXPECT_EQ(meteo.getHistory(0), 1013.0);
+    EXPECT_EQ(meteo.getHistory(1), -1.0);
+    now = 3600;
+    meteo.update(1012.5);
+    EXPECT_EQ(meteo.getHistory(0), 1012.5);
+    EXPECT_EQ(meteo.getHistory(1), 1013.0);
+}
+
 TEST_F(MeteoTest, WeatherClassWithHysteresis) {
     const std::vector<std::pair<double, int>> steps{
         {1016.6, WEATHER_SUNNY},    {1016.0, WEATHER_SUNNY},   {1015.4, WEATHER_VARIABLE},
@@ -239,6 +256,17 @@ TEST_F(MeteoTest, BarScaleFollowsTheNewestValue) {
     meteo.update(1010.0);
     EXPECT_EQ(range(), (std::pair{1005.0, 1019.0}));
     EXPECT_EQ(view.take()[0], "enable 0 on");
+}
+
+// The first scale is x - 7 .. x + 7 computed from x itself: going through the top end would put
+// the low end one rounding step off for values such as 1019.1.
+TEST_F(MeteoTest, FirstBarScaleIsCentredToTheLastDigit) {
+    for (double x : {1019.1, 1020.1, 1019.9, 1021.6}) {
+        Tmeteo fresh{[this] { return now; }};
+        fresh.update(x);
+        EXPECT_EQ(fresh.getBarLow(), x - 7.0) << x;
+        EXPECT_EQ(fresh.getBarHigh(), x + 7.0) << x;
+    }
 }
 
 TEST_F(MeteoTest, HistoryShiftsAndTheBarsShowTheirEntries) {

@@ -54,6 +54,20 @@ TEST(ReadDecimal, DeliversTheLeadingValueOnFailure) {
     EXPECT_TRUE(readDecimal("3x", nullptr));
 }
 
+// A text whose value a double cannot hold is no number: the reader says so, and still delivers
+// what it computed.
+TEST(ReadDecimal, ValuesBeyondADoubleFail) {
+    EXPECT_FALSE(dec("1e308").failed);
+    EXPECT_DOUBLE_EQ(dec("1e308").value, 1e308);
+    EXPECT_FALSE(dec("1e-400").failed); // underflows to 0, which is a number
+    EXPECT_TRUE(dec("1e999").failed);
+    EXPECT_TRUE(std::isinf(dec("1e999").value));
+    EXPECT_TRUE(dec("-1e999").failed);
+    const std::string hugeTimesTiny = std::string(400, '9') + "e-400";
+    EXPECT_TRUE(dec(hugeTimesTiny.c_str()).failed);
+    EXPECT_TRUE(std::isnan(dec(hugeTimesTiny.c_str()).value));
+}
+
 TEST(ReadInteger, ReadsLenientlyIn32Bits) {
     EXPECT_EQ(integer("+42").value, 42);
     EXPECT_FALSE(integer("4 2").failed);
