@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <exception>
 
 namespace {
@@ -14,6 +15,17 @@ int toPixel(double coordinate) {
     if (!(coordinate > -PixelLimit)) return static_cast<int>(-PixelLimit); // also NaN
     if (coordinate > PixelLimit) return static_cast<int>(PixelLimit);
     return static_cast<int>(coordinate); // truncated toward zero
+}
+
+// Pixels between two grid lines when `divisions` lines split `extent`.
+int gridStep(int extent, int divisions) {
+    return static_cast<int>(extent / (std::int64_t{divisions} + 1));
+}
+
+// The last k of the lines at k * step. With more divisions than pixels every line falls on
+// the first one, which is then drawn once.
+std::int64_t gridLineCount(int step, int divisions) {
+    return step == 0 ? 0 : std::int64_t{divisions} + 1;
 }
 
 } // namespace
@@ -131,7 +143,7 @@ void Tplot_timeModel::SetBorderColor(Tcolor color) {
 
 double Tplot_timeModel::GetRangeTempsAtX(double x) const {
     if (sampleCount <= 0 || !hasBuffers()) return 0.0;
-    x = std::clamp(x, 0.0, 1.0);
+    x = std::isnan(x) ? 0.0 : std::clamp(x, 0.0, 1.0);
     const int i = std::clamp(static_cast<int>((sampleCount - 1) * x), 0, historyLength - 1);
     return Time(i);
 }
@@ -185,6 +197,7 @@ int Tplot_timeModel::column(int index) const {
 }
 
 void Tplot_timeModel::MinMaxInOut(int a, int b) {
+    if (!hasBuffers() || sampleCount <= 0) return; // nothing to summarise
     const int newest = sampleCount - 1;
     const int last = std::min(newest, historyLength - 1);
     double first, final, smallest, largest;
@@ -221,17 +234,19 @@ void Tplot_timeModel::DrawComponent(TplotCanvas& canvas, bool visible) {
 
 void Tplot_timeModel::drawGrid(TplotCanvas& canvas) const {
     if (gridXdivisions > 0) {
-        const int step = lastWidth / (gridXdivisions + 1);
-        for (int k = 0; k <= gridXdivisions + 1; ++k) {
-            canvas.moveTo(k * step, 0);
-            canvas.lineTo(k * step, lastHeight);
+        const int step = gridStep(lastWidth, gridXdivisions);
+        for (std::int64_t k = 0; k <= gridLineCount(step, gridXdivisions); ++k) {
+            const int x = static_cast<int>(k * step);
+            canvas.moveTo(x, 0);
+            canvas.lineTo(x, lastHeight);
         }
     }
     if (gridYdivisions > 0) {
-        const int step = lastHeight / (gridYdivisions + 1);
-        for (int k = 0; k <= gridYdivisions + 1; ++k) {
-            canvas.moveTo(0, k * step);
-            canvas.lineTo(lastWidth, k * step);
+        const int step = gridStep(lastHeight, gridYdivisions);
+        for (std::int64_t k = 0; k <= gridLineCount(step, gridYdivisions); ++k) {
+            const int y = static_cast<int>(k * step);
+            canvas.moveTo(0, y);
+            canvas.lineTo(lastWidth, y);
         }
     }
 }

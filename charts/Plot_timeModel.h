@@ -45,7 +45,8 @@ public:
     // Draws background, frame, grid and curve; nothing when not visible.
     void DrawComponent(TplotCanvas& canvas, bool visible);
     void UpdateDrawScaling();
-    // Pixel rows of the first, last, smallest and largest value of samples a..b.
+    // Pixel rows of the first, last, smallest and largest value of samples a..b; unchanged
+    // while no sample is held.
     void MinMaxInOut(int a, int b);
 
     int HistoryLength() const { return historyLength; }

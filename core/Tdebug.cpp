@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -75,6 +76,10 @@ void formatInto(Tmy_string& line, const char* format, va_list& args) {
 }
 
 } // namespace
+
+int logNumber(const void* object) {
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(object));
+}
 
 TdebugSink* debugSink() {
     return currentSink.load(std::memory_order_acquire);

@@ -209,6 +209,7 @@ bool Tserial_resource::handleRequests(std::uint32_t request) {
     if ((request & ReadRequest) && !rxPending) {
         rxPending = true;
         rxLength = 0;
+        rxWanted = readSize.load();
     }
     if (request & WriteRequest) {
         txLength = txCount;
@@ -219,15 +220,15 @@ bool Tserial_resource::handleRequests(std::uint32_t request) {
     return true;
 }
 
-// Reads toward readSize bytes; a read completes when they have all arrived.
+// Reads toward the size asked for when the read began; a read completes when all of it has
+// arrived. A later setReadSize applies to the next read only.
 bool Tserial_resource::continueRead() {
-    const std::int32_t wanted = readSize.load();
     const ssize_t got =
-        ::read(hPort, rxBuffer + rxLength, static_cast<std::size_t>(wanted - rxLength));
+        ::read(hPort, rxBuffer + rxLength, static_cast<std::size_t>(rxWanted - rxLength));
     if (got < 0) return errno == EAGAIN || errno == EINTR;
     if (got == 0) return false; // end of file: the device is gone
     rxLength += static_cast<std::int32_t>(got);
-    if (rxLength >= wanted) {
+    if (rxLength >= rxWanted) {
         rxPending = false;
         postNotification(this, 3);
     }

@@ -87,6 +87,7 @@ private:
     std::uint8_t rxBuffer[BufferSize + 1] = {};
     std::atomic<std::int32_t> readSize{1};
     std::int32_t rxLength = 0;
+    std::int32_t rxWanted = 1; // the worker's copy of readSize for the read in progress
     std::uint8_t txBuffer[BufferSize] = {};
     std::int32_t txCount = 0;  // set by send
     std::int32_t txLength = 0; // the worker's copy of txCount for the write in progress

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 
 namespace {
@@ -167,6 +168,15 @@ TEST(PlotGrid, NegativeCountsAreZeroAndEdgesCarryLines) {
                                           "pen 808080", "pen ffffff"}));
 }
 
+TEST(PlotGrid, MoreDivisionsThanPixelsDrawTheFirstLineOnly) {
+    Tplot_timeModel plot = chartPlot();
+    plot.Set_x_grid_nbr(INT_MAX);
+    plot.Set_y_grid_nbr(1000);
+    TrecordingCanvas canvas;
+    plot.DrawComponent(canvas, true);
+    EXPECT_EQ(canvas.lines(), (std::vector<std::string>{"line 0 0 0 177", "line 0 0 433 0"}));
+}
+
 TEST(PlotDraw, OneSampleDrawsOnlyBackgroundFrameAndGrid) {
     Tplot_timeModel plot = chartPlot();
     plot.SetBGColor(0x800000);
@@ -255,6 +265,19 @@ TEST(PlotDraw, ColumnSummaryOutsideTheHistoryIsTheNewestSample) {
     EXPECT_EQ(plot.PixOut, 88);
     EXPECT_EQ(plot.PixMin, 175);
     EXPECT_EQ(plot.PixMax, 88);
+}
+
+TEST(PlotDraw, ColumnSummaryWithoutSamplesLeavesTheRows) {
+    Tplot_timeModel plot = chartPlot(10);
+    plot.UpdateDrawScaling();
+    plot.PixIn = plot.PixOut = plot.PixMin = plot.PixMax = 7;
+    plot.MinMaxInOut(0, 0);
+    Tplot_timeModel bare; // no buffers at all
+    bare.MinMaxInOut(0, 3);
+    EXPECT_EQ(plot.PixIn, 7);
+    EXPECT_EQ(plot.PixOut, 7);
+    EXPECT_EQ(plot.PixMin, 7);
+    EXPECT_EQ(plot.PixMax, 7);
 }
 
 TEST(PlotPaint, GeometryChangesForceARedrawAndHiddenPlotsDrawNothing) {

@@ -125,6 +125,18 @@ TEST_F(SerialPort, ReadSizeIsCappedAt256AndAReadCompletesWhenFull) {
     EXPECT_TRUE(std::equal(data.begin(), data.end(), owner.received.begin()));
 }
 
+TEST_F(SerialPort, ANewReadSizeWaitsForTheNextRead) {
+    ASSERT_TRUE(openPort(8));
+    pty.write(bytes(3));
+    loop.runFor(150); // the read of 8 holds 3 bytes now
+    port.setReadSize(2);
+    pty.write(bytes(300, 3));
+    ASSERT_TRUE(loop.runUntil([&] { return !owner.chunks.empty(); }, WaitMs));
+    EXPECT_EQ(owner.chunks[0], bytes(8));
+    ASSERT_TRUE(loop.runUntil([&] { return owner.chunks.size() >= 2; }, WaitMs));
+    EXPECT_EQ(owner.chunks[1], bytes(2, 8));
+}
+
 TEST_F(SerialPort, SendWritesUpTo255BytesAndRefuses256OrNull) {
     ASSERT_TRUE(openPort());
     const auto big = bytes(256, 7);
