@@ -1,0 +1,102 @@
+#include "core/Main.h"
+
+#include "charts/Tchart.h"
+#include "core/Globals.h"
+#include "core/TWdebug.h"
+#include "core/Wsignal.h"
+#include "display/Tabout.h"
+#include "display/Tmain.h"
+#include "display/Tmeteo.h"
+#include "display/Tsmall.h"
+#include "measurement/Seqmain.h"
+#include "measurement/Tintro.h"
+#include "measurement/Tsensor.h"
+#include "settings/Tsettings.h"
+
+#include <QApplication>
+
+#include <exception>
+
+TmodelObjects::TmodelObjects()
+    : sensor(std::make_unique<Tsensor>()), meteo(std::make_unique<Tmeteo>()),
+      seqMain(std::make_unique<TseqMAIN>()) {
+    theSystem.sensor = sensor.get();
+    theSystem.meteo = meteo.get();
+    theSystem.seqMain = seqMain.get();
+}
+
+TmodelObjects::~TmodelObjects() {
+    destroy();
+}
+
+void TmodelObjects::destroy() {
+    sensor.reset();
+    theSystem.sensor = nullptr;
+    seqMain.reset();
+    theSystem.seqMain = nullptr;
+    meteo.reset();
+    theSystem.meteo = nullptr;
+}
+
+TprogramWindows::TprogramWindows() {
+    theSystem.prompts = &prompts;
+    theSystem.app = this;
+    main = std::make_unique<TWmain>();
+    signal = std::make_unique<TSignalForm>(&TprogramWindows::start);
+    small = std::make_unique<TWsmall>();
+    main->setSmallWindow(small.get());
+    small->setMainDisplay(&main->display());
+    chart = std::make_unique<TWchart>(main.get());
+    main->setChartWindow(chart.get());
+    theSystem.chartView = chart.get();
+    debug = std::make_unique<TWdebug>();
+    main->setDebugWindow(debug.get());
+    intro = std::make_unique<TWintro>();
+    theSystem.introView = intro.get();
+    settings = std::make_unique<TWsettings>();
+    main->setSettingsDialog(settings.get());
+    about = std::make_unique<TWabout>();
+    main->setAboutBox(about.get());
+    main->show();
+}
+
+TprogramWindows::~TprogramWindows() {
+    theSystem.introView = nullptr;
+    theSystem.chartView = nullptr;
+    if (theSystem.app == this) theSystem.app = nullptr;
+    if (theSystem.prompts == &prompts) theSystem.prompts = nullptr;
+}
+
+// exit() rather than quit(): quit() would first ask every window to close, and the main window
+// answers a close with "Close application ?".
+void TprogramWindows::quit() {
+    QCoreApplication::exit(0);
+}
+
+void TprogramWindows::start() {
+    if (theSystem.chartView) theSystem.chartView->ResetCharts();
+    if (theSystem.seqMain) theSystem.seqMain->start();
+}
+
+void runMessageLoop(const std::function<void()>& loop) {
+    std::string text;
+    try {
+        loop();
+        return;
+    } catch (const std::exception& e) {
+        text = e.what();
+    } catch (...) {
+    }
+    if (theSystem.prompts)
+        theSystem.prompts->message(text, "CORVASINE's Barometer", TpromptIcon::Error,
+                                   TpromptButtons::Ok);
+}
+
+int runProgram(int argc, char** argv) {
+    TmodelObjects model;
+    QApplication application(argc, argv);
+    TprogramWindows windows;
+    runMessageLoop([] { QApplication::exec(); });
+    model.destroy();
+    return 0;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "core/AppControl.h"
+#include "core/QtPrompts.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class Tsensor;
+class Tmeteo;
+class TseqMAIN;
+class TWmain;
+class TSignalForm;
+class TWsmall;
+class TWdebug;
+class TWintro;
+class TWabout;
+class TWchart;
+class TWsettings;
+
+// The long-lived model objects, created in the order sensor, weather model, main sequence and
+// registered in theSystem. Nothing in them talks to a port or posts anything while they are
+// built. destroy() (or the destructor) deletes them in the order sensor, main sequence, weather
+// model and clears their pointers.
+class TmodelObjects {
+public:
+    TmodelObjects();
+    ~TmodelObjects();
+    TmodelObjects(const TmodelObjects&) = delete;
+    TmodelObjects& operator=(const TmodelObjects&) = delete;
+    void destroy();
+
+private:
+    std::unique_ptr<Tsensor> sensor;
+    std::unique_ptr<Tmeteo> meteo;
+    std::unique_ptr<TseqMAIN> seqMain;
+};
+
+// The windows of the program, created in their fixed order (main window first, then the signal
+// window, the small window, the chart window with its range dialog, the debug window, the intro
+// window, the settings dialog and the about box) and wired to each other and to theSystem. The
+// signal window's start message, handled once the message loop runs, resets the charts and
+// starts the main sequence: nothing reaches a port before.
+class TprogramWindows : public TappControl {
+public:
+    TprogramWindows();
+    ~TprogramWindows() override;
+    TprogramWindows(const TprogramWindows&) = delete;
+    TprogramWindows& operator=(const TprogramWindows&) = delete;
+
+    // Ends the message loop after the current message.
+    void quit() override;
+
+    TWmain& mainWindow() { return *main; }
+    TWsmall& smallWindow() { return *small; }
+    TWchart& chartWindow() { return *chart; }
+    TWdebug& debugWindow() { return *debug; }
+    TWabout& aboutBox() { return *about; }
+
+private:
+    static void start();
+
+    TqtPrompts prompts;
+    std::unique_ptr<TWmain> main;
+    std::unique_ptr<TSignalForm> signal;
+    std::unique_ptr<TWsmall> small;
+    std::unique_ptr<TWchart> chart;
+    std::unique_ptr<TWdebug> debug;
+    std::unique_ptr<TWintro> intro;
+    std::unique_ptr<TWsettings> settings;
+    std::unique_ptr<TWabout> about;
+};
+
+// Runs the message loop; an exception that leaves it is shown in an error box (with its text,
+// or an empty text for an exception of unknown kind) and ends the loop.
+void runMessageLoop(const std::function<void()>& loop);
+
+// The whole program: model objects, application, windows, loop and the shutdown order.
+int runProgram(int argc, char** argv);

@@ -1,0 +1,205 @@
+#include "display/Settingsfile.h"
+
+#include "core/Globals.h"
+#include "core/Prompts.h"
+#include "core/Tdebug.h"
+#include "display/Fixedtext.h"
+#include "display/ParameterAccess.h"
+#include "display/Tstreamtokenizer.h"
+
+#include <cctype>
+#include <cfloat>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+struct Tkey {
+    const char* name;
+    int code;
+};
+
+constexpr Tkey keys[] = {
+    {"set_sampling_n", 1},
+    {"set_sampling_ts", 2},
+    {"set_altitude", 3},
+    {"set_meteo_sunny_limit", 4},
+    {"set_meteo_variable_limit", 5},
+    {"set_meteo_overcast_limit", 6},
+    {"set_meteo_hysteresis_limit", 7},
+    {"set_quick_down_weather_rate", 9},
+    {"set_slow_down_weather_rate", 10},
+    {"set_quick_up_weather_rate", 11},
+    {"set_slow_up_weather_rate", 12},
+    {"set_minimized", 13},
+    {"set_save_on_exit", 14},
+    {"set_small_x", 15},
+    {"set_small_y", 16},
+};
+
+void showError(const std::string& text) {
+    debugPrint("%s", text.c_str());
+    if (theSystem.prompts)
+        theSystem.prompts->message(text, "Error", TpromptIcon::Error, TpromptButtons::Ok);
+}
+
+// Length of the digit run starting at `text`.
+std::size_t digits(const char* text) {
+    std::size_t n = 0;
+    while (std::isdigit(static_cast<unsigned char>(text[n])))
+        ++n;
+    return n;
+}
+
+std::string fixed(double value) {
+    return formatFixed(value, 6);
+}
+
+std::string line(const char* key, const std::string& value) {
+    return std::string(key) + '\t' + value + '\n';
+}
+
+std::string flag(double value) {
+    return value != 0.0 ? "1.0" : "0.0";
+}
+
+// The file a name stands for: a symbolic link is replaced through its target.
+std::string targetOf(const std::string& fileName) {
+    struct stat st {};
+    if (lstat(fileName.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return fileName;
+    char* resolved = realpath(fileName.c_str(), nullptr);
+    if (!resolved) return fileName;
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
+}
+
+// Permissions of the new file: those of the file it replaces, else the usual ones.
+mode_t modeFor(const std::string& target) {
+    struct stat st {};
+    if (stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+bool writeAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool replaceFile(const std::string& fileName, const std::string& text) {
+    const std::string target = targetOf(fileName);
+    std::string temporary = target + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) return false;
+    bool ok = fchmod(fd, modeFor(target)) == 0 && writeAll(fd, text) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && std::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) unlink(temporary.c_str());
+    return ok;
+}
+} // namespace
+
+int settingsKeyCode(const char* key) {
+    for (const Tkey& k : keys)
+        if (std::strcmp(k.name, key) == 0) return k.code;
+    return 0;
+}
+
+double readSettingsNumber(const char* text) {
+    while (*text == ' ' || *text == '\t')
+        ++text;
+    std::size_t n = 0;
+    if (text[n] == '+' || text[n] == '-') ++n;
+    const std::size_t whole = digits(text + n);
+    n += whole;
+    std::size_t fraction = 0;
+    if (text[n] == '.') {
+        fraction = digits(text + n + 1);
+        if (whole + fraction > 0) n += 1 + fraction;
+    }
+    if (whole + fraction == 0) return 0.0;
+    if (text[n] == 'e' || text[n] == 'E') {
+        std::size_t e = n + 1;
+        if (text[e] == '+' || text[e] == '-') ++e;
+        const std::size_t exponent = digits(text + e);
+        if (exponent > 0) n = e + exponent;
+    }
+    const char* begin = text[0] == '+' ? text + 1 : text;
+    double value = 0.0;
+    const auto result = std::from_chars(begin, text + n, value);
+    if (result.ec != std::errc::result_out_of_range) return value;
+    // Too small for a double reads as 0, too large as the largest double.
+    const std::string_view number(text, n);
+    if (number.find("e-") != std::string_view::npos || number.find("E-") != std::string_view::npos)
+        return 0.0;
+    return text[0] == '-' ? -DBL_MAX : DBL_MAX;
+}
+
+void readSettingsStream(std::FILE* stream, TparameterAccess& access) {
+    Tstreamtokenizer tokenizer;
+    tokenizer.attach(stream);
+    int index = 0;
+    int code = 0;
+    bool lineEnded = false;
+    bool fileEnded = false;
+    while (!fileEnded) {
+        const char* token = tokenizer.nextToken(lineEnded, fileEnded);
+        if (index == 0)
+            code = settingsKeyCode(token);
+        else if (index == 1 && code != 0 && token[0] != '\0')
+            access.setParameter(code, readSettingsNumber(token));
+        index = lineEnded ? 0 : index + 1;
+    }
+}
+
+bool readSettingsFile(const std::string& fileName, TparameterAccess& access) {
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (!file) {
+        showError("Error : Unable to open input file " + fileName);
+        return false;
+    }
+    readSettingsStream(file, access);
+    std::fclose(file);
+    return true;
+}
+
+std::string settingsText(TparameterAccess& access) {
+    auto get = [&access](int code) { return access.getParameter(code); };
+    return line("set_sampling_n", std::to_string(truncateToInt(get(1)))) +
+           line("set_sampling_ts", std::to_string(truncateToInt(get(2)))) +
+           line("set_altitude", fixed(get(3))) +
+           "#warning, take care of the meteo limit sequence since they must be always coherent\n" +
+           line("set_meteo_overcast_limit", fixed(get(6))) +
+           line("set_meteo_variable_limit", fixed(get(5))) +
+           line("set_meteo_sunny_limit", fixed(get(4))) +
+           line("set_meteo_hysteresis_limit", fixed(get(7))) +
+           "#warning, take caer of the trend limit sequence since they must be always coherent\n" +
+           line("set_quick_down_weather_rate", fixed(get(9))) +
+           line("set_slow_down_weather_rate", fixed(get(10))) +
+           line("set_quick_up_weather_rate", fixed(get(11))) +
+           line("set_slow_up_weather_rate", fixed(get(12))) + line("set_minimized", flag(get(13))) +
+           line("set_save_on_exit", flag(get(14))) + line("set_small_x", fixed(get(15))) +
+           line("set_small_y", fixed(get(16)));
+}
+
+bool writeSettingsFile(const std::string& fileName, const std::string& text) {
+    if (replaceFile(fileName, text)) return true;
+    reportSettingsWriteError(fileName);
+    return false;
+}
+
+void reportSettingsWriteError(const std::string& fileName) {
+    showError("Error : Unable to open output file " + fileName);
+}

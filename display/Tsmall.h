@@ -1,0 +1,42 @@
+#pragma once
+
+#include "display/FormView.h"
+
+#include <QWidget>
+
+class TmainDisplay;
+
+// The small window that stands in for the main window: weather picture, trend arrow,
+// temperature and local pressure, all written by the main display. A click on a picture brings
+// the main window back; closing asks to close the program.
+class TWsmall : public QWidget, public TformView {
+    Q_OBJECT
+public:
+    explicit TWsmall(QWidget* parent = nullptr);
+
+    // The main display its clicks and its close go to; null does nothing.
+    void setMainDisplay(TmainDisplay* display) { main = display; }
+
+    // TformView
+    void setText(const char* control, const std::string& text) override;
+    void setVisible(const char* control, bool visible) override;
+    void setTop(const char*, int) override {}
+    void setHeight(const char*, int) override {}
+    void setColor(const char*, int, int, int) override {}
+    void setChecked(const char*, bool) override {}
+    void showForm(bool visible) override { QWidget::setVisible(visible); }
+    int formLeft() override { return x(); }
+    int formTop() override { return y(); }
+    void moveForm(int left, int top) override { move(left, top); }
+
+public slots:
+    // Restores the main window.
+    void Panel1Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TmainDisplay* main = nullptr;
+};
