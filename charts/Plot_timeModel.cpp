@@ -32,6 +32,9 @@ std::int64_t gridLineCount(int step, int divisions) {
 
 void Tplot_timeModel::ClearContent() {
     sampleCount = 0;
+    first = 0;
+    lows.clear();
+    highs.clear();
     needsRedraw = true;
 }
 
@@ -41,43 +44,74 @@ void Tplot_timeModel::SetHistoryLength(int n) {
     std::vector<double> keptValues, keptTimes;
     keptValues.swap(Values);
     keptTimes.swap(Times);
+    const std::size_t room = 2 * static_cast<std::size_t>(n);
     try {
-        Values.assign(static_cast<std::size_t>(n), 0.0);
-        Times.assign(static_cast<std::size_t>(n), 0.0);
+        Values.assign(room, 0.0);
+        Times.assign(room, 0.0);
     } catch (const std::exception&) { // bad_alloc or length_error: no buffers, length unchanged
         Values.clear();
         Times.clear();
-        sampleCount = 0;
+        ClearContent();
         return;
     }
     historyLength = n;
     const int kept = std::min(sampleCount, n);
-    const auto first = static_cast<std::ptrdiff_t>(sampleCount - kept);
-    std::copy_n(keptValues.begin() + first, kept, Values.begin());
-    std::copy_n(keptTimes.begin() + first, kept, Times.begin());
+    const auto from = static_cast<std::ptrdiff_t>(first + sampleCount - kept);
+    std::copy_n(keptValues.begin() + from, kept, Values.begin());
+    std::copy_n(keptTimes.begin() + from, kept, Times.begin());
+    first = 0;
     sampleCount = kept;
+    rebuildExtremes();
     if (sampleCount > 0) GetArrayRange();
 }
 
 void Tplot_timeModel::AddSample(double value, double time) {
     if (hasBuffers()) {
-        if (sampleCount < historyLength) {
+        if (sampleCount < historyLength)
             ++sampleCount;
-        } else {
+        else
             shiftHistory();
-            sampleCount = historyLength;
-        }
-        Values[static_cast<std::size_t>(sampleCount - 1)] = value;
-        Times[static_cast<std::size_t>(sampleCount - 1)] = time;
+        const auto at = static_cast<std::size_t>(first + sampleCount - 1);
+        Values[at] = value;
+        Times[at] = time;
+        trackExtremes(value);
         GetArrayRange();
     }
     needsRedraw = true;
 }
 
+// Drops the oldest sample; the newest slot is then free for the next one.
 void Tplot_timeModel::shiftHistory() {
-    if (sampleCount < 2) return;
-    std::copy(Values.begin() + 1, Values.begin() + sampleCount, Values.begin());
-    std::copy(Times.begin() + 1, Times.begin() + sampleCount, Times.begin());
+    if (sampleCount < 1) return;
+    const std::int64_t oldest = added - sampleCount;
+    if (!lows.empty() && lows.front().serial == oldest) lows.pop_front();
+    if (!highs.empty() && highs.front().serial == oldest) highs.pop_front();
+    ++first;
+    if (first + sampleCount <= static_cast<int>(Values.size())) return;
+    const auto from = static_cast<std::ptrdiff_t>(first);
+    std::copy(Values.begin() + from, Values.begin() + from + sampleCount - 1, Values.begin());
+    std::copy(Times.begin() + from, Times.begin() + from + sampleCount - 1, Times.begin());
+    first = 0;
+}
+
+// A new value makes every older candidate that can no longer be an extreme superfluous.
+void Tplot_timeModel::trackExtremes(double value) {
+    const std::int64_t serial = added++;
+    if (std::isnan(value)) return;
+    while (!lows.empty() && lows.back().value > value)
+        lows.pop_back();
+    lows.push_back({serial, value});
+    while (!highs.empty() && highs.back().value < value)
+        highs.pop_back();
+    highs.push_back({serial, value});
+}
+
+void Tplot_timeModel::rebuildExtremes() {
+    lows.clear();
+    highs.clear();
+    added = 0;
+    for (int i = 0; i < sampleCount; ++i)
+        trackExtremes(Value(i));
 }
 
 bool Tplot_timeModel::YScaleChangedSinceLastCheck() {
@@ -149,11 +183,14 @@ double Tplot_timeModel::GetRangeTempsAtX(double x) const {
 }
 
 void Tplot_timeModel::GetArrayRange() {
+    // As a scan from the oldest sample would find them: the oldest value to start with, then
+    // every smaller or larger one; an oldest value that is not a number stays.
     if (hasBuffers()) {
-        dataYMin = dataYMax = Values[0];
-        for (int i = 1; i < sampleCount; ++i) {
-            dataYMin = std::min(dataYMin, Value(i));
-            dataYMax = std::max(dataYMax, Value(i));
+        if (sampleCount == 0 || std::isnan(Value(0)) || lows.empty()) {
+            dataYMin = dataYMax = Value(0);
+        } else {
+            dataYMin = lows.front().value;
+            dataYMax = highs.front().value;
         }
     }
     if (autoScaleYOn) setShownRange(dataYMin, dataYMax);

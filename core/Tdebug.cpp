@@ -50,7 +50,10 @@ void formatInto(Tmy_string& line, const char* format, va_list& args) {
     const char* p = format;
     while (*p) {
         if (*p != '%') {
-            line.append(*p++);
+            // Plain text up to the next specification in one piece.
+            const auto run = static_cast<std::int32_t>(std::strcspn(p, "%"));
+            line.append(p, run);
+            p += run;
             continue;
         }
         // Collect the specification up to its conversion letter.

@@ -135,7 +135,7 @@ struct Tserial_enum::Impl {
     TserialRoots roots;
 };
 
-Tserial_enum::Tserial_enum(const TserialRoots& roots) : impl(std::make_unique<Impl>(roots)) {}
+Tserial_enum::Tserial_enum(const TserialRoots& roots) : impl(std::make_unique<Impl>(Impl{roots})) {}
 
 Tserial_enum::~Tserial_enum() = default;
 

@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <deque>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -75,6 +80,54 @@ TEST(PlotHistory, ShorterLengthWhileHoldingKeepsTheNewestThatFit) {
     plot.SetHistoryLength(100);
     EXPECT_EQ(plot.SampleCount(), 4);
     EXPECT_EQ(plot.Value(3), 9.0);
+}
+
+// Long runs against a plain window: the held samples and the data range must be what shifting
+// and scanning every time would give, across many wraps of the buffers, changes of length,
+// clearing, repeated values, signed zeros, infinities and values that are not numbers.
+TEST(PlotHistory, LongRunsKeepTheWindowAndTheScannedRange) {
+    Tplot_timeModel plot;
+    std::deque<std::pair<double, double>> window;
+    int length = 2;
+    plot.SetHistoryLength(length);
+    std::uint32_t noise = 12345;
+    const auto next = [&] { return noise = noise * 1664525u + 1013904223u; };
+    const double specials[] = {0.0, -0.0, std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::quiet_NaN()};
+    for (int step = 0; step < 20000; ++step) {
+        const std::uint32_t r = next();
+        if (r % 997 == 0) {
+            plot.ClearContent();
+            window.clear();
+        } else if (r % 991 == 0) {
+            length = 2 + static_cast<int>(next() % 40);
+            plot.SetHistoryLength(length);
+            while (window.size() > static_cast<std::size_t>(length))
+                window.pop_front();
+        }
+        const double value = r % 50 == 0 ? specials[next() % 5] : static_cast<double>(r % 16);
+        plot.AddSample(value, step);
+        window.emplace_back(value, step);
+        if (window.size() > static_cast<std::size_t>(length)) window.pop_front();
+
+        ASSERT_EQ(plot.SampleCount(), static_cast<int>(window.size()));
+        double low = window.front().first, high = low;
+        for (std::size_t i = 0; i < window.size(); ++i) {
+            const auto [v, t] = window[i];
+            ASSERT_EQ(plot.Time(static_cast<int>(i)), t) << "step " << step;
+            ASSERT_TRUE(plot.Value(static_cast<int>(i)) == v ||
+                        (std::isnan(v) && std::isnan(plot.Value(static_cast<int>(i)))));
+            if (v < low) low = v;
+            if (v > high) high = v;
+        }
+        const auto same = [](double a, double b) {
+            return (std::isnan(a) && std::isnan(b)) ||
+                   (a == b && std::signbit(a) == std::signbit(b));
+        };
+        ASSERT_TRUE(same(plot.DataYMin(), low)) << "step " << step;
+        ASSERT_TRUE(same(plot.DataYMax(), high)) << "step " << step;
+    }
 }
 
 TEST(PlotRange, AutoScaleFollowsTheDataAndReportsChangesOnce) {
