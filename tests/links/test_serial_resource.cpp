@@ -147,7 +147,6 @@ TEST_F(SerialPort, ReadAheadBytesCompleteARequestAtOnceAndAWantedReadWaitsForIts
     port.requestRead(); // wants two bytes, one is there
     port.setReadSize(1);
     port.requestRead(); // a read is outstanding: ignored, the read of two stays
-    EXPECT_EQ(port.rxData()[0], 0x22);
     loop.runFor(100);
     EXPECT_EQ(owner.count(3), 2);
     pty.write({0x44, 0x55});
