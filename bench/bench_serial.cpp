@@ -6,8 +6,8 @@
 // command and reply byte at 10 bits per byte plus the module's working time.
 //
 // ReceiveHandOffPerByte: bytes arriving as fast as the pty delivers them, read one at a time as
-// the frame layer reads them: the worker reads a byte and posts it, the loop thread takes it
-// and asks for the next read. "share_of_wire" is the time per byte over one byte's time on a
+// the frame layer reads them: each byte is one code 3 to the loop thread, which takes it and
+// asks for the next read. "share_of_wire" is the time per byte over one byte's time on a
 // 38400-baud line; "cpu_share_of_wire" the same for the CPU time both threads spend per byte.
 #include "core/Eventresource.h"
 #include "core/RealtimeLoop.h"
