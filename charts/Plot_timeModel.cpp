@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <exception>
 
 namespace {
@@ -16,10 +17,24 @@ int toPixel(double coordinate) {
     return static_cast<int>(coordinate); // truncated toward zero
 }
 
+// Pixels between two grid lines when `divisions` lines split `extent`.
+int gridStep(int extent, int divisions) {
+    return static_cast<int>(extent / (std::int64_t{divisions} + 1));
+}
+
+// The last k of the lines at k * step. With more divisions than pixels every line falls on
+// the first one, which is then drawn once.
+std::int64_t gridLineCount(int step, int divisions) {
+    return step == 0 ? 0 : std::int64_t{divisions} + 1;
+}
+
 } // namespace
 
 void Tplot_timeModel::ClearContent() {
     sampleCount = 0;
+    first = 0;
+    lows.clear();
+    highs.clear();
     needsRedraw = true;
 }
 
@@ -29,43 +44,74 @@ void Tplot_timeModel::SetHistoryLength(int n) {
     std::vector<double> keptValues, keptTimes;
     keptValues.swap(Values);
     keptTimes.swap(Times);
+    const std::size_t room = 2 * static_cast<std::size_t>(n);
     try {
-        Values.assign(static_cast<std::size_t>(n), 0.0);
-        Times.assign(static_cast<std::size_t>(n), 0.0);
+        Values.assign(room, 0.0);
+        Times.assign(room, 0.0);
     } catch (const std::exception&) { // bad_alloc or length_error: no buffers, length unchanged
         Values.clear();
         Times.clear();
-        sampleCount = 0;
+        ClearContent();
         return;
     }
     historyLength = n;
     const int kept = std::min(sampleCount, n);
-    const auto first = static_cast<std::ptrdiff_t>(sampleCount - kept);
-    std::copy_n(keptValues.begin() + first, kept, Values.begin());
-    std::copy_n(keptTimes.begin() + first, kept, Times.begin());
+    const auto from = static_cast<std::ptrdiff_t>(first + sampleCount - kept);
+    std::copy_n(keptValues.begin() + from, kept, Values.begin());
+    std::copy_n(keptTimes.begin() + from, kept, Times.begin());
+    first = 0;
     sampleCount = kept;
+    rebuildExtremes();
     if (sampleCount > 0) GetArrayRange();
 }
 
 void Tplot_timeModel::AddSample(double value, double time) {
     if (hasBuffers()) {
-        if (sampleCount < historyLength) {
+        if (sampleCount < historyLength)
             ++sampleCount;
-        } else {
+        else
             shiftHistory();
-            sampleCount = historyLength;
-        }
-        Values[static_cast<std::size_t>(sampleCount - 1)] = value;
-        Times[static_cast<std::size_t>(sampleCount - 1)] = time;
+        const auto at = static_cast<std::size_t>(first + sampleCount - 1);
+        Values[at] = value;
+        Times[at] = time;
+        trackExtremes(value);
         GetArrayRange();
     }
     needsRedraw = true;
 }
 
+// Drops the oldest sample; the newest slot is then free for the next one.
 void Tplot_timeModel::shiftHistory() {
-    if (sampleCount < 2) return;
-    std::copy(Values.begin() + 1, Values.begin() + sampleCount, Values.begin());
-    std::copy(Times.begin() + 1, Times.begin() + sampleCount, Times.begin());
+    if (sampleCount < 1) return;
+    const std::int64_t oldest = added - sampleCount;
+    if (!lows.empty() && lows.front().serial == oldest) lows.pop_front();
+    if (!highs.empty() && highs.front().serial == oldest) highs.pop_front();
+    ++first;
+    if (first + sampleCount <= static_cast<int>(Values.size())) return;
+    const auto from = static_cast<std::ptrdiff_t>(first);
+    std::copy(Values.begin() + from, Values.begin() + from + sampleCount - 1, Values.begin());
+    std::copy(Times.begin() + from, Times.begin() + from + sampleCount - 1, Times.begin());
+    first = 0;
+}
+
+// A new value makes every older candidate that can no longer be an extreme superfluous.
+void Tplot_timeModel::trackExtremes(double value) {
+    const std::int64_t serial = added++;
+    if (std::isnan(value)) return;
+    while (!lows.empty() && lows.back().value > value)
+        lows.pop_back();
+    lows.push_back({serial, value});
+    while (!highs.empty() && highs.back().value < value)
+        highs.pop_back();
+    highs.push_back({serial, value});
+}
+
+void Tplot_timeModel::rebuildExtremes() {
+    lows.clear();
+    highs.clear();
+    added = 0;
+    for (int i = 0; i < sampleCount; ++i)
+        trackExtremes(Value(i));
 }
 
 bool Tplot_timeModel::YScaleChangedSinceLastCheck() {
@@ -131,17 +177,20 @@ void Tplot_timeModel::SetBorderColor(Tcolor color) {
 
 double Tplot_timeModel::GetRangeTempsAtX(double x) const {
     if (sampleCount <= 0 || !hasBuffers()) return 0.0;
-    x = std::clamp(x, 0.0, 1.0);
+    x = std::isnan(x) ? 0.0 : std::clamp(x, 0.0, 1.0);
     const int i = std::clamp(static_cast<int>((sampleCount - 1) * x), 0, historyLength - 1);
     return Time(i);
 }
 
 void Tplot_timeModel::GetArrayRange() {
+    // As a scan from the oldest sample would find them: the oldest value to start with, then
+    // every smaller or larger one; an oldest value that is not a number stays.
     if (hasBuffers()) {
-        dataYMin = dataYMax = Values[0];
-        for (int i = 1; i < sampleCount; ++i) {
-            dataYMin = std::min(dataYMin, Value(i));
-            dataYMax = std::max(dataYMax, Value(i));
+        if (sampleCount == 0 || std::isnan(Value(0)) || lows.empty()) {
+            dataYMin = dataYMax = Value(0);
+        } else {
+            dataYMin = lows.front().value;
+            dataYMax = highs.front().value;
         }
     }
     if (autoScaleYOn) setShownRange(dataYMin, dataYMax);
@@ -185,6 +234,7 @@ int Tplot_timeModel::column(int index) const {
 }
 
 void Tplot_timeModel::MinMaxInOut(int a, int b) {
+    if (!hasBuffers() || sampleCount <= 0) return; // nothing to summarise
     const int newest = sampleCount - 1;
     const int last = std::min(newest, historyLength - 1);
     double first, final, smallest, largest;
@@ -221,17 +271,19 @@ void Tplot_timeModel::DrawComponent(TplotCanvas& canvas, bool visible) {
 
 void Tplot_timeModel::drawGrid(TplotCanvas& canvas) const {
     if (gridXdivisions > 0) {
-        const int step = lastWidth / (gridXdivisions + 1);
-        for (int k = 0; k <= gridXdivisions + 1; ++k) {
-            canvas.moveTo(k * step, 0);
-            canvas.lineTo(k * step, lastHeight);
+        const int step = gridStep(lastWidth, gridXdivisions);
+        for (std::int64_t k = 0; k <= gridLineCount(step, gridXdivisions); ++k) {
+            const int x = static_cast<int>(k * step);
+            canvas.moveTo(x, 0);
+            canvas.lineTo(x, lastHeight);
         }
     }
     if (gridYdivisions > 0) {
-        const int step = lastHeight / (gridYdivisions + 1);
-        for (int k = 0; k <= gridYdivisions + 1; ++k) {
-            canvas.moveTo(0, k * step);
-            canvas.lineTo(lastWidth, k * step);
+        const int step = gridStep(lastHeight, gridYdivisions);
+        for (std::int64_t k = 0; k <= gridLineCount(step, gridYdivisions); ++k) {
+            const int y = static_cast<int>(k * step);
+            canvas.moveTo(0, y);
+            canvas.lineTo(lastWidth, y);
         }
     }
 }

@@ -2,12 +2,18 @@
 
 #include "charts/PlotCanvas.h"
 
+#include <cstdint>
+#include <deque>
 #include <vector>
 
 // The data and drawing of one time plot: a bounded history of (value, time) samples kept as a
 // sliding window (index 0 the oldest), the vertical range (auto: exactly the data range;
 // manual: set by the caller), the mapping to pixels and the drawing onto a canvas. The window
 // control Tplot_time holds one and paints its canvas.
+//
+// Adding a sample costs the same whatever the history length: the window slides through
+// buffers of twice its length and moves back to their start only once per length, and the
+// smallest and largest held values are kept up to date as samples come and go.
 class Tplot_timeModel {
 public:
     // Empties the history; the ranges stay until the next sample.
@@ -45,7 +51,8 @@ public:
     // Draws background, frame, grid and curve; nothing when not visible.
     void DrawComponent(TplotCanvas& canvas, bool visible);
     void UpdateDrawScaling();
-    // Pixel rows of the first, last, smallest and largest value of samples a..b.
+    // Pixel rows of the first, last, smallest and largest value of samples a..b; unchanged
+    // while no sample is held.
     void MinMaxInOut(int a, int b);
 
     int HistoryLength() const { return historyLength; }
@@ -62,15 +69,22 @@ public:
     Tcolor BorderColor() const { return borderColor; }
     Tcolor GridColor() const { return gridColor; }
     bool NeedsRedraw() const { return needsRedraw; }
-    double Value(int i) const { return Values[static_cast<std::size_t>(i)]; }
-    double Time(int i) const { return Times[static_cast<std::size_t>(i)]; }
+    double Value(int i) const { return Values[static_cast<std::size_t>(first + i)]; }
+    double Time(int i) const { return Times[static_cast<std::size_t>(first + i)]; }
     int LastWidth() const { return lastWidth; }
     int LastHeight() const { return lastHeight; }
     double ScaleY = 0, OriginY = 0, ScaleX = 0, OriginX = 0;
     int PixIn = 0, PixOut = 0, PixMin = 0, PixMax = 0;
 
 private:
+    // A held value with its serial number, for the running extremes.
+    struct Tranked {
+        std::int64_t serial;
+        double value;
+    };
     void shiftHistory();
+    void trackExtremes(double value);
+    void rebuildExtremes();
     bool hasBuffers() const { return !Values.empty() && !Times.empty(); }
     void setShownRange(double low, double high);
     int row(double value) const;
@@ -79,9 +93,14 @@ private:
     void drawCurve(TplotCanvas& canvas);
     void drawColumns(TplotCanvas& canvas);
 
-    std::vector<double> Values, Times;
+    std::vector<double> Values, Times; // 2 x historyLength; the samples start at `first`
     int historyLength = 10;
     int sampleCount = 0;
+    int first = 0;
+    std::int64_t added = 0; // serial number of the next sample
+    // Candidates for the smallest (ascending) and largest (descending) held value, oldest
+    // first; values that are not numbers take no part.
+    std::deque<Tranked> lows, highs;
     Tcolor backColor = 0x000000, waveColor = 0xFFFFFF, borderColor = 0x0000FF, gridColor = 0x808080;
     bool autoScaleYOn = true;
     double rangeYLow = 0, rangeYHigh = 0;

@@ -102,7 +102,7 @@ TWchart::TWchart(TchartHost* chartHost, QWidget* parent)
     connect(timer_rec, &QTimer::timeout, this, &TWchart::OnTimer);
 
     range = new TWrange(this, this);
-    SetHumidityLayout(true);
+    applyLayout(true);
 }
 
 TWchart::~TWchart() {
@@ -321,6 +321,11 @@ void TWchart::ResetCharts() {
 }
 
 void TWchart::SetHumidityLayout(bool full) {
+    applyLayout(full);
+    range->SetHumidityLayout(full);
+}
+
+void TWchart::applyLayout(bool full) {
     const int clientHeight = full ? FullClientHeight : CompactClientHeight;
     const int bottomRow = full ? FullBottomRow : CompactBottomRow;
     centralWidget()->setFixedSize(ClientWidth, clientHeight);
@@ -329,7 +334,6 @@ void TWchart::SetHumidityLayout(bool full) {
     lb_rec->move(lb_rec->x(), bottomRow);
     panelOf(TchartPlot::humidity).frame->setVisible(full);
     panelOf(TchartPlot::humidityTemperature).frame->setVisible(full);
-    range->SetHumidityLayout(full);
 }
 
 void TWchart::hideAndUncheck() {

@@ -77,6 +77,8 @@ private:
     void UpdateTimeLabels(TchartPlot which);
     void UpdateRangeLabels(TchartPlot which);
     void plotIfInside(TchartPlot which, double value, double time);
+    // Sizes this window only; the range dialog keeps its own layout.
+    void applyLayout(bool full);
     void applyMode();
     void applyLogState();
     void hideAndUncheck();

@@ -56,7 +56,7 @@ TWrange::TWrange(TWchart* chartWindow, QWidget* parent) : QDialog(parent), chart
     }
     connect(bt_ok, &QPushButton::clicked, this, &TWrange::bt_okClick);
     connect(bt_cancel, &QPushButton::clicked, this, &TWrange::bt_cancelClick);
-    SetHumidityLayout(true);
+    setFixedSize(ClientWidth, FullClientHeight);
 }
 
 void TWrange::buildGroup(int index, const char* name, const char* caption, const char* boxName,

@@ -13,8 +13,6 @@
 #include "measurement/Tsensor.h"
 #include "settings/Tsettings.h"
 
-#include <QApplication>
-
 #include <exception>
 
 TmodelObjects::TmodelObjects()
@@ -78,23 +76,39 @@ void TprogramWindows::start() {
     if (theSystem.seqMain) theSystem.seqMain->start();
 }
 
-void runMessageLoop(const std::function<void()>& loop) {
-    std::string text;
-    try {
-        loop();
-        return;
-    } catch (const std::exception& e) {
-        text = e.what();
-    } catch (...) {
-    }
+namespace {
+// The error box of an exception: its text, or an empty text for an exception of unknown kind.
+void showException(const std::string& text) {
     if (theSystem.prompts)
         theSystem.prompts->message(text, "CORVASINE's Barometer", TpromptIcon::Error,
                                    TpromptButtons::Ok);
 }
+} // namespace
+
+bool TbarometerApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        showException(e.what());
+    } catch (...) {
+        showException({});
+    }
+    return false;
+}
+
+void runMessageLoop(const std::function<void()>& loop) {
+    try {
+        loop();
+    } catch (const std::exception& e) {
+        showException(e.what());
+    } catch (...) {
+        showException({});
+    }
+}
 
 int runProgram(int argc, char** argv) {
     TmodelObjects model;
-    QApplication application(argc, argv);
+    TbarometerApplication application(argc, argv);
     TprogramWindows windows;
     runMessageLoop([] { QApplication::exec(); });
     model.destroy();

@@ -3,6 +3,8 @@
 #include "core/AppControl.h"
 #include "core/QtPrompts.h"
 
+#include <QApplication>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -70,6 +72,14 @@ private:
     std::unique_ptr<TWintro> intro;
     std::unique_ptr<TWsettings> settings;
     std::unique_ptr<TWabout> about;
+};
+
+// The program's application object. An exception that leaves the handling of one message is
+// shown in the error box, and the loop goes on with the next message.
+class TbarometerApplication : public QApplication {
+public:
+    TbarometerApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    bool notify(QObject* receiver, QEvent* event) override;
 };
 
 // Runs the message loop; an exception that leaves it is shown in an error box (with its text,

@@ -3,14 +3,6 @@
 #include "core/EventLoop.h"
 #include "core/Tdebug.h"
 
-#include <cstdint>
-
-namespace {
-int asNumber(const void* object) {
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(object));
-}
-} // namespace
-
 void Tsequence::beginDispatch(TeventResource* sender, std::int32_t code) {
     nextStep = step;
     lastSender = sender;
@@ -47,7 +39,7 @@ void Tsequence::logNotification(TeventResource* sender, std::int32_t code) const
     if (sender == this)
         debugPrint("%s #%d : OnNotification(THIS, %d)", cls, step, code);
     else
-        debugPrint("%s #%d : OnNotification(%d, %d)", cls, step, asNumber(sender), code);
+        debugPrint("%s #%d : OnNotification(%d, %d)", cls, step, logNumber(sender), code);
 }
 
 void Tsequence::dispatch(TeventResource* sender, std::int32_t code) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -49,7 +50,10 @@ void formatInto(Tmy_string& line, const char* format, va_list& args) {
     const char* p = format;
     while (*p) {
         if (*p != '%') {
-            line.append(*p++);
+            // Plain text up to the next specification in one piece.
+            const auto run = static_cast<std::int32_t>(std::strcspn(p, "%"));
+            line.append(p, run);
+            p += run;
             continue;
         }
         // Collect the specification up to its conversion letter.
@@ -75,6 +79,10 @@ void formatInto(Tmy_string& line, const char* format, va_list& args) {
 }
 
 } // namespace
+
+int logNumber(const void* object) {
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(object));
+}
 
 TdebugSink* debugSink() {
     return currentSink.load(std::memory_order_acquire);

@@ -166,6 +166,11 @@ void readSettingsStream(std::FILE* stream, TparameterAccess& access) {
 
 bool readSettingsFile(const std::string& fileName, TparameterAccess& access) {
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    struct stat st {};
+    if (file && (fstat(fileno(file), &st) != 0 || S_ISDIR(st.st_mode))) {
+        std::fclose(file);
+        file = nullptr;
+    }
     if (!file) {
         showError("Error : Unable to open input file " + fileName);
         return false;

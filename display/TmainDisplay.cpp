@@ -18,6 +18,13 @@ const char* const trendArrows[] = {"img_quick_down", "img_slow_down", "img_unch"
                                    "img_slow_up"};
 const char* const settingsFilter = "Settings files (*.ini);;All files (*)";
 
+// A name whose last part has no extension gets the dialogs' default one, ".ini".
+std::string withDefaultExtension(const std::string& name) {
+    const std::size_t slash = name.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    return name.find('.', start) == std::string::npos ? name + ".ini" : name;
+}
+
 std::string dashesOr(bool valid, double value, int decimals, const char* unit, const char* dashes) {
     return (valid ? formatFixed(value, decimals) : std::string(dashes)) + unit;
 }
@@ -288,11 +295,12 @@ void TmainDisplay::setParameter(int code, double v) {
     Tsensor* sensor = theSystem.sensor;
     Tmeteo* meteo = theSystem.meteo;
     switch (code) {
+    // Truncated here, so that a value beyond the integer range stops at its ends.
     case 1:
-        if (sensor) sensor->setN(v);
+        if (sensor) sensor->setN(truncateToInt(v));
         return;
     case 2:
-        if (sensor) sensor->setTS(v);
+        if (sensor) sensor->setTS(truncateToInt(v));
         return;
     case 3: {
         const double old = localAltitude;
@@ -377,8 +385,8 @@ void TmainDisplay::saveSettingsAsDialog() {
     const std::string name =
         theSystem.prompts->saveFile("Save settings As", settingsFilter, saveFileName);
     if (name.empty()) return;
-    saveFileName = name;
-    writeSettings(name);
+    saveFileName = withDefaultExtension(name);
+    writeSettings(saveFileName);
 }
 
 void TmainDisplay::toggleAutosave() {

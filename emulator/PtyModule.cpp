@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -65,6 +66,11 @@ void TptyModule::unplug() {
     slave.clear();
 }
 
+void TptyModule::setWirePacing(std::int32_t baud) {
+    perByte =
+        baud > 0 ? std::chrono::nanoseconds(10'000'000'000LL / baud) : std::chrono::nanoseconds(0);
+}
+
 void TptyModule::run() {
     while (serve()) {
     }
@@ -80,9 +86,47 @@ bool TptyModule::serve() {
     std::uint8_t buffer[256];
     const ssize_t got = ::read(master, buffer, sizeof buffer);
     if (got < 0) return errno == EAGAIN || errno == EINTR;
+    return handle(buffer, static_cast<std::size_t>(got));
+}
+
+// Byte by byte, each at the end of its time on the line; a completed command is answered after
+// the module's working time.
+bool TptyModule::handle(const std::uint8_t* bytes, std::size_t count) {
+    const Clock::time_point arrival = Clock::now();
+    rxWire = std::max(rxWire, arrival);
     std::vector<std::uint8_t> reply;
-    module.receive(buffer, static_cast<std::size_t>(got), reply);
-    return writeAll(reply);
+    for (std::size_t i = 0; i < count; ++i) {
+        rxWire += perByte;
+        if (perByte.count() > 0 && !waitUntil(rxWire)) return false;
+        module.receive(bytes + i, 1, reply);
+        const std::chrono::microseconds work(module.takeWorkUs());
+        if (work.count() > 0 && !waitUntil(Clock::now() + work)) return false;
+        if (!reply.empty() && !answer(reply)) return false;
+        reply.clear();
+    }
+    return true;
+}
+
+bool TptyModule::answer(const std::vector<std::uint8_t>& reply) {
+    if (perByte.count() == 0) return writeAll(reply);
+    txWire = std::max(txWire, Clock::now());
+    for (std::uint8_t byte : reply) {
+        txWire += perByte;
+        if (!waitUntil(txWire) || !writeAll({byte})) return false;
+    }
+    return true;
+}
+
+bool TptyModule::waitUntil(Clock::time_point deadline) {
+    for (;;) {
+        const auto left = deadline - Clock::now();
+        if (left.count() <= 0) return true;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec timeout{static_cast<time_t>(ns / 1'000'000'000),
+                               static_cast<long>(ns % 1'000'000'000)};
+        pollfd stop{stopFd, POLLIN, 0};
+        if (::ppoll(&stop, 1, &timeout, nullptr) > 0) return false;
+    }
 }
 
 bool TptyModule::writeAll(const std::vector<std::uint8_t>& bytes) {

@@ -3,6 +3,8 @@
 #include "emulator/SerialModule.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <string>
 #include <thread>
 
@@ -11,6 +13,11 @@ class TportPublisher;
 // Runs a serial module on the master side of a pty in its own thread; the program opens the
 // slave side as its serial port. Unplugging closes the pty, as pulling a USB-serial adapter
 // removes its device; plugging back creates a new one (and republishes it).
+//
+// A pty moves bytes at once. With wire pacing on, the module takes each byte from the program
+// only when it would have arrived over a line of that baud rate (10 bits a byte: start, 8 data
+// bits, stop) and sends its replies at the same rate; the module's working time (see
+// TmoduleTiming) passes between the end of a command and the start of its reply either way.
 class TptyModule {
 public:
     // The publisher, when given, is told every new slave device and every unplug.
@@ -24,14 +31,25 @@ public:
     // Stops answering and closes the pty.
     void unplug();
 
+    // Baud rate of the emulated line, 0 for no pacing; set it while unplugged.
+    void setWirePacing(std::int32_t baud);
+    // Duration of one byte on the line, 0 without pacing.
+    std::chrono::nanoseconds byteTime() const { return perByte; }
+
     bool isPlugged() const { return master >= 0; }
     // The device the program opens, e.g. "/dev/pts/3"; empty while unplugged.
     const std::string& slavePath() const { return slave; }
 
 private:
     void run();
+    using Clock = std::chrono::steady_clock;
+
     bool serve();
+    bool handle(const std::uint8_t* bytes, std::size_t count);
+    bool answer(const std::vector<std::uint8_t>& reply);
     bool writeAll(const std::vector<std::uint8_t>& bytes);
+    // Sleeps until `deadline`; false when asked to stop meanwhile.
+    bool waitUntil(Clock::time_point deadline);
 
     TserialModule& module;
     TportPublisher* publisher;
@@ -40,4 +58,7 @@ private:
     int stopFd = -1;
     std::string slave;
     std::thread worker;
+    std::chrono::nanoseconds perByte{0};
+    Clock::time_point rxWire{}; // end of the last byte from the program on the emulated line
+    Clock::time_point txWire{}; // end of the last byte to the program
 };

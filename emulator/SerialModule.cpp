@@ -78,13 +78,39 @@ void TserialModule::handleCommand(std::vector<std::uint8_t>& reply) {
     const std::uint8_t command = payload[0];
     if (command < 'A' || command > 'D') return;
     ++commands;
-    if (fault == TmoduleFault::Silent) return;
-    if (command == 'A' && fault == TmoduleFault::AckSecondTry && ++acksSeen % 2 == 1) return;
+    if (command == 'C') workUs += timing.commandC;
+    if (command == 'D') workUs += timing.commandD;
+    if (!answers(command)) return;
+    if (fault == TmoduleFault::Garbage) addGarbage(reply);
     const std::uint8_t answered = fault == TmoduleFault::WrongReply
                                       ? static_cast<std::uint8_t>('A' + (command - 'A' + 1) % 4)
                                       : command;
     const auto frame = frameFor(replyPayload(answered), fault == TmoduleFault::BadChecksum);
     reply.insert(reply.end(), frame.begin(), frame.end());
+}
+
+bool TserialModule::answers(std::uint8_t command) {
+    ++commandsSinceFault;
+    switch (fault) {
+    case TmoduleFault::Silent: return false;
+    case TmoduleFault::AckSecondTry: return command != 'A' || ++acksSeen % 2 == 0;
+    case TmoduleFault::EverySecond: return commandsSinceFault % 2 == 0;
+    default: return true;
+    }
+}
+
+// Three to ten bytes of noise; a '$' would open a frame, so the noise never holds one, but it
+// does hold frame ends and escapes, which a receiver outside a frame must ignore.
+void TserialModule::addGarbage(std::vector<std::uint8_t>& reply) {
+    reply.push_back(End);
+    reply.push_back(Esc);
+    noise = noise * 1103515245u + 12345u;
+    const unsigned extra = 1 + (noise >> 16) % 8;
+    for (unsigned i = 0; i < extra; ++i) {
+        noise = noise * 1103515245u + 12345u;
+        const auto byte = static_cast<std::uint8_t>(noise >> 16);
+        reply.push_back(byte == Start ? End : byte);
+    }
 }
 
 // Replies: "a"; "b" W1..W4; "c" D1, a spare byte, D2; "d" SO_T, a spare byte, SO_RH.
@@ -130,6 +156,24 @@ void TserialModule::setFault(TmoduleFault newFault) {
     std::lock_guard lock(mutex);
     fault = newFault;
     acksSeen = 0;
+    commandsSinceFault = 0;
+}
+
+TmoduleFault TserialModule::currentFault() const {
+    std::lock_guard lock(mutex);
+    return fault;
+}
+
+void TserialModule::setTiming(const TmoduleTiming& newTiming) {
+    std::lock_guard lock(mutex);
+    timing = newTiming;
+}
+
+std::uint32_t TserialModule::takeWorkUs() {
+    std::lock_guard lock(mutex);
+    const std::uint32_t work = workUs;
+    workUs = 0;
+    return work;
 }
 
 int TserialModule::commandsReceived() const {

@@ -24,6 +24,15 @@ enum class TmoduleFault {
     BadChecksum,  // every reply carries a wrong checksum
     WrongReply,   // answers each command with the reply of the next one (A->b, ..., D->a)
     EscapedData,  // replies carry EscapeWords, whose bytes all need escaping on the wire
+    Garbage,      // line noise before every reply: bytes outside any frame (never a '$')
+    EverySecond,  // answers only every second command (the second, fourth, ...)
+};
+
+// Time the module works on a command before its reply starts, in microseconds: the QX4180's
+// D1 and D2 conversions for C, the SHT15's humidity and temperature readings for D.
+struct TmoduleTiming {
+    std::uint32_t commandC = 0;
+    std::uint32_t commandD = 0;
 };
 
 // The controller of the serial module: it rebuilds command frames from the bytes the PC sends
@@ -43,7 +52,12 @@ public:
 
     void setConditions(const TmoduleConditions& conditions);
     TmoduleConditions conditions() const;
+    // A new fault starts its own count of commands (AckSecondTry, EverySecond).
     void setFault(TmoduleFault fault);
+    TmoduleFault currentFault() const;
+    void setTiming(const TmoduleTiming& timing);
+    // The working time of the commands handled since the last call, in microseconds.
+    std::uint32_t takeWorkUs();
     // Valid commands received so far (answered or not).
     int commandsReceived() const;
     const Tqx4180Model& sensor() const { return qx; }
@@ -56,13 +70,19 @@ private:
     void handleByte(std::uint8_t byte, std::vector<std::uint8_t>& reply);
     void handleCommand(std::vector<std::uint8_t>& reply);
     std::vector<std::uint8_t> replyPayload(std::uint8_t command) const;
+    bool answers(std::uint8_t command);
+    void addGarbage(std::vector<std::uint8_t>& reply);
 
     const Tqx4180Model qx;
     mutable std::mutex mutex;
     TmoduleConditions now;
     TmoduleFault fault = TmoduleFault::None;
     int acksSeen = 0;
+    int commandsSinceFault = 0;
     int commands = 0;
+    TmoduleTiming timing;
+    std::uint32_t workUs = 0;
+    std::uint32_t noise = 1; // state of the garbage generator
     std::vector<std::uint8_t> payload;
     bool inFrame = false;
     bool escaped = false;

@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <linux/serial.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -75,9 +77,20 @@ bool ttyPresent(const TserialRoots& roots, const char* family, int index) {
     return type > 0 || (type < 0 && deviceHasUart(node));
 }
 
+// An emulator holds COMn.lock for as long as it runs. A link left behind by one that was killed
+// may name a pty that the system has since given to a terminal, so it does not count.
+bool lockHeld(const std::string& lockPath) {
+    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
 bool emulatedPresent(const TserialRoots& roots, int number) {
     if (!isPrivateDir(roots.emulated)) return false;
-    return isCharDevice(roots.emulated + "/COM" + std::to_string(number));
+    const std::string link = roots.emulated + "/COM" + std::to_string(number);
+    return isCharDevice(link) && lockHeld(link + ".lock");
 }
 
 } // namespace
@@ -122,7 +135,7 @@ struct Tserial_enum::Impl {
     TserialRoots roots;
 };
 
-Tserial_enum::Tserial_enum(const TserialRoots& roots) : impl(std::make_unique<Impl>(roots)) {}
+Tserial_enum::Tserial_enum(const TserialRoots& roots) : impl(std::make_unique<Impl>(Impl{roots})) {}
 
 Tserial_enum::~Tserial_enum() = default;
 

@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -127,6 +128,13 @@ int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byt
     }
     requests.store(0);
     txPending.store(false);
+    {
+        std::lock_guard lock(rxMutex);
+        rxPending = true; // the first read
+        rxWanted = readSize.load();
+        aheadStart = 0;
+        aheadCount = 0;
+    }
     running.store(true);
     worker = std::thread(&Tserial_resource::workerMain, this);
     return OpenOk;
@@ -143,7 +151,18 @@ void Tserial_resource::setReadSize(std::int32_t n) {
 }
 
 void Tserial_resource::requestRead() {
-    signal(ReadRequest);
+    bool roomAgain = false;
+    {
+        std::lock_guard lock(rxMutex);
+        if (rxPending) return;
+        rxPending = true;
+        rxWanted = readSize.load();
+        const bool full = aheadCount == AheadSize;
+        completeRead();
+        roomAgain = full && aheadCount < AheadSize;
+    }
+    // The worker leaves the device alone while the read-ahead buffer is full.
+    if (roomAgain) signal(RoomRequest);
 }
 
 void Tserial_resource::send(const std::uint8_t* data, std::int32_t length) {
@@ -170,12 +189,12 @@ void Tserial_resource::signal(std::uint32_t request) {
 void Tserial_resource::workerMain() {
     txLength = 0;
     txDone = 0;
-    rxPending = false;
     evtPending = false;
     postNotification(this, 0);
-    signal(ReadRequest | (watchModem ? ModemWaitRequest : 0));
+    if (watchModem) signal(ModemWaitRequest);
     while (workerStep()) {
     }
+    endReads();
     txPending.store(false);
     running.store(false);
     ::close(hPort);
@@ -187,7 +206,10 @@ void Tserial_resource::workerMain() {
 bool Tserial_resource::workerStep() {
     const bool writing = txDone < txLength;
     pollfd fds[2] = {{wakeFd, POLLIN, 0}, {hPort, 0, 0}};
-    if (rxPending) fds[1].events |= POLLIN;
+    {
+        std::lock_guard lock(rxMutex);
+        if (aheadCount < AheadSize) fds[1].events |= POLLIN;
+    }
     if (writing) fds[1].events |= POLLOUT;
     const int timeout = evtPending ? ModemPollMs : -1;
     if (::poll(fds, 2, timeout) < 0) return errno == EINTR;
@@ -206,10 +228,6 @@ bool Tserial_resource::workerStep() {
 
 bool Tserial_resource::handleRequests(std::uint32_t request) {
     if (request & StopRequest) return false;
-    if ((request & ReadRequest) && !rxPending) {
-        rxPending = true;
-        rxLength = 0;
-    }
     if (request & WriteRequest) {
         txLength = txCount;
         txDone = 0;
@@ -219,19 +237,48 @@ bool Tserial_resource::handleRequests(std::uint32_t request) {
     return true;
 }
 
-// Reads toward readSize bytes; a read completes when they have all arrived.
+// Reads what the device has into the free part of the read-ahead ring, then completes the
+// outstanding read if enough bytes are there. The read itself runs outside the lock: only the
+// worker writes the free part, and the GUI thread only takes bytes from the front.
 bool Tserial_resource::continueRead() {
-    const std::int32_t wanted = readSize.load();
-    const ssize_t got =
-        ::read(hPort, rxBuffer + rxLength, static_cast<std::size_t>(wanted - rxLength));
+    std::int32_t tail = 0;
+    std::int32_t room = 0;
+    {
+        std::lock_guard lock(rxMutex);
+        tail = (aheadStart + aheadCount) % AheadSize;
+        room = std::min(AheadSize - aheadCount, AheadSize - tail);
+    }
+    if (room == 0) return true;
+    const ssize_t got = ::read(hPort, ahead + tail, static_cast<std::size_t>(room));
     if (got < 0) return errno == EAGAIN || errno == EINTR;
     if (got == 0) return false; // end of file: the device is gone
-    rxLength += static_cast<std::int32_t>(got);
-    if (rxLength >= wanted) {
-        rxPending = false;
-        postNotification(this, 3);
-    }
+    std::lock_guard lock(rxMutex);
+    aheadCount += static_cast<std::int32_t>(got);
+    completeRead();
     return true;
+}
+
+// With rxMutex held: hands the outstanding read over when the size asked for when it began has
+// been read ahead. The code is posted under the lock: a code 3 posted by requestRead() is then
+// either queued before the worker's code 1, or finds the buffer emptied by endReads().
+void Tserial_resource::completeRead() {
+    if (!rxPending || aheadCount < rxWanted) return;
+    const std::int32_t first = std::min(rxWanted, AheadSize - aheadStart);
+    std::memcpy(rxBuffer, ahead + aheadStart, static_cast<std::size_t>(first));
+    std::memcpy(rxBuffer + first, ahead, static_cast<std::size_t>(rxWanted - first));
+    aheadStart = (aheadStart + rxWanted) % AheadSize;
+    aheadCount -= rxWanted;
+    rxLength = rxWanted;
+    rxPending = false;
+    postNotification(this, 3);
+}
+
+// The worker's end: what was read ahead and not handed out is dropped, so nothing follows code 1;
+// the chunk of the last code 3 stays in rxBuffer for its owner.
+void Tserial_resource::endReads() {
+    std::lock_guard lock(rxMutex);
+    aheadStart = 0;
+    aheadCount = 0;
 }
 
 bool Tserial_resource::continueWrite() {

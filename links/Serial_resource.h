@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 
 // One serial port with its worker thread. The worker does all reads, writes and modem-line
@@ -15,12 +16,18 @@
 //   2 write completed                                     6 carrier detect off after a change
 //   3 data received: rxCount() bytes in rxData()
 //
-// Received data is handed over strictly: after code 3 the worker reads nothing until the owner
-// has consumed the chunk and called requestRead().
+// Received data is handed over strictly: after code 3 nothing more is delivered until the owner
+// has consumed the chunk and called requestRead(); a read completes when the read size asked for
+// when it began (at open, or at requestRead) has arrived. The worker reads ahead whatever the
+// device has into a bounded buffer, so a read whose bytes are already there is completed by
+// requestRead() itself, in the GUI thread, without waking the worker; otherwise the worker
+// completes it when the bytes arrive. Bytes read ahead but not handed out when the worker ends
+// are dropped: after code 1 nothing is delivered for that open.
 class Tserial_resource : public TeventResource {
 public:
     static constexpr int BufferSize = 256;
     static constexpr int PortNameSize = 10;
+    static constexpr int AheadSize = 4096; // read-ahead buffer; the device is left alone when full
 
     // open() results; when several settings fail, the last failing one is returned.
     static constexpr int OpenOk = 0;
@@ -43,7 +50,8 @@ public:
     void close();
     // Bytes asked for by each read, at most BufferSize; takes effect at the next read.
     void setReadSize(std::int32_t n);
-    // Lets the worker start the next read.
+    // Starts the next read unless one is outstanding; completes it at once when enough bytes
+    // have been read ahead.
     void requestRead();
     // Hands a copy of the bytes to the worker. Ignored while a write is pending, for 256 bytes
     // or more, and for null data.
@@ -59,7 +67,7 @@ public:
 private:
     // Worker request bits, carried by `requests` and signalled on the eventfd.
     static constexpr std::uint32_t StopRequest = 1u << 0;
-    static constexpr std::uint32_t ReadRequest = 1u << 2;
+    static constexpr std::uint32_t RoomRequest = 1u << 2; // the full read-ahead buffer has room
     static constexpr std::uint32_t WriteRequest = 1u << 4;
     static constexpr std::uint32_t ModemWaitRequest = 1u << 6;
 
@@ -70,6 +78,8 @@ private:
     bool workerStep();
     bool handleRequests(std::uint32_t request);
     bool continueRead();
+    void completeRead();
+    void endReads();
     bool continueWrite();
     void checkModemLines();
 
@@ -83,10 +93,17 @@ private:
     int hPort = -1;
     std::thread worker;
     std::atomic<bool> txPending{false};
-    bool rxPending = false;
-    std::uint8_t rxBuffer[BufferSize + 1] = {};
     std::atomic<std::int32_t> readSize{1};
+    // Receive state shared by the GUI thread and the worker. rxBuffer and rxLength are written,
+    // under rxMutex, only while a read is outstanding, and read by the owner after code 3.
+    std::mutex rxMutex;
+    bool rxPending = false;    // a read is outstanding
+    std::int32_t rxWanted = 1; // readSize when the outstanding read began
+    std::uint8_t rxBuffer[BufferSize + 1] = {};
     std::int32_t rxLength = 0;
+    std::uint8_t ahead[AheadSize] = {}; // ring of bytes read ahead, not yet handed out
+    std::int32_t aheadStart = 0;
+    std::int32_t aheadCount = 0;
     std::uint8_t txBuffer[BufferSize] = {};
     std::int32_t txCount = 0;  // set by send
     std::int32_t txLength = 0; // the worker's copy of txCount for the write in progress

@@ -21,10 +21,6 @@ constexpr int DataBits = 8;
 constexpr int HexColumns = 49; // the character column starts here
 constexpr int BytesPerLine = 16;
 
-int asNumber(const void* object) {
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(object));
-}
-
 bool needsEscape(std::uint8_t byte) {
     return byte == Tbolep_resource::FrameStart || byte == Tbolep_resource::FrameEnd ||
            byte == Tbolep_resource::Escape;
@@ -140,6 +136,8 @@ void Tbolep_resource::OnNotification(TeventResource* sender, std::int32_t code) 
         if (owner) owner->OnNotification(this, 12);
         break;
     case 1:
+        // A worker runs already: this is the late end report of one that has been replaced.
+        if (serial->isRunning()) break;
         if (reopenPending) {
             reopenPending = false;
             doOpen();
@@ -271,7 +269,7 @@ void Tsscp::OnNotification(TeventResource* sender, std::int32_t code) {
     if (sender == this)
         debugPrint("Tsscp : OnNotification(THIS, %d)", code);
     else
-        debugPrint("Tsscp : OnNotification(%d, %d)", asNumber(sender), code);
+        debugPrint("Tsscp : OnNotification(%d, %d)", logNumber(sender), code);
     if (bolep && sender == bolep.get()) {
         switch (code) {
         case 1: tellOwner(2); break;

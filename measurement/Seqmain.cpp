@@ -15,10 +15,6 @@
 
 namespace {
 
-int asNumber(const void* object) {
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(object));
-}
-
 TintroView* intro() {
     return theSystem.introView;
 }
@@ -43,8 +39,8 @@ void TseqMAIN::start() {
         return;
     }
     if (Tsensor* s = sensor()) s->reserve(this, false);
-    debugPrint("seqMAIN        = %d", asNumber(this));
-    debugPrint("seqMAIN->delay = %d", asNumber(delay.get()));
+    debugPrint("seqMAIN        = %d", logNumber(this));
+    debugPrint("seqMAIN->delay = %d", logNumber(delay.get()));
     postNotification(this, Restart);
 }
 

@@ -5,8 +5,23 @@
 #include "display/MainView.h"
 #include "measurement/Seqmain.h"
 
+#include <cmath>
+#include <limits>
+
 namespace {
+
 const char* const LinkTexts[] = {"No module", "LPT module", "COM module"};
+
+// Truncation toward zero that stays defined for every double: values beyond the 32-bit range
+// give its nearest end, NaN gives 0.
+std::int32_t truncateToInt32(double x) {
+    using Limits = std::numeric_limits<std::int32_t>;
+    if (std::isnan(x)) return 0;
+    if (x <= Limits::min()) return Limits::min();
+    if (x >= Limits::max()) return Limits::max();
+    return static_cast<std::int32_t>(x);
+}
+
 } // namespace
 
 Tsensor::Tsensor() : sscp(std::make_unique<Tsscp>()), lpt(std::make_unique<Tlpt_mod2740>()) {
@@ -56,11 +71,11 @@ void Tsensor::start_measure() {
 }
 
 void Tsensor::setN(double x) {
-    N = static_cast<std::int32_t>(x);
+    N = truncateToInt32(x);
 }
 
 void Tsensor::setTS(double x) {
-    TS = static_cast<std::int32_t>(x);
+    TS = truncateToInt32(x);
     if (TS < 1) TS = 1;
     if (theSystem.seqMain) theSystem.seqMain->measureNow();
 }

@@ -1,6 +1,7 @@
 #include "settings/Tsettings.h"
 
 #include "core/Globals.h"
+#include "display/PictureLabel.h"
 
 #include <QEvent>
 #include <QFont>
@@ -169,6 +170,16 @@ QWidget* TWsettings::buildWeather() {
     QWidget* tab = page("ts_weather");
     auto& t = editor.text;
     caption(tab, "1100 mbar and above", 16, 12, 200);
+    // The class of each pressure band, between the limits that bound it.
+    const std::pair<const char*, const QString*> bands[] = {{"img_sunny", &pictures::sunny63},
+                                                            {"img_variable", &pictures::variable63},
+                                                            {"img_couvert", &pictures::overcast63},
+                                                            {"img_rainy", &pictures::rainy63}};
+    int top = 28;
+    for (const auto& [name, path] : bands) {
+        pictureLabel(tab, name, *path, QRect(30, top, 42, 34));
+        top += 68;
+    }
     edit(tab, "ed_sunny", &t.sunny, 16, 64, 70);
     caption(tab, "Pressure limit between \"Sunny\" and \"Variable\" weather situation", 96, 60, 360,
             32);
@@ -178,7 +189,7 @@ QWidget* TWsettings::buildWeather() {
     edit(tab, "ed_overcast", &t.overcast, 16, 204, 70);
     caption(tab, "Pressure limit between \"Overcast\" and \"Rainy\" weather situation", 96, 200,
             360, 32);
-    caption(tab, "900 mbar and below", 16, 262, 200);
+    caption(tab, "900 mbar and below", 16, 268, 200);
     edit(tab, "ed_hysteresis", &t.hysteresis, 16, 304, 70);
     caption(tab,
             "Hysteresis value. This value is used to avoid display toggling when the measure is "
@@ -204,11 +215,17 @@ QWidget* TWsettings::buildForecast() {
         const char* name;
         std::string* text;
         const char* forecast;
+        const char* picture;
+        const QString* path;
     } rows[] = {
-        {"Slow increase", ">", "ed_slow_up", &t.slowUp, "longterm high pressure system"},
-        {"Rapid increase", ">", "ed_quick_up", &t.quickUp, "intermediate high pressure system"},
-        {"Slow decrease", "<", "ed_slow_down", &t.slowDown, "longterm low pressure system"},
-        {"Rapid decrease", "<", "ed_quick_down", &t.quickDown, "stormy, thunderstorm"},
+        {"Slow increase", ">", "ed_slow_up", &t.slowUp, "longterm high pressure system",
+         "img_slow_up", &pictures::slowUp},
+        {"Rapid increase", ">", "ed_quick_up", &t.quickUp, "intermediate high pressure system",
+         "img_quick_up", &pictures::quickUp},
+        {"Slow decrease", "<", "ed_slow_down", &t.slowDown, "longterm low pressure system",
+         "img_slow_down", &pictures::slowDown},
+        {"Rapid decrease", "<", "ed_quick_down", &t.quickDown, "stormy, thunderstorm",
+         "img_quick_down", &pictures::quickDown},
     };
     int y = 84;
     for (const auto& row : rows) {
@@ -216,6 +233,7 @@ QWidget* TWsettings::buildForecast() {
         caption(tab, row.sign, 124, y + 4, 12);
         edit(tab, row.name, row.text, 140, y, 70);
         caption(tab, row.forecast, 280, y + 4, 190);
+        pictureLabel(tab, row.picture, *row.path, QRect(224, y - 6, 17, 33), false); // never shown
         y += 40;
     }
     return tab;

@@ -20,8 +20,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -129,6 +131,83 @@ TEST_F(Program, FindsTheModuleShowsLiveValuesAndClosesInOrder) {
     EXPECT_EQ(theSystem.seqMain, nullptr);
     EXPECT_EQ(theSystem.meteo, nullptr);
     theSystem.prompts = nullptr;
+}
+
+namespace {
+// Half a day of weather, one sample every half hour: a low passing through, a warm afternoon and
+// the humidity falling as the air warms.
+TmoduleConditions weatherAtSample(int sample, bool humiditySensor) {
+    const double hours = sample * 0.5;
+    const double day = 2 * std::numbers::pi * hours / 24;
+    TmoduleConditions c;
+    c.pressure = 1011 - 7 * std::sin(day * 1.6) + 0.6 * std::sin(day * 9);
+    c.temperature = 14 + 6 * std::sin(day - 0.8);
+    c.humidity = 62 - 18 * std::sin(day - 0.8);
+    c.humidityTemp = c.temperature + 0.4;
+    c.humiditySensor = humiditySensor;
+    return c;
+}
+} // namespace
+
+// The chart window as ViewChart1Click lays it out: compact while the module has no humidity
+// sensor, full once it has one. Its clock runs half an hour per sample, so that the curves span
+// half a day; the pictures go next to the others.
+TEST_F(Program, ChartWindowInBothLayoutsWithTheEmulatorsSamples) {
+    constexpr int compactSamples = 12;
+    constexpr int fullSamples = 26;
+    module.setConditions(weatherAtSample(0, false));
+    ASSERT_TRUE(pty->plug());
+    std::ofstream("setup.ini") << "set_altitude\t0\nset_sampling_ts\t1\n";
+    TmodelObjects model;
+    TprogramWindows windows;
+    TscriptedPrompts prompts;
+    theSystem.prompts = &prompts;
+    TWchart& chart = windows.chartWindow();
+    QAction* viewChart = windows.mainWindow().findChild<QAction*>("ViewChart1");
+    ASSERT_NE(viewChart, nullptr);
+    int samples = 0;
+    chart.clock = [this, &samples] {
+        ++samples;
+        module.setConditions(weatherAtSample(samples, samples >= compactSamples));
+        return std::int64_t{1'700'000'000} + samples * 1800;
+    };
+
+    int clientHeights[2] = {};
+    bool humidityPanels[2] = {true, false};
+    auto humidityShown = [&chart] {
+        auto* panel = chart.findChild<QWidget*>("Panel3");
+        return panel && !panel->isHidden();
+    };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (samples == compactSamples && clientHeights[0] == 0) {
+            viewChart->trigger();
+            clientHeights[0] = chart.centralWidget()->height();
+            humidityPanels[0] = humidityShown();
+            screenshot(&chart, "chart_compact.png");
+            viewChart->trigger();
+        }
+        if (samples < fullSamples) return;
+        poll.stop();
+        viewChart->trigger();
+        clientHeights[1] = chart.centralWidget()->height();
+        humidityPanels[1] = humidityShown();
+        screenshot(&chart, "chart_full.png");
+        prompts.answers.push_back(TpromptAnswer::Yes);
+        windows.mainWindow().findChild<QAction*>("Exit1")->trigger();
+    });
+    poll.start(20);
+    QTimer::singleShot(90000, [] { QCoreApplication::exit(1); }); // give up
+    int exitCode = -1;
+    runMessageLoop([&exitCode] { exitCode = QApplication::exec(); });
+    model.destroy();
+    theSystem.prompts = nullptr;
+
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_FALSE(humidityPanels[0]);
+    EXPECT_TRUE(humidityPanels[1]);
+    EXPECT_LT(clientHeights[0], clientHeights[1]);
+    EXPECT_GE(samples, fullSamples);
 }
 
 TEST(RunMessageLoop, ShowsAnEscapingExceptionInAnErrorBox) {

@@ -181,6 +181,10 @@ TEST_F(ChartWindow, CloseAndHideRemoveTheViewCheckMark) {
 
 TEST_F(ChartWindow, CompactAndFullLayoutsSizeBothWindows) {
     TWrange* range = chart.rangeDialog();
+    // Until a layout is chosen both windows keep their full size, the page frame its 561.
+    EXPECT_EQ(chart.centralWidget()->height(), 538);
+    EXPECT_EQ(range->height(), 611);
+    EXPECT_EQ(range->findChild<QTabWidget*>("PageControl1")->geometry(), QRect(8, 8, 353, 561));
     chart.SetHumidityLayout(false);
     EXPECT_EQ(chart.centralWidget()->height(), 283);
     EXPECT_EQ(find<QPushButton>("Button1")->y(), 256);

@@ -3,7 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <deque>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -74,6 +80,54 @@ TEST(PlotHistory, ShorterLengthWhileHoldingKeepsTheNewestThatFit) {
     plot.SetHistoryLength(100);
     EXPECT_EQ(plot.SampleCount(), 4);
     EXPECT_EQ(plot.Value(3), 9.0);
+}
+
+// Long runs against a plain window: the held samples and the data range must be what shifting
+// and scanning every time would give, across many wraps of the buffers, changes of length,
+// clearing, repeated values, signed zeros, infinities and values that are not numbers.
+TEST(PlotHistory, LongRunsKeepTheWindowAndTheScannedRange) {
+    Tplot_timeModel plot;
+    std::deque<std::pair<double, double>> window;
+    int length = 2;
+    plot.SetHistoryLength(length);
+    std::uint32_t noise = 12345;
+    const auto next = [&] { return noise = noise * 1664525u + 1013904223u; };
+    const double specials[] = {0.0, -0.0, std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::quiet_NaN()};
+    for (int step = 0; step < 20000; ++step) {
+        const std::uint32_t r = next();
+        if (r % 997 == 0) {
+            plot.ClearContent();
+            window.clear();
+        } else if (r % 991 == 0) {
+            length = 2 + static_cast<int>(next() % 40);
+            plot.SetHistoryLength(length);
+            while (window.size() > static_cast<std::size_t>(length))
+                window.pop_front();
+        }
+        const double value = r % 50 == 0 ? specials[next() % 5] : static_cast<double>(r % 16);
+        plot.AddSample(value, step);
+        window.emplace_back(value, step);
+        if (window.size() > static_cast<std::size_t>(length)) window.pop_front();
+
+        ASSERT_EQ(plot.SampleCount(), static_cast<int>(window.size()));
+        double low = window.front().first, high = low;
+        for (std::size_t i = 0; i < window.size(); ++i) {
+            const auto [v, t] = window[i];
+            ASSERT_EQ(plot.Time(static_cast<int>(i)), t) << "step " << step;
+            ASSERT_TRUE(plot.Value(static_cast<int>(i)) == v ||
+                        (std::isnan(v) && std::isnan(plot.Value(static_cast<int>(i)))));
+            if (v < low) low = v;
+            if (v > high) high = v;
+        }
+        const auto same = [](double a, double b) {
+            return (std::isnan(a) && std::isnan(b)) ||
+                   (a == b && std::signbit(a) == std::signbit(b));
+        };
+        ASSERT_TRUE(same(plot.DataYMin(), low)) << "step " << step;
+        ASSERT_TRUE(same(plot.DataYMax(), high)) << "step " << step;
+    }
 }
 
 TEST(PlotRange, AutoScaleFollowsTheDataAndReportsChangesOnce) {
@@ -167,6 +221,15 @@ TEST(PlotGrid, NegativeCountsAreZeroAndEdgesCarryLines) {
                                           "pen 808080", "pen ffffff"}));
 }
 
+TEST(PlotGrid, MoreDivisionsThanPixelsDrawTheFirstLineOnly) {
+    Tplot_timeModel plot = chartPlot();
+    plot.Set_x_grid_nbr(INT_MAX);
+    plot.Set_y_grid_nbr(1000);
+    TrecordingCanvas canvas;
+    plot.DrawComponent(canvas, true);
+    EXPECT_EQ(canvas.lines(), (std::vector<std::string>{"line 0 0 0 177", "line 0 0 433 0"}));
+}
+
 TEST(PlotDraw, OneSampleDrawsOnlyBackgroundFrameAndGrid) {
     Tplot_timeModel plot = chartPlot();
     plot.SetBGColor(0x800000);
@@ -255,6 +318,19 @@ TEST(PlotDraw, ColumnSummaryOutsideTheHistoryIsTheNewestSample) {
     EXPECT_EQ(plot.PixOut, 88);
     EXPECT_EQ(plot.PixMin, 175);
     EXPECT_EQ(plot.PixMax, 88);
+}
+
+TEST(PlotDraw, ColumnSummaryWithoutSamplesLeavesTheRows) {
+    Tplot_timeModel plot = chartPlot(10);
+    plot.UpdateDrawScaling();
+    plot.PixIn = plot.PixOut = plot.PixMin = plot.PixMax = 7;
+    plot.MinMaxInOut(0, 0);
+    Tplot_timeModel bare; // no buffers at all
+    bare.MinMaxInOut(0, 3);
+    EXPECT_EQ(plot.PixIn, 7);
+    EXPECT_EQ(plot.PixOut, 7);
+    EXPECT_EQ(plot.PixMin, 7);
+    EXPECT_EQ(plot.PixMax, 7);
 }
 
 TEST(PlotPaint, GeometryChangesForceARedrawAndHiddenPlotsDrawNothing) {

@@ -40,3 +40,22 @@ TEST(RangeCheck, EveryFailingFieldThenEveryReversedPairInOrder) {
     };
     EXPECT_EQ(check.errors, expected);
 }
+
+TEST(RangeCheck, EmptyFieldsReadAsZeroAndBlanksAreSkippedAnywhere) {
+    Tfields fields = validFields();
+    fields[ed_hl] = "";
+    fields[ed_ph] = " 1 0\t3 0 ";
+    fields[ed_tl] = "";
+    const TrangeCheck check = checkRangeFields(fields);
+    EXPECT_TRUE(check.passed());
+    EXPECT_EQ(check.values[ed_hl], 0.0);
+    EXPECT_EQ(check.values[ed_tl], 0.0);
+    EXPECT_EQ(check.values[ed_ph], 1030.0);
+    fields[ed_th] = ""; // now high 0 against low 0: equal bounds pass
+    EXPECT_TRUE(checkRangeFields(fields).passed());
+    fields[ed_hh] = ""; // an empty high is 0, below this low
+    fields[ed_hl] = "0.1";
+    EXPECT_EQ(checkRangeFields(fields).errors,
+              std::vector<std::string>{
+                  "Error : The high humidity range must be bigger than the low limit"});
+}

@@ -1,5 +1,6 @@
 #include "core/TWdebug.h"
 
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -71,4 +72,42 @@ TEST(DebugWindow, ShowingTheWindowPutsTheKeptLinesIntoItsMemo) {
     EXPECT_EQ(memo->document()->firstBlock().text(), "line 3");
     EXPECT_EQ(memo->document()->lastBlock().text(), "hidden");
     EXPECT_EQ(window.lines().size(), static_cast<std::size_t>(TWdebug::MaxLines));
+}
+
+namespace {
+// The text line at the bottom edge of the memo's view.
+QString bottomLine(QPlainTextEdit* memo) {
+    const QPoint bottom(4, memo->viewport()->height() - 4);
+    return memo->cursorForPosition(bottom).block().text();
+}
+
+void logLines(int from, int to) {
+    for (int i = from; i <= to; ++i)
+        debugPrint("line %d", i);
+    QApplication::processEvents();
+}
+} // namespace
+
+// The window is hidden while the program starts; once shown it must follow the newest line,
+// also after the oldest lines start to drop out, unless the user has scrolled back.
+TEST(DebugWindow, ShownWindowFollowsTheNewestLine) {
+    TWdebug window;
+    auto* memo = window.findChild<QPlainTextEdit*>("Memo1");
+    ASSERT_NE(memo, nullptr);
+    logLines(1, 200);
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(bottomLine(memo), "line 200");
+    logLines(201, 300);
+    EXPECT_EQ(bottomLine(memo), "line 300");
+    logLines(301, TWdebug::MaxLines + 400);
+    EXPECT_EQ(bottomLine(memo),
+              QString::fromStdString("line " + std::to_string(TWdebug::MaxLines + 400)));
+
+    memo->verticalScrollBar()->setValue(0); // the user reads back: the view stays there
+    logLines(1, 10);
+    EXPECT_EQ(memo->verticalScrollBar()->value(), 0);
+    memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+    logLines(11, 20);
+    EXPECT_EQ(bottomLine(memo), "line 20");
 }

@@ -343,6 +343,19 @@ TEST_F(MainDisplay, ParameterAccessByCode) {
     display.setParameter(4, 1030); // no weather model: nothing to set, nothing breaks
 }
 
+// A settings file or the dialog may give N and TS far beyond the integer range: they stop at its
+// ends, and a huge TS still means "at least 1".
+TEST_F(MainDisplay, SamplingValuesBeyondTheIntegerRangeStopAtItsEnds) {
+    display.setParameter(1, 1e20);
+    EXPECT_EQ(display.getParameter(1), 2147483647);
+    display.setParameter(1, -1e20);
+    EXPECT_EQ(display.getParameter(1), -2147483648.0);
+    display.setParameter(2, 1.8e14);
+    EXPECT_EQ(display.getParameter(2), 2147483647);
+    display.setParameter(2, -1e300);
+    EXPECT_EQ(display.getParameter(2), 1);
+}
+
 TEST_F(MainDisplay, CalibrationGoesToAndFromTheSensor) {
     Tsensor_wc in;
     in.W1 = 1;
@@ -469,6 +482,27 @@ TEST_F(MainDisplay, ExitSavesToTheLastSaveAsNameNotTheLoadedOne) {
     EXPECT_EQ(prompts.dialogPresets, (std::vector<std::string>{"setup.ini", "setup.ini"}));
     display.loadSettingsDialog(); // cancelled: nothing read, nothing shown
     EXPECT_EQ(prompts.shown.size(), 1u);
+}
+
+// The save dialog's default extension: a name typed without one gets ".ini", and exit writes
+// to that same file.
+TEST_F(MainDisplay, SaveAsAddsTheDefaultExtensionToANameWithoutOne) {
+    InTempDir temp;
+    fs::create_directory("conf.d");
+    prompts.fileNames = {"mine", "conf.d/other", "kept.cfg"};
+    display.saveSettingsAsDialog();
+    display.saveSettingsAsDialog();
+    display.saveSettingsAsDialog();
+    EXPECT_TRUE(fs::exists("mine.ini"));
+    EXPECT_TRUE(fs::exists("conf.d/other.ini"));
+    EXPECT_TRUE(fs::exists("kept.cfg"));
+    EXPECT_FALSE(fs::exists("mine"));
+    EXPECT_EQ(prompts.dialogPresets,
+              (std::vector<std::string>{"setup.ini", "mine.ini", "conf.d/other.ini"}));
+    fs::remove("kept.cfg");
+    prompts.answers.push_back(TpromptAnswer::Yes);
+    display.closeApplication();
+    EXPECT_TRUE(fs::exists("kept.cfg"));
 }
 
 TEST_F(MainDisplay, ChartLayoutFollowsTheHumiditySensorOnceSet) {

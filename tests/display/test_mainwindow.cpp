@@ -181,6 +181,20 @@ TEST_F(MainWindow, MenusWithCaptionsShortcutsSeparatorsAndCheckMarks) {
     EXPECT_EQ(main.display().getParameter(14), 1.0);
 }
 
+TEST_F(MainWindow, CtrlTAndCtrlHOpenTheSettingsAndHelpMenus) {
+    QApplication::setActiveWindow(&main);
+    const QList<QAction*> menus = main.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 4);
+    const std::pair<Qt::Key, QMenu*> keys[] = {{Qt::Key_T, menus[2]->menu()},
+                                               {Qt::Key_H, menus[3]->menu()}};
+    for (const auto& [key, menu] : keys) {
+        ASSERT_FALSE(menu->isVisible());
+        QTest::keyClick(&main, key, Qt::ControlModifier);
+        EXPECT_TRUE(menu->isVisible()) << menu->title().toStdString();
+        menu->close();
+    }
+}
+
 TEST_F(MainWindow, SeaLevelOffsetAndAltitudeChanges) {
     theSystem.parameters->setParameter(3, 0);
     sample(1000.02, 20);

@@ -129,6 +129,14 @@ TEST_F(SettingsFile, MissingFileShowsTheInputError) {
     EXPECT_TRUE(parameters.applied.empty());
 }
 
+// A directory opens for reading on this system but holds no settings: the same error.
+TEST_F(SettingsFile, ADirectoryShowsTheInputError) {
+    FakeParameters parameters;
+    EXPECT_FALSE(readSettingsFile(dir.string(), parameters));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Error : Unable to open input file " + dir.string());
+}
+
 TEST_F(SettingsFile, TextHoldsTheSeventeenLines) {
     FakeParameters p;
     p.values = {{1, 1},     {2, 1},   {3, 500},  {4, 1016},   {5, 1009},

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -70,6 +71,52 @@ TEST(SerialModule, FaultModes) {
     const Bytes c = ask(module, CommandC);
     EXPECT_EQ(
         c, (Bytes{0x24, 0x63, 0x7E, 0x61, 0x7E, 0x64, 0x00, 0x7E, 0x3E, 0x7E, 0x61, 0xB8, 0x21}));
+}
+
+// Noise before every reply: never a '$', so the reply frame that follows is the only frame.
+TEST(SerialModule, GarbageComesBeforeEachReplyAndHoldsNoFrameStart) {
+    TserialModule module;
+    module.setFault(TmoduleFault::Garbage);
+    const Bytes clean = TserialModule::frameFor({'a'});
+    std::size_t longest = 0;
+    for (int i = 0; i < 50; ++i) {
+        const Bytes reply = ask(module, CommandA);
+        ASSERT_GT(reply.size(), clean.size());
+        const std::size_t noise = reply.size() - clean.size();
+        EXPECT_GE(noise, 3u);
+        EXPECT_LE(noise, 10u);
+        longest = std::max(longest, noise);
+        EXPECT_TRUE(std::equal(clean.begin(), clean.end(), reply.begin() + noise));
+        EXPECT_EQ(std::count(reply.begin(), reply.end(), 0x24), 1);
+        EXPECT_EQ(reply[0], 0x21); // a frame end outside any frame
+    }
+    EXPECT_GT(longest, 3u); // the noise is not always the same
+}
+
+TEST(SerialModule, EverySecondCommandIsAnsweredCountingFromTheFaultSetting) {
+    TserialModule module;
+    ask(module, CommandA);
+    module.setFault(TmoduleFault::EverySecond);
+    std::vector<bool> answered;
+    for (const Bytes& command : {CommandA, CommandC, CommandC, CommandC, CommandD, CommandA})
+        answered.push_back(!ask(module, command).empty());
+    EXPECT_EQ(answered, (std::vector<bool>{false, true, false, true, false, true}));
+    EXPECT_EQ(module.commandsReceived(), 7);
+}
+
+TEST(SerialModule, WorkingTimeIsCountedForConversionsOnly) {
+    TserialModule module;
+    module.setTiming({70'000, 250'000});
+    ask(module, CommandA);
+    EXPECT_EQ(module.takeWorkUs(), 0u);
+    ask(module, CommandC);
+    ask(module, CommandC);
+    ask(module, CommandD);
+    EXPECT_EQ(module.takeWorkUs(), 2 * 70'000u + 250'000u);
+    EXPECT_EQ(module.takeWorkUs(), 0u);
+    module.setFault(TmoduleFault::Silent); // a silent module still works on its conversion
+    ask(module, CommandC);
+    EXPECT_EQ(module.takeWorkUs(), 70'000u);
 }
 
 TEST(PortPublisher, ClaimsFreeNumbersAndPublishesForTheEnumeration) {

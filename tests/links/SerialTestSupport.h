@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -28,6 +29,25 @@ public:
     std::string path;
 };
 
+// Holds COMn.lock beside an emulated port's link, as a running emulator does.
+class EmulatorLocks {
+public:
+    EmulatorLocks() = default;
+    ~EmulatorLocks() {
+        for (const int fd : fds)
+            ::close(fd);
+    }
+    EmulatorLocks(const EmulatorLocks&) = delete;
+    EmulatorLocks& operator=(const EmulatorLocks&) = delete;
+    void hold(const std::string& linkPath) {
+        const int fd = ::open((linkPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) fds.push_back(fd);
+    }
+
+private:
+    std::vector<int> fds;
+};
+
 // Points the serial roots at a temporary emulated-port directory for the test's lifetime.
 class FakeEmulatedRoots {
 public:
@@ -40,16 +60,18 @@ public:
     FakeEmulatedRoots(const FakeEmulatedRoots&) = delete;
     FakeEmulatedRoots& operator=(const FakeEmulatedRoots&) = delete;
 
-    // Makes COMn name `target`.
-    void link(int com, const std::string& target) const {
+    // Makes COMn name `target`, published as by a running emulator.
+    void link(int com, const std::string& target) {
         const std::string name = dir.path + "/COM" + std::to_string(com);
         ::unlink(name.c_str());
         [[maybe_unused]] const int rc = ::symlink(target.c_str(), name.c_str());
+        locks.hold(name);
     }
 
     TempDir dir;
 
 private:
+    EmulatorLocks locks;
     TserialRoots previous;
 };
 

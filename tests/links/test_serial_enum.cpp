@@ -33,9 +33,13 @@ protected:
         if (uartType >= 0) std::ofstream(dir + "/type") << uartType << "\n";
         if (node) std::ofstream(roots.dev + "/" + name);
     }
-    void addEmulated(int com, const std::string& target) {
-        fs::create_symlink(target, roots.emulated + "/COM" + std::to_string(com));
+    // An emulated port, its lock held as by a running emulator unless `running` is false.
+    void addEmulated(int com, const std::string& target, bool running = true) {
+        const std::string link = roots.emulated + "/COM" + std::to_string(com);
+        fs::create_symlink(target, link);
+        if (running) locks.hold(link);
     }
+    EmulatorLocks locks;
     std::vector<int> presentPorts() {
         Tserial_enum ports(roots);
         ports.enumerate();
@@ -74,6 +78,13 @@ TEST_F(FakeTree, EmulatedPortsAppearInTheirRangeWhileTheirTargetExists) {
     addEmulated(255, "/dev/null");
     fs::create_symlink("/dev/null", roots.emulated + "/COM240"); // outside the range
     EXPECT_EQ(presentPorts(), (std::vector<int>{241, 255}));
+}
+
+TEST_F(FakeTree, ALinkLeftByAKilledEmulatorIsIgnored) {
+    addEmulated(241, "/dev/null", false);
+    std::ofstream(roots.emulated + "/COM241.lock"); // its lock file, held by nobody
+    addEmulated(242, "/dev/null");
+    EXPECT_EQ(presentPorts(), (std::vector<int>{242}));
 }
 
 TEST_F(FakeTree, EmulatedDirectoryOthersCanWriteToIsIgnored) {

@@ -56,6 +56,26 @@ protected:
         return loop.runUntil([&] { return owner.count(0) == 1; }, WaitMs);
     }
 
+    // Bytes the device holds that the port has not read yet.
+    int waitingInDevice() const {
+        int n = -1;
+        ::ioctl(pty.keeper, FIONREAD, &n);
+        return n;
+    }
+    // Writes everything on the line, waiting while the pty is full.
+    bool writeAll(const std::vector<std::uint8_t>& data) const {
+        std::size_t done = 0;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs);
+        while (done < data.size() && std::chrono::steady_clock::now() < end) {
+            const ssize_t put = ::write(pty.master, data.data() + done, data.size() - done);
+            if (put > 0)
+                done += static_cast<std::size_t>(put);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done == data.size();
+    }
+
     TrealtimeLoop loop;
     FakeEmulatedRoots roots;
     RawPty pty;
@@ -111,6 +131,69 @@ TEST_F(SerialPort, EachByteWaitsForTheOwnersReadRequest) {
         EXPECT_EQ(chunk.size(), 1u);
 }
 
+// Bytes the worker has read ahead complete a read in requestRead() itself, before the loop runs.
+TEST_F(SerialPort, ReadAheadBytesCompleteARequestAtOnceAndAWantedReadWaitsForItsBytes) {
+    owner.hold = true;
+    ASSERT_TRUE(openPort());
+    pty.write({0x11, 0x22, 0x33});
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 1; }, WaitMs));
+    loop.runFor(50);
+    ASSERT_EQ(waitingInDevice(), 0); // all three are in the port now
+    port.requestRead();
+    EXPECT_EQ(port.rxCount(), 1);
+    EXPECT_EQ(port.rxData()[0], 0x22);
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 2; }, WaitMs));
+    port.setReadSize(2);
+    port.requestRead(); // wants two bytes, one is there
+    port.setReadSize(1);
+    port.requestRead(); // a read is outstanding: ignored, the read of two stays
+    loop.runFor(100);
+    EXPECT_EQ(owner.count(3), 2);
+    pty.write({0x44, 0x55});
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 3; }, WaitMs));
+    EXPECT_EQ(owner.chunks.back(), (std::vector<std::uint8_t>{0x33, 0x44}));
+    loop.runFor(50);
+    port.requestRead(); // the read size of 1 applies now
+    EXPECT_EQ(port.rxCount(), 1);
+    EXPECT_EQ(port.rxData()[0], 0x55);
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 4; }, WaitMs));
+    EXPECT_EQ(owner.received, (std::vector<std::uint8_t>{0x11, 0x22, 0x33, 0x44, 0x55}));
+}
+
+// The owner holds while more arrives than the read-ahead buffer takes; the device keeps the rest
+// until the owner has made room, and every byte comes through once, in order.
+TEST_F(SerialPort, AFullReadAheadBufferLosesNothing) {
+    owner.hold = true;
+    ASSERT_TRUE(openPort());
+    const auto data = bytes(Tserial_resource::AheadSize + 2000);
+    ASSERT_TRUE(writeAll(data));
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 1; }, WaitMs));
+    loop.runFor(100);
+    EXPECT_GT(waitingInDevice(), 0);
+    owner.hold = false;
+    port.requestRead();
+    ASSERT_TRUE(loop.runUntil([&] { return owner.received.size() >= data.size(); }, WaitMs));
+    loop.runFor(50);
+    EXPECT_EQ(owner.received, data);
+}
+
+// Bytes read ahead but not handed out go with the worker: nothing follows code 1, and the last
+// chunk handed out stays readable.
+TEST_F(SerialPort, NothingIsDeliveredAfterTheWorkersEnd) {
+    owner.hold = true;
+    ASSERT_TRUE(openPort());
+    pty.write({0x11, 0x22, 0x33});
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 1; }, WaitMs));
+    loop.runFor(50);
+    pty.hangUp();
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(1) == 1; }, WaitMs));
+    port.requestRead();
+    loop.runFor(100);
+    EXPECT_EQ(owner.codes, (std::vector<std::int32_t>{0, 3, 1}));
+    EXPECT_EQ(port.rxCount(), 1);
+    EXPECT_EQ(port.rxData()[0], 0x11);
+}
+
 TEST_F(SerialPort, ReadSizeIsCappedAt256AndAReadCompletesWhenFull) {
     ASSERT_TRUE(openPort(300));
     const auto data = bytes(300);
@@ -123,6 +206,18 @@ TEST_F(SerialPort, ReadSizeIsCappedAt256AndAReadCompletesWhenFull) {
     pty.write(bytes(212));
     ASSERT_TRUE(loop.runUntil([&] { return owner.received.size() == 512; }, WaitMs));
     EXPECT_TRUE(std::equal(data.begin(), data.end(), owner.received.begin()));
+}
+
+TEST_F(SerialPort, ANewReadSizeWaitsForTheNextRead) {
+    ASSERT_TRUE(openPort(8));
+    pty.write(bytes(3));
+    loop.runFor(150); // the read of 8 holds 3 bytes now
+    port.setReadSize(2);
+    pty.write(bytes(300, 3));
+    ASSERT_TRUE(loop.runUntil([&] { return !owner.chunks.empty(); }, WaitMs));
+    EXPECT_EQ(owner.chunks[0], bytes(8));
+    ASSERT_TRUE(loop.runUntil([&] { return owner.chunks.size() >= 2; }, WaitMs));
+    EXPECT_EQ(owner.chunks[1], bytes(2, 8));
 }
 
 TEST_F(SerialPort, SendWritesUpTo255BytesAndRefuses256OrNull) {

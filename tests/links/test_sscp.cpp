@@ -148,6 +148,24 @@ TEST_F(Commands, ReplyToAnotherCommandIsDropped) {
     EXPECT_EQ(d2, 7);
 }
 
+TEST_F(Commands, ANewRequestReplacesThePendingOneWithoutRestartingTheWait) {
+    sscp.requestAck();
+    loop.advance(600);
+    std::uint16_t d1 = 0, d2 = 0;
+    sscp.requestD1D2(&d1, &d2);
+    EXPECT_EQ(sscp.getPending(), 'C');
+    loop.advance(399);
+    EXPECT_TRUE(owner.codes.empty());
+    loop.advance(1); // 1000 ms after the first request
+    EXPECT_EQ(owner.codes, std::vector<std::int32_t>{2});
+    reply({0x24, 0x61, 0x9E, 0x21}); // the answer to A no longer counts
+    EXPECT_EQ(owner.codes, std::vector<std::int32_t>{2});
+    reply(encode(withChecksum({'c', 0x01, 0x02, 0x00, 0x03, 0x04})));
+    EXPECT_EQ(owner.codes, (std::vector<std::int32_t>{2, 0}));
+    EXPECT_EQ(d1, 0x0102);
+    EXPECT_EQ(d2, 0x0304);
+}
+
 TEST_F(Commands, CalibrationWordsAreStoredAndLogged) {
     std::uint16_t w[5] = {0xAAAA, 0, 0, 0, 0};
     sscp.requestW(w);

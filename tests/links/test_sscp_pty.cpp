@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -154,6 +155,25 @@ TEST_F(SerialModuleLink, ConfigureOnARunningPortOpensTheNewOneWhenTheOldEnds) {
     EXPECT_EQ(ask([&] { sscp.requestD1D2(&d1, &d2); }), 0);
     EXPECT_EQ(d1, otherModule.sensor().rawFor(1030.0, 25.0).D1);
     EXPECT_EQ(module.commandsReceived(), 0);
+    EXPECT_EQ(otherModule.commandsReceived(), 1);
+}
+
+TEST_F(SerialModuleLink, ConfigureRightAfterAnUnplugIsNotUndoneByTheOldEnd) {
+    otherPty.plug();
+    ASSERT_TRUE(connect("COM241"));
+    // The worker ends on the unplug; its end report is still queued when the next port opens.
+    pty.unplug();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs);
+    while (sscp.getBolep()->getSerial()->isRunning() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    sscp.configure("COM242", 38400);
+    ASSERT_TRUE(waitCodes(2));
+    loop.runFor(300);
+    EXPECT_EQ(owner.codes, (std::vector<std::int32_t>{4, 4}));
+    EXPECT_FALSE(log.contains("Tsscp  : !  disconnected"));
+    EXPECT_TRUE(sscp.getBolep()->isReopenPending());
+    EXPECT_STREQ(sscp.getBolep()->getSerial()->getPortName(), "COM242");
+    EXPECT_EQ(ask([&] { sscp.requestAck(); }), 0);
     EXPECT_EQ(otherModule.commandsReceived(), 1);
 }
 

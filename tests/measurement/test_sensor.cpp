@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+
 #include <string>
 #include <vector>
 
@@ -77,6 +80,19 @@ TEST_F(SensorTest, NAndTsAreTruncatedAndTsIsAtLeastOne) {
     EXPECT_EQ(sensor.getTS(), 1);
     sensor.setTS(7.99);
     EXPECT_EQ(sensor.getTS(), 7);
+}
+
+TEST_F(SensorTest, NAndTsBeyondTheIntegerRangeStopAtItsEnds) {
+    sensor.setN(1e12);
+    EXPECT_EQ(sensor.getN(), INT32_MAX);
+    sensor.setN(-1e12);
+    EXPECT_EQ(sensor.getN(), INT32_MIN);
+    sensor.setN(std::nan(""));
+    EXPECT_EQ(sensor.getN(), 0);
+    sensor.setTS(1e12);
+    EXPECT_EQ(sensor.getTS(), INT32_MAX);
+    sensor.setTS(std::nan(""));
+    EXPECT_EQ(sensor.getTS(), 1);
 }
 
 TEST_F(SensorTest, MeasurementWithoutModuleEndsAtOnceWithMarkers) {

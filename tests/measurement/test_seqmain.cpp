@@ -187,6 +187,22 @@ TEST_F(SeqMainTest, AHugeTsWaitsAsLongAsATimerCanHold) {
     EXPECT_EQ(loop.nextDue() - loop.now(), INT32_MAX);
 }
 
+TEST_F(SeqMainTest, AFailedResetSkipsTheDisplayAndWaitsAsWell) {
+    seq.start();
+    ASSERT_TRUE(samples(1));
+    ASSERT_TRUE(loop.runUntil([&] { return sensor.getStep() == 300; }, 5000));
+    // The parallel-port driver reports a failed reset.
+    sensor.OnNotification(sensor.lpt.get(), SEQUENCE_ERROR);
+    const std::int64_t failed = loop.now();
+    EXPECT_EQ(sensor.getStep(), 0);
+    EXPECT_EQ(seq.getStep(), 510);
+    EXPECT_EQ(loop.nextDue() - failed, 1000);
+    ASSERT_TRUE(samples(2));
+    EXPECT_EQ(view.samples[1].at, failed + 1000 + 100);
+    EXPECT_NEAR(view.samples[1].pressure, 1013.25,
+                0.1); // the stray end of the reset changed nothing
+}
+
 TEST_F(SeqMainTest, EndReleasesTheSensorAndEndsTheMessageLoop) {
     seq.start();
     ASSERT_TRUE(samples(1));

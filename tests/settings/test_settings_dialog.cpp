@@ -116,6 +116,28 @@ TEST_F(Dialog, OpensOnTheAltitudeTabFilledWithTheCurrentValues) {
     EXPECT_EQ(control("ed_alti")->maxLength(), 9);
 }
 
+TEST_F(Dialog, WeatherTabShowsAPictureBetweenEachPairOfLimitsTrendPicturesStayHidden) {
+    auto* pages = control<QTabWidget>("PageControl1");
+    pages->setCurrentIndex(3);
+    const char* const pictures[] = {"img_sunny", "img_variable", "img_couvert", "img_rainy"};
+    const char* const limits[] = {"ed_sunny", "ed_variable", "ed_overcast"};
+    int above = 0; // bottom edge of the limit field above the picture
+    for (int i = 0; i < 4; ++i) {
+        auto* picture = control<QLabel>(pictures[i]);
+        ASSERT_NE(picture, nullptr);
+        EXPECT_TRUE(picture->isVisible()) << pictures[i];
+        EXPECT_FALSE(picture->pixmap().isNull()) << pictures[i];
+        EXPECT_GT(picture->y(), above) << pictures[i];
+        if (i == 3) break;
+        const QRect field = control(limits[i])->geometry();
+        EXPECT_LT(picture->geometry().bottom(), field.top()) << pictures[i];
+        above = field.bottom();
+    }
+    pages->setCurrentIndex(4);
+    for (const char* name : {"img_slow_up", "img_quick_up", "img_slow_down", "img_quick_down"})
+        EXPECT_TRUE(control<QLabel>(name)->isHidden()) << name;
+}
+
 TEST_F(Dialog, AltitudeInMetresIsLimitedAndShownInFeet) {
     type("ed_alti", "10000");
     EXPECT_EQ(text("ed_alti"), "9166");

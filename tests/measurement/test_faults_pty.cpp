@@ -1,0 +1,212 @@
+// The serial module misbehaving under the real sensor and main sequence: the module is the
+// emulator on a pty, published in the emulated COM range as the standalone emulator does it.
+#include "Fakes.h"
+#include "LptBench.h"
+#include "PtyTimeLoop.h"
+#include "SerialTree.h"
+#include "emulator/PortPublisher.h"
+#include "emulator/PtyModule.h"
+#include "emulator/SerialModule.h"
+#include "measurement/Seqmain.h"
+#include "measurement/Tsensor.h"
+#include "support/CaptureLog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Calls = std::vector<std::string>;
+const TmoduleConditions Weather{1004.5, 14.0, 72.0, 13.5, true};
+constexpr int Com = 241;
+
+struct FaultTest : ::testing::Test {
+    TptyTimeLoop loop;
+    TcaptureLog log;
+    SerialTree tree;
+    TportPublisher publisher{serialRoots().emulated};
+    TserialModule module{Tqx4180Model(Tqx4180Coefficients{20100, 2350, 420, 380, 1150, 33})};
+    TptyModule pty{module, &publisher};
+    LptBench lpt{loop};
+    FakeMainView view{[this] { return loop.now(); }};
+    FakeIntro intro{[this] { return loop.now(); }};
+    FakeSettings settings;
+    FakeApp app;
+    Tsensor sensor;
+    TseqMAIN seq;
+    SystemScope scope{Tsystem{.sensor = &sensor,
+                              .seqMain = &seq,
+                              .mainView = &view,
+                              .introView = &intro,
+                              .app = &app,
+                              .settings = &settings}};
+
+    void SetUp() override {
+        lpt.module.setFault(TlptModuleFault::DoutStuckHigh); // nothing on LPT1
+        module.setConditions(Weather);
+        ASSERT_EQ(publisher.claim(Com), Com);
+        ASSERT_TRUE(pty.plug());
+    }
+    bool samples(std::size_t n) {
+        return loop.pumpUntil([&] { return view.samples.size() >= n; }, 60'000);
+    }
+    // Starts the sequence and waits for the first sample of a found module.
+    void foundAndMeasuring() {
+        seq.start();
+        ASSERT_TRUE(samples(1));
+        ASSERT_EQ(intro.calls,
+                  (Calls{"show", "LPT1", "NOT FOUND", "COM241", "FOUND", "close found"}));
+        expectMeasured(view.samples.back());
+    }
+    static void expectMeasured(const FakeMainView::Sample& s) {
+        EXPECT_EQ(s.link, 2);
+        EXPECT_NEAR(s.pressure, Weather.pressure, 0.1);
+        EXPECT_NEAR(s.temperature, Weather.temperature, 0.1);
+        EXPECT_NEAR(s.humidity, Weather.humidity, 0.5);
+        EXPECT_NEAR(s.humidityTemperature, Weather.humidityTemp, 0.1);
+    }
+    static void expectMarkers(const FakeMainView::Sample& s) {
+        EXPECT_EQ(s.pressure, Tsensor::Invalid);
+        EXPECT_EQ(s.temperature, Tsensor::InvalidTemperature);
+        EXPECT_EQ(s.humidity, Tsensor::Invalid);
+        EXPECT_EQ(s.humidityTemperature, Tsensor::Invalid);
+    }
+    // A new search from the menu; returns the intro's calls of that search.
+    Calls detectModule() {
+        const std::size_t before = intro.calls.size();
+        const std::size_t shown = view.samples.size();
+        seq.restart();
+        EXPECT_TRUE(samples(shown + 1));
+        return Calls(intro.calls.begin() + static_cast<long>(before), intro.calls.end());
+    }
+};
+
+TEST_F(FaultTest, UnplugDuringAMeasurementGivesMarkersThenDetectModuleFindsItAgain) {
+    sensor.setN(4);
+    foundAndMeasuring();
+    ASSERT_TRUE(
+        loop.pumpUntil([&] { return sensor.getStep() == 410 && sensor.count == 0; }, 60'000));
+    pty.unplug(); // pulled out while the first conversion waits for its reply
+    ASSERT_TRUE(samples(2));
+    expectMarkers(view.samples[1]);
+    EXPECT_EQ(sensor.count, 4);
+    EXPECT_EQ(sensor.nValid, 0);
+    ASSERT_TRUE(samples(3)); // measuring goes on, with the markers
+    expectMarkers(view.samples[2]);
+
+    // Searched while still out: not found, the error box, measuring with no module.
+    EXPECT_EQ(detectModule(), (Calls{"show", "LPT1", "NOT FOUND", "close not found"}));
+    EXPECT_EQ(sensor.link, 0);
+    expectMarkers(view.samples.back());
+    EXPECT_EQ(view.moduleTexts.back(), "No module");
+
+    ASSERT_TRUE(pty.plug()); // back, on a new device behind the same COM number
+    EXPECT_EQ(detectModule(),
+              (Calls{"show", "LPT1", "NOT FOUND", "COM241", "FOUND", "close found"}));
+    EXPECT_EQ(settings.loads, 3);
+    expectMeasured(view.samples.back());
+    EXPECT_EQ(sensor.nValid, 4);
+    EXPECT_EQ(view.moduleTexts.back(), "COM module");
+    EXPECT_EQ(view.resetAt, std::vector<std::size_t>{0}); // the reference stays the first one
+}
+
+// Back before the program noticed: the port's end reopens the same COM name, now the new device,
+// and only the conversion in flight is lost.
+TEST_F(FaultTest, ModuleBackAtOnceIsReopenedWithoutASearch) {
+    sensor.setN(4);
+    foundAndMeasuring();
+    ASSERT_TRUE(
+        loop.pumpUntil([&] { return sensor.getStep() == 410 && sensor.count == 0; }, 60'000));
+    pty.unplug();
+    ASSERT_TRUE(pty.plug());
+    ASSERT_TRUE(samples(3));
+    EXPECT_TRUE(log.contains("Tsscp   : !  connected"));
+    EXPECT_EQ(view.samples[1].at - view.samples[0].at, 1000 + Tsscp::ReplyTimeoutMs);
+    expectMeasured(view.samples[1]);
+    expectMeasured(view.samples[2]);
+    EXPECT_EQ(sensor.nValid, 4);
+    EXPECT_EQ(intro.calls.size(), 6u); // no new search
+}
+
+TEST_F(FaultTest, ModuleThatFallsSilentGivesMarkersAfterTheTimeOutsAndRecovers) {
+    sensor.setN(2);
+    sensor.setTS(5);
+    foundAndMeasuring();
+    module.setFault(TmoduleFault::Silent);
+    ASSERT_TRUE(samples(3));
+    expectMarkers(view.samples[1]);
+    // A (which counts as the first conversion), one C and D each wait their full second.
+    EXPECT_EQ(view.samples[1].at - view.samples[0].at, 5000 + 3 * Tsscp::ReplyTimeoutMs);
+    module.setFault(TmoduleFault::None); // answers again: no new search is needed
+    ASSERT_TRUE(samples(5));
+    expectMeasured(view.samples[4]);
+    EXPECT_EQ(view.samples[4].at - view.samples[3].at, 5000);
+    EXPECT_EQ(intro.calls.size(), 6u);
+}
+
+TEST_F(FaultTest, GarbageBetweenFramesLosesNoReply) {
+    module.setFault(TmoduleFault::Garbage);
+    sensor.setN(4);
+    sensor.setTS(2);
+    foundAndMeasuring();
+    ASSERT_TRUE(samples(4));
+    for (std::size_t i = 1; i < view.samples.size(); ++i) {
+        expectMeasured(view.samples[i]);
+        EXPECT_EQ(view.samples[i].at - view.samples[i - 1].at, 2000); // no reply timed out
+    }
+    EXPECT_EQ(sensor.nValid, 4);
+    EXPECT_EQ(intro.timeOf("FOUND"), intro.timeOf("COM241")); // A and B at the first try
+}
+
+TEST_F(FaultTest, RepliesForTheWrongCommandOrWithBadChecksumsAreDropped) {
+    sensor.setN(3);
+    foundAndMeasuring();
+    for (TmoduleFault fault : {TmoduleFault::WrongReply, TmoduleFault::BadChecksum}) {
+        module.setFault(fault);
+        const std::size_t shown = view.samples.size();
+        ASSERT_TRUE(samples(shown + 1));
+        expectMarkers(view.samples.back());
+        // A (the first conversion), two C and D.
+        EXPECT_EQ(view.samples.back().at - view.samples[shown - 1].at,
+                  1000 + 4 * Tsscp::ReplyTimeoutMs);
+        // Neither counts as the module answering: a new search does not find it.
+        EXPECT_EQ(detectModule(),
+                  (Calls{"show", "LPT1", "NOT FOUND", "COM241", "NOT FOUND", "close not found"}));
+        module.setFault(TmoduleFault::None);
+        EXPECT_EQ(detectModule(),
+                  (Calls{"show", "LPT1", "NOT FOUND", "COM241", "FOUND", "close found"}));
+        expectMeasured(view.samples.back());
+    }
+}
+
+TEST_F(FaultTest, ModuleAnsweringEverySecondCommandAveragesWhatCame) {
+    sensor.setN(4);
+    foundAndMeasuring();
+    // A lost (a failed conversion), C answered, C lost, C answered, D lost.
+    module.setFault(TmoduleFault::EverySecond);
+    ASSERT_TRUE(samples(2));
+    EXPECT_EQ(sensor.count, 4);
+    EXPECT_EQ(sensor.nValid, 2);
+    const FakeMainView::Sample& s = view.samples[1];
+    EXPECT_NEAR(s.pressure, Weather.pressure, 0.1);
+    EXPECT_NEAR(s.temperature, Weather.temperature, 0.1);
+    EXPECT_EQ(s.humidity, Tsensor::Invalid);
+    EXPECT_EQ(s.at - view.samples[0].at, 1000 + 3 * Tsscp::ReplyTimeoutMs);
+}
+
+TEST_F(FaultTest, ModulePacedAtTheWireRateWithWorkingTimesIsMeasuredRight) {
+    pty.unplug();
+    pty.setWirePacing(38400);
+    module.setTiming({15'000, 25'000});
+    ASSERT_TRUE(pty.plug());
+    sensor.setN(3);
+    foundAndMeasuring();
+    ASSERT_TRUE(samples(3));
+    expectMeasured(view.samples[2]);
+    EXPECT_EQ(sensor.nValid, 3);
+    EXPECT_EQ(view.samples[2].at - view.samples[1].at, 1000); // the replies beat their time-outs
+}
+
+} // namespace
