@@ -3,6 +3,7 @@
 #include "emulator/PortPublisher.h"
 #include "emulator/PtyModule.h"
 #include "emulator/SerialModule.h"
+#include "emulator/WeatherScenario.h"
 #include "links/Serial_enum.h"
 
 #include <signal.h>
@@ -11,7 +12,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -57,18 +57,13 @@ pid_t forkModuleEmulator(const std::string& emulatedDir) {
     TportPublisher publisher(emulatedDir);
     if (publisher.claim() == 0) std::_Exit(1);
     TptyModule pty(module, &publisher);
+    pty.setWirePacing(38400);
     if (!pty.plug()) std::_Exit(1);
-    // Slow weather: pressure, temperature and humidity drift along a ten-minute wave, so the
-    // plots keep rescaling as they do on a real day.
-    const TmoduleConditions base;
+    // The emulator's weather: a front passing at 1 mbar an hour and the day's temperature and
+    // humidity, in real time.
+    const TweatherScenario weather;
     for (int second = 0;; ++second) {
-        const double wave = std::sin(2 * 3.14159265358979 * second / 600.0);
-        TmoduleConditions now = base;
-        now.pressure += 1.5 * wave;
-        now.temperature += 0.8 * wave;
-        now.humidityTemp = now.temperature;
-        now.humidity -= 4.0 * wave;
-        module.setConditions(now);
+        module.setConditions(weather.conditionsAt(second));
         ::sleep(1); // until the benchmark stops it
     }
 }

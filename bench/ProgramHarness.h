@@ -29,8 +29,9 @@ private:
     std::string previous;
 };
 
-// Forks a process that plays a serial module on a pty published in `emulatedDir`; the module
-// dies with the calling process. Call before any thread is started. Returns the child's pid.
+// Forks a process that plays a serial module on a pty published in `emulatedDir`, at the wire
+// rate of 38400 baud, with the emulator's weather scenario; the module dies with the calling
+// process. Call before any thread is started. Returns the child's pid.
 pid_t forkModuleEmulator(const std::string& emulatedDir);
 void stopModuleEmulator(pid_t child);
 

@@ -115,6 +115,15 @@ void report(const Options& options, const std::vector<Reading>& rows, const Read
                 "(%+.0f KiB, %+.0f KiB/h), peak %ld KiB\n",
                 first.rssKiB, last.rssKiB, growth, growth / span * 3600.0,
                 bench::peakResidentKiB());
+    // The debug log fills up to its bound in the first minutes; from then on the resident set
+    // must stay where it is.
+    for (const Reading& r : rows)
+        if (r.logLines >= TWdebug::MaxLines) {
+            std::printf("RSS since the debug log is full %+ld KiB (from %.0f s on)\n",
+                        last.rssKiB - r.rssKiB, r.seconds);
+            return;
+        }
+    std::printf("the debug log did not fill within the span: take a longer span\n");
 }
 
 // Drives the program: shows the chart window, waits for the module and the warm-up, reads the
@@ -200,7 +209,7 @@ int main(int argc, char** argv) {
     bool finished = false;
     {
         TmodelObjects model;
-        QApplication application(argc, argv);
+        TbarometerApplication application(argc, argv);
         TprogramWindows windows;
         TcountingChart counter(windows.chartWindow());
         theSystem.chartView = &counter;

@@ -77,7 +77,7 @@ int child(int argc, char** argv, double started) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     TmodelObjects model;
-    QApplication application(argc, argv);
+    TbarometerApplication application(argc, argv);
     const double applicationMade = bench::monotonicSeconds();
     TprogramWindows windows;
     const double windowsMade = bench::monotonicSeconds();
