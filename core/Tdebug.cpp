@@ -12,8 +12,8 @@ namespace {
 
 std::atomic<TdebugSink*> currentSink{nullptr};
 
-constexpr int MaxSpecLength = 31;   // from "%" to the conversion letter
-constexpr int MaxNumberLength = 34; // text of one numeric conversion
+constexpr int MaxDirectiveLength = 31; // from "%" to the conversion letter
+constexpr int MaxNumberLength = 34;    // text of one numeric conversion
 
 bool isConversion(char c) {
     return c != '\0' && std::strchr("%csdiuxXeEfgG", c) != nullptr;
@@ -25,8 +25,8 @@ bool passedToFormatter(char c) {
     return c != '\0' && std::strchr("-+ #0123456789.", c) != nullptr;
 }
 
-// Formats one conversion; `spec` runs from "%" to its letter and is zero-terminated.
-void formatConversion(Tmy_string& line, const char* spec, char letter, va_list& args) {
+// Formats one conversion; `directive` runs from "%" to its letter and is zero-terminated.
+void formatConversion(Tmy_string& line, const char* directive, char letter, va_list& args) {
     char number[MaxNumberLength + 1];
     switch (letter) {
     case '%': line.append('%'); return;
@@ -40,8 +40,8 @@ void formatConversion(Tmy_string& line, const char* spec, char letter, va_list& 
     case 'i':
     case 'u':
     case 'x':
-    case 'X': std::snprintf(number, sizeof number, spec, va_arg(args, int)); break;
-    default: std::snprintf(number, sizeof number, spec, va_arg(args, double)); break;
+    case 'X': std::snprintf(number, sizeof number, directive, va_arg(args, int)); break;
+    default: std::snprintf(number, sizeof number, directive, va_arg(args, double)); break;
     }
     line.append(number);
 }
@@ -50,31 +50,31 @@ void formatInto(Tmy_string& line, const char* format, va_list& args) {
     const char* p = format;
     while (*p) {
         if (*p != '%') {
-            // Plain text up to the next specification in one piece.
+            // Plain text up to the next directive in one piece.
             const auto run = static_cast<std::int32_t>(std::strcspn(p, "%"));
             line.append(p, run);
             p += run;
             continue;
         }
-        // Collect the specification up to its conversion letter.
-        char spec[MaxSpecLength + 1];
+        // Collect the directive up to its conversion letter.
+        char directive[MaxDirectiveLength + 1];
         int length = 0;
-        spec[length++] = *p++;
+        directive[length++] = *p++;
         int collected = 1;
-        while (*p && !isConversion(*p) && collected < MaxSpecLength - 1) {
-            if (passedToFormatter(*p)) spec[length++] = *p;
+        while (*p && !isConversion(*p) && collected < MaxDirectiveLength - 1) {
+            if (passedToFormatter(*p)) directive[length++] = *p;
             ++p;
             ++collected;
         }
         if (!isConversion(*p)) {
-            // Unterminated or over-long specification: keep what was collected as plain text.
-            line.append(spec, length);
+            // Unterminated or over-long directive: keep what was collected as plain text.
+            line.append(directive, length);
             continue;
         }
         const char letter = *p++;
-        spec[length++] = letter;
-        spec[length] = '\0';
-        formatConversion(line, spec, letter, args);
+        directive[length++] = letter;
+        directive[length] = '\0';
+        formatConversion(line, directive, letter, args);
     }
 }
 

@@ -25,20 +25,20 @@ TEST(DebugFormat, ConversionsFollowTheirLetters) {
     EXPECT_EQ(fmt("plain text, no conversion"), "plain text, no conversion");
 }
 
-TEST(DebugFormat, LongSpecificationsAndOutputsStayBounded) {
+TEST(DebugFormat, LongDirectivesAndOutputsStayBounded) {
     EXPECT_EQ(fmt("%040d", 1).size(), 34u); // numeric text cut at 34 characters
     const std::string text(300, 'x');
     char out[512];
     debugFormat(out, sizeof out, "%s", text.c_str());
     EXPECT_EQ(std::string(out), text); // texts are not cut
-    // A specification longer than 31 characters, or one the format ends inside, stays text.
+    // A directive longer than 31 characters, or one the format ends inside, stays text.
     EXPECT_EQ(fmt("a%5"), "a%5");
     EXPECT_EQ(fmt("%000000000000000000000000000000000d|", 7).back(), '|');
     // 31 characters from "%" to the letter are still one conversion; 32 are not.
-    const std::string spec31 = "%" + std::string(28, '-') + "5d|";
-    EXPECT_EQ(fmt(spec31.c_str(), 7), "7    |");
-    const std::string spec32 = "%" + std::string(29, '-') + "5d|";
-    EXPECT_EQ(fmt(spec32.c_str(), 7), spec32);
+    const std::string directive31 = "%" + std::string(28, '-') + "5d|";
+    EXPECT_EQ(fmt(directive31.c_str(), 7), "7    |");
+    const std::string directive32 = "%" + std::string(29, '-') + "5d|";
+    EXPECT_EQ(fmt(directive32.c_str(), 7), directive32);
 }
 
 TEST(DebugFormat, LengthLettersAndStarsNeverReadOtherArguments) {
