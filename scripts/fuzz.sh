@@ -7,7 +7,7 @@ seconds=${1:-600}
 source scripts/packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCORV_GUI=OFF -DCORV_TESTS=OFF -DCORV_FUZZ=ON -DCORV_SANITIZE=address,undefined
+    -DCORV_GUI=OFF -DCORV_TESTS=OFF -DCORV_FUZZ=ON -DCORV_SANITIZE=address,undefined -DCORV_WERROR=ON
 cmake --build build-fuzz
 mkdir -p build-fuzz/findings
 for fuzzer in build-fuzz/fuzz/fuzz_*; do

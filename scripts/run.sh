@@ -8,7 +8,8 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/scripts/packages.sh"
 ensure_packages "${BUILD_PACKAGES[@]}"
-cmake -S "$repo" -B "$repo/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORV_TESTS=OFF
+cmake -S "$repo" -B "$repo/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORV_TESTS=OFF \
+    -DCORV_WERROR=ON
 cmake --build "$repo/build-release" --target corvasine-barometer corvasine-module-emulator
 
 emulator_pid=""

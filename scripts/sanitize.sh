@@ -8,7 +8,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 run_pass() {
     local dir=$1 sanitizers=$2 labels=$3
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORV_GUI=OFF \
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORV_GUI=OFF -DCORV_WERROR=ON \
         -DCORV_SANITIZE="$sanitizers"
     cmake --build "$dir"
     ctest --test-dir "$dir" --output-on-failure -j 2 -L "$labels"
