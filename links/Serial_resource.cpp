@@ -73,6 +73,16 @@ void dropModemLines(int fd, bool rtsHandshake) {
     ::ioctl(fd, TIOCMBIC, &lines);
 }
 
+// The exclusive flag outlives the close on a tty whose other side stays open (a pty, an adapter
+// that another process holds): it is cleared first, so that the port can be opened again at once,
+// by this program or by anyone else.
+void closePort(int& fd) {
+    if (fd < 0) return;
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+    fd = -1;
+}
+
 } // namespace
 
 Tserial_resource::Tserial_resource(const char* name)
@@ -80,7 +90,7 @@ Tserial_resource::Tserial_resource(const char* name)
 
 Tserial_resource::~Tserial_resource() {
     close();
-    if (hPort >= 0) ::close(hPort);
+    closePort(hPort);
     if (wakeFd >= 0) ::close(wakeFd);
 }
 
@@ -102,8 +112,7 @@ int Tserial_resource::configurePort(std::int32_t baud, std::int32_t byteParity,
 int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byteParity,
                            std::int32_t byteSize, bool watch, bool rtsHandshake) {
     close();
-    if (hPort >= 0) ::close(hPort);
-    hPort = -1;
+    closePort(hPort);
     if (!name) return OpenNoName;
     copyBounded(portName, name, PortNameSize);
     baudRate = baud;
@@ -122,8 +131,7 @@ int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byt
     }
     if (result == OpenOk && wakeFd < 0) result = OpenNoWakeup;
     if (result != OpenOk) {
-        if (hPort >= 0) ::close(hPort);
-        hPort = -1;
+        closePort(hPort);
         return result;
     }
     requests.store(0);
@@ -197,8 +205,7 @@ void Tserial_resource::workerMain() {
     endReads();
     txPending.store(false);
     running.store(false);
-    ::close(hPort);
-    hPort = -1;
+    closePort(hPort);
     postNotification(this, 1);
 }
 

@@ -134,6 +134,62 @@ TEST_F(Program, FindsTheModuleShowsLiveValuesAndClosesInOrder) {
 }
 
 namespace {
+// What one start of the program showed before it was left through "Exit".
+struct RunResult {
+    int exitCode = -1;
+    QString module, pressure;
+    bool portBusy = false; // the debug log reported a port that could not be had
+};
+
+// Starts the program as start-up builds it and runs it until the search has ended and a sample is
+// shown, then leaves it through "Exit".
+RunResult runUntilFirstSample() {
+    TmodelObjects model;
+    TprogramWindows windows;
+    TscriptedPrompts prompts;
+    theSystem.prompts = &prompts;
+    TWmain& main = windows.mainWindow();
+    RunResult result;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* pressure = main.findChild<QLabel*>("lbpressure");
+        if (theSystem.seqMain->getStep() < 500 || pressure->text() == "----.--") return;
+        poll.stop();
+        result.module = main.findChild<QLabel*>("lb_type")->text();
+        result.pressure = pressure->text();
+        prompts.answers.push_back(TpromptAnswer::Yes);
+        main.findChild<QAction*>("Exit1")->trigger();
+    });
+    poll.start(50);
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    giveUp.start(30000);
+    runMessageLoop([&result] { result.exitCode = QApplication::exec(); });
+    for (const std::string& line : windows.debugWindow().lines())
+        result.portBusy = result.portBusy || line.find("Device or resource busy") != line.npos;
+    model.destroy();
+    theSystem.prompts = nullptr;
+    return result;
+}
+} // namespace
+
+// Started again against the emulator that still runs, the program finds the module again: the
+// first run's close left the port free for an ordinary user.
+TEST_F(Program, ASecondStartFindsTheStillRunningModuleAgain) {
+    ASSERT_TRUE(pty->plug());
+    std::ofstream("setup.ini") << "set_altitude\t0\nset_sampling_ts\t1\n";
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        const RunResult run = runUntilFirstSample();
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.module, "COM module");
+        EXPECT_NEAR(run.pressure.toDouble(), 1013.25, 0.2);
+        EXPECT_FALSE(run.portBusy);
+    }
+}
+
+namespace {
 // Half a day of weather, one sample every half hour: a low passing through, a warm afternoon and
 // the humidity falling as the air warms.
 TmoduleConditions weatherAtSample(int sample, bool humiditySensor) {

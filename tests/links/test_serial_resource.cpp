@@ -114,6 +114,27 @@ TEST_F(SerialPort, OpenPortIsExclusiveAndRaw) {
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B38400));
 }
 
+// The exclusive flag stays on a pty after the close unless it is cleared: root would not notice,
+// an ordinary user could never open the port again.
+TEST_F(SerialPort, EveryCloseClearsTheExclusiveFlag) {
+    auto exclusive = [this] {
+        int flag = -1;
+        ::ioctl(pty.keeper, TIOCGEXCL, &flag);
+        return flag;
+    };
+    ASSERT_TRUE(openPort());
+    port.close();
+    EXPECT_EQ(exclusive(), 0);
+    EXPECT_EQ(port.open("COM241", 38400, 3, 8, false, false), 4); // refused after TIOCEXCL
+    EXPECT_EQ(exclusive(), 0);
+    {
+        Tserial_resource other("com_other");
+        ASSERT_EQ(other.open("COM241", 38400, 0, 8, false, false), 0);
+        EXPECT_EQ(exclusive(), 1);
+    }
+    EXPECT_EQ(exclusive(), 0);
+}
+
 TEST_F(SerialPort, EachByteWaitsForTheOwnersReadRequest) {
     owner.hold = true;
     ASSERT_TRUE(openPort());

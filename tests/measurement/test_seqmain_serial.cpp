@@ -118,3 +118,25 @@ TEST_F(SeqMainSerialTest, AReportOfTheSensorOutsideTheSearchIsIgnored) {
     ASSERT_TRUE(samples(3));
     EXPECT_EQ(view.samples.back().pressure, 9999.9); // the module is gone
 }
+
+// Every search opens the ports again: the one that answered last time must open at once, for an
+// ordinary user as well, once the search before has closed it.
+TEST_F(SeqMainSerialTest, DetectingTwiceInARowFindsTheModuleEachTime) {
+    seq.start();
+    ASSERT_TRUE(samples(1));
+    for (int loads = 2; loads <= 3; ++loads) {
+        ASSERT_TRUE(reach(510));
+        const std::size_t shown = view.samples.size();
+        seq.restart();
+        ASSERT_TRUE(loop.pumpUntil(
+            [&] { return settings.loads == loads && view.samples.size() > shown; }, 60'000));
+    }
+    const Calls search{"show",      "LPT1", "NOT FOUND", "COM1",
+                       "NOT FOUND", "COM3", "FOUND",     "close found"};
+    Calls threeSearches;
+    for (int i = 0; i < 3; ++i)
+        threeSearches.insert(threeSearches.end(), search.begin(), search.end());
+    EXPECT_EQ(intro.calls, threeSearches);
+    EXPECT_EQ(sensor.link, 2);
+    EXPECT_NEAR(view.samples.back().pressure, Weather.pressure, 0.1);
+}
