@@ -25,6 +25,26 @@ std::string withDefaultExtension(const std::string& name) {
     return name.find('.', start) == std::string::npos ? name + ".ini" : name;
 }
 
+bool validPressure(double p) {
+    return p > 0 && p < TmainDisplay::Invalid;
+}
+
+bool validAltitude(double a) {
+    return a > -1000 && a < 10000;
+}
+
+bool validTemperature(double t) {
+    return t >= -80 && t < 150;
+}
+
+// Widens the extremes by a valid value; the first valid value after a reset becomes both.
+void widen(double& low, double& high, bool& seen, bool valid, double value) {
+    if (!valid) return;
+    low = seen ? std::min(low, value) : value;
+    high = seen ? std::max(high, value) : value;
+    seen = true;
+}
+
 std::string dashesOr(bool valid, double value, int decimals, const char* unit, const char* dashes) {
     return (valid ? formatFixed(value, decimals) : std::string(dashes)) + unit;
 }
@@ -72,8 +92,7 @@ void TmainDisplay::showSample() {
 void TmainDisplay::showPressure(double p) {
     shownPressure = std::clamp(p, 0.0, Invalid);
     if (mainForm)
-        mainForm->setText("lbpressure",
-                          dashesOr(p > 0 && p < Invalid, shownPressure, 1, "", "----.-"));
+        mainForm->setText("lbpressure", dashesOr(validPressure(p), shownPressure, 1, "", "----.-"));
 }
 
 void TmainDisplay::showHumidity(double h) {
@@ -89,7 +108,7 @@ void TmainDisplay::showTemperature(double t, bool forced) {
     const int c = truncateToInt((std::clamp(t, -13.0, 63.0) + 10) * 2.08);
     mainForm->setTop("mercure", 184 - c);
     mainForm->setHeight("mercure", c + 25);
-    const bool valid = t >= -80 && t < 150;
+    const bool valid = validTemperature(t);
     const double f = std::min(1.8 * t + 32, 999.9);
     mainForm->setText("lbcelsius", dashesOr(valid, t, 1, " °C", "---.-"));
     smallForm->setText("lbcelsius", dashesOr(valid, t, 1, " [°C]", "---.-"));
@@ -105,7 +124,7 @@ void TmainDisplay::showSeaLevelPressure() {
     if (!sensor || !mainForm || !smallForm) return;
     seaLevelOffset = 1013.25 - localStandardPressure;
     seaLevelPressure = sensor->pressure + seaLevelOffset;
-    const bool valid = seaLevelPressure > 0 && seaLevelPressure < Invalid;
+    const bool valid = seaLevelPressureValid();
     mainForm->setText("lbpresssea", dashesOr(valid, seaLevelPressure, 1, "", "----.-"));
     smallForm->setText("lbpresssea", dashesOr(valid, sensor->pressure, 1, " [mbar]", "----.-"));
 }
@@ -114,7 +133,9 @@ void TmainDisplay::setLocalAltitude(double h) {
     Tsensor* sensor = theSystem.sensor;
     if (!sensor || !mainForm) return;
     localAltitude = h;
-    referencePressure = sensor->pressure;
+    // Without a valid pressure now (no module, unplugged) the next valid one becomes the reference.
+    referencePending = !validPressure(sensor->pressure);
+    if (!referencePending) referencePressure = sensor->pressure;
     localStandardPressure = pressureFromAltitude(h);
     mainForm->setText("lb_alti", formatFixed(h, 1));
     mainForm->setText("lb_altifeet", formatFixed(h * 3.28, 1));
@@ -123,6 +144,10 @@ void TmainDisplay::setLocalAltitude(double h) {
 void TmainDisplay::computeAltitude() {
     Tsensor* sensor = theSystem.sensor;
     if (!sensor) return;
+    if (referencePending && validPressure(sensor->pressure)) {
+        referencePressure = sensor->pressure;
+        referencePending = false;
+    }
     altimeterOffset = referencePressure - localStandardPressure;
     const double x = std::min(sensor->pressure - altimeterOffset, Invalid);
     showAltitude(altitudeFromPressure(x), true);
@@ -146,7 +171,7 @@ void TmainDisplay::showAltitude(double a, bool forced) {
         const double span = tops[state] - bottoms[state];
         gaugeScale = 200 / (span == 0 ? 0.00001 : span);
     }
-    const bool valid = altitude > -1000 && altitude < 10000;
+    const bool valid = validAltitude(altitude);
     mainForm->setText("lbtop", valid ? formatFixed(altitude, 0) + " m" : "-----");
     mainForm->setText("lbmeter", dashesOr(valid, altitude, 0, "", "-----"));
     mainForm->setText("lbfeet", dashesOr(valid, altitude * 3.2808, 0, "", "-----"));
@@ -179,39 +204,42 @@ void TmainDisplay::showArrow() {
 void TmainDisplay::updateDerived() {
     showSeaLevelPressure();
     computeAltitude();
-    if (theSystem.meteo) theSystem.meteo->update(seaLevelPressure);
+    // The weather model sees valid pressures only: the invalid marker would classify as sunny
+    // and stay in the hourly history.
+    if (theSystem.meteo && seaLevelPressureValid()) theSystem.meteo->update(seaLevelPressure);
     showWeather();
     updateMinMax();
 }
 
+bool TmainDisplay::seaLevelPressureValid() const {
+    return theSystem.sensor && validPressure(theSystem.sensor->pressure) &&
+           validPressure(seaLevelPressure);
+}
+
+// The extremes start afresh from the current values, as far as they are valid.
 void TmainDisplay::resetMinMax() {
-    Tsensor* sensor = theSystem.sensor;
-    if (!sensor) return;
-    pressureMax = seaLevelPressure - 1;
-    pressureMin = seaLevelPressure + 1;
-    altitudeMax = altitude - 1;
-    altitudeMin = altitude + 1;
-    temperatureMax = sensor->temperature - 1;
-    temperatureMin = sensor->temperature + 1;
+    if (!theSystem.sensor) return;
+    pressureSeen = false;
+    altitudeSeen = false;
+    temperatureSeen = false;
     updateMinMax();
 }
 
+// Only valid values enter the extremes; a quantity without one yet shows dashes.
 void TmainDisplay::updateMinMax() {
     Tsensor* sensor = theSystem.sensor;
     if (!sensor || !mainForm) return;
     const double t = sensor->temperature;
-    pressureMax = std::max(pressureMax, seaLevelPressure);
-    pressureMin = std::min(pressureMin, seaLevelPressure);
-    altitudeMax = std::max(altitudeMax, altitude);
-    altitudeMin = std::min(altitudeMin, altitude);
-    temperatureMax = std::max(temperatureMax, t);
-    temperatureMin = std::min(temperatureMin, t);
-    mainForm->setText("lb_pmax", formatFixed(pressureMax, 1) + " [mbar]");
-    mainForm->setText("lb_pmin", formatFixed(pressureMin, 1) + " [mbar]");
-    mainForm->setText("lb_amax", formatFixed(altitudeMax, 2) + " [m]");
-    mainForm->setText("lb_amin", formatFixed(altitudeMin, 2) + " [m]");
-    mainForm->setText("lb_tmax", formatFixed(temperatureMax, 1) + " [°C]");
-    mainForm->setText("lb_tmin", formatFixed(temperatureMin, 1) + " [°C]");
+    const bool altitudeValid = validPressure(sensor->pressure) && validAltitude(altitude);
+    widen(pressureMin, pressureMax, pressureSeen, seaLevelPressureValid(), seaLevelPressure);
+    widen(altitudeMin, altitudeMax, altitudeSeen, altitudeValid, altitude);
+    widen(temperatureMin, temperatureMax, temperatureSeen, validTemperature(t), t);
+    mainForm->setText("lb_pmax", dashesOr(pressureSeen, pressureMax, 1, " [mbar]", "----.-"));
+    mainForm->setText("lb_pmin", dashesOr(pressureSeen, pressureMin, 1, " [mbar]", "----.-"));
+    mainForm->setText("lb_amax", dashesOr(altitudeSeen, altitudeMax, 2, " [m]", "-----"));
+    mainForm->setText("lb_amin", dashesOr(altitudeSeen, altitudeMin, 2, " [m]", "-----"));
+    mainForm->setText("lb_tmax", dashesOr(temperatureSeen, temperatureMax, 1, " [°C]", "---.-"));
+    mainForm->setText("lb_tmin", dashesOr(temperatureSeen, temperatureMin, 1, " [°C]", "---.-"));
 }
 
 void TmainDisplay::setBoth(const char* control, bool visible) {

@@ -95,6 +95,10 @@ public:
     double pressureMin = 0, pressureMax = 0;
     double altitudeMin = 0, altitudeMax = 0;
     double temperatureMin = 0, temperatureMax = 0;
+    // Whether a valid value has entered each pair of extremes since the last reset.
+    bool pressureSeen = false, altitudeSeen = false, temperatureSeen = false;
+    // The local altitude was set while no valid pressure was there to become the reference.
+    bool referencePending = false;
     std::uint8_t shownWeatherClass = 0;
     std::uint8_t shownTrend = TrendNone;
     bool minimized = false;
@@ -105,6 +109,7 @@ public:
     std::string saveFileName = "setup.ini";
 
 private:
+    bool seaLevelPressureValid() const;
     void showArrow();
     void setWeatherPictures(std::uint8_t weatherClass, bool visible);
     void setBoth(const char* control, bool visible);

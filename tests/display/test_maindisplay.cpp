@@ -1,5 +1,5 @@
+#include "FakeChart.h"
 #include "FakeForm.h"
-#include "charts/ChartView.h"
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "core/VirtualLoop.h"
@@ -19,21 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-// Records the samples and layouts the chart window is given.
-class FakeChart : public TchartView {
-public:
-    void ResetCharts() override {}
-    void NewSample(int D1, int D2, double temperature, double pressure, double altitude,
-                   double humidity, double humidityTemperature) override {
-        samples.push_back({double(D1), double(D2), temperature, pressure, altitude, humidity,
-                           humidityTemperature});
-    }
-    void SetHumidityLayout(bool full) override { layouts.push_back(full); }
-
-    std::vector<std::vector<double>> samples;
-    std::vector<bool> layouts;
-};
-
 class MainDisplay : public ::testing::Test {
 protected:
     MainDisplay() : meteo([this] { return now; }) {
@@ -516,4 +501,71 @@ TEST_F(MainDisplay, ChartLayoutFollowsTheHumiditySensorOnceSet) {
     display.applyChartLayout();
     EXPECT_EQ(chart.layouts, (std::vector<bool>{false, true}));
     EXPECT_TRUE(display.humidityLayout);
+}
+
+TEST_F(MainDisplay, TheWeatherModelSeesValidPressuresOnly) {
+    InTempDir temp;
+    std::ofstream("setup.ini") << "set_altitude\t0\n";
+    display.loadStartupSettings(); // before any sample: the marker pressure
+    sample(Tsensor::Invalid, Tsensor::InvalidTemperature);
+    EXPECT_EQ(meteo.getWeatherClass(), WEATHER_NONE);
+    EXPECT_EQ(meteo.getHistory(0), Tmeteo::emptyEntry);
+    EXPECT_FALSE(mainForm.visible("img_sunny"));
+    EXPECT_FALSE(smallForm.visible("img_sunny"));
+    EXPECT_EQ(mainForm.text("Panel5"), "");
+    sample(1001.7, 20); // inside the band around the overcast limit: no class yet
+    EXPECT_EQ(meteo.getWeatherClass(), WEATHER_NONE);
+    EXPECT_NEAR(meteo.getHistory(0), 1001.74, 0.005);
+    sample(1005, 20);
+    EXPECT_EQ(mainForm.text("Panel5"), "Overcast");
+    now += 3600;
+    sample(Tsensor::Invalid, Tsensor::InvalidTemperature); // unplugged an hour later
+    EXPECT_EQ(meteo.getWeatherClass(), WEATHER_OVERCAST);
+    EXPECT_EQ(meteo.getHistory(1), Tmeteo::emptyEntry);
+}
+
+// Below sea level the offset is negative: the marker plus the offset must not pass for a value.
+TEST_F(MainDisplay, BelowSeaLevelTheMarkerStillShowsDashes) {
+    display.setParameter(3, -200);
+    sample(Tsensor::Invalid, Tsensor::InvalidTemperature);
+    EXPECT_LT(display.seaLevelOffset, 0);
+    EXPECT_EQ(mainForm.text("lbpresssea"), "----.-");
+    EXPECT_EQ(smallForm.text("lbpresssea"), "----.- [mbar]");
+    EXPECT_EQ(meteo.getWeatherClass(), WEATHER_NONE);
+    EXPECT_EQ(mainForm.text("lb_pmax"), "----.- [mbar]");
+}
+
+TEST_F(MainDisplay, MinMaxTakeValidValuesOnlyAndShowDashesUntilTheFirst) {
+    display.setParameter(3, 0);
+    display.resetMinMax(); // "Clear min/max values" before any sample
+    sample(Tsensor::Invalid, Tsensor::InvalidTemperature);
+    const char* const dashes[][2] = {{"lb_pmin", "----.- [mbar]"}, {"lb_pmax", "----.- [mbar]"},
+                                     {"lb_amin", "----- [m]"},     {"lb_amax", "----- [m]"},
+                                     {"lb_tmin", "---.- [°C]"},    {"lb_tmax", "---.- [°C]"}};
+    for (const auto& [label, text] : dashes)
+        EXPECT_EQ(mainForm.text(label), text) << label;
+    sample(1000, 20);
+    sample(Tsensor::Invalid, Tsensor::InvalidTemperature);
+    sample(1010, 25);
+    EXPECT_EQ(mainForm.text("lb_pmin"), "1000.0 [mbar]");
+    EXPECT_EQ(mainForm.text("lb_pmax"), "1010.0 [mbar]");
+    EXPECT_EQ(mainForm.text("lb_tmin"), "20.0 [°C]");
+    EXPECT_EQ(mainForm.text("lb_tmax"), "25.0 [°C]");
+    EXPECT_LT(display.altitudeMax, 1);
+    EXPECT_GT(display.altitudeMin, -90);
+    sample(Tsensor::Invalid, Tsensor::InvalidTemperature);
+    display.resetMinMax(); // cleared while the module is out
+    for (const auto& [label, text] : dashes)
+        EXPECT_EQ(mainForm.text(label), text) << label;
+}
+
+TEST_F(MainDisplay, ALocalAltitudeSetWithoutAPressureTakesTheNextValidOneAsReference) {
+    sample(Tsensor::Invalid, Tsensor::InvalidTemperature);
+    display.setParameter(3, 500);
+    EXPECT_EQ(mainForm.text("lbmeter"), "-----");
+    sample(955, 20);
+    EXPECT_NEAR(display.altitude, 500, 1);
+    EXPECT_EQ(mainForm.text("lbmeter"), "500");
+    sample(945, 20);
+    EXPECT_NEAR(display.altitude, altitudeFromPressure(pressureFromAltitude(500) - 10), 1e-9);
 }

@@ -109,7 +109,8 @@ TEST_F(FaultTest, UnplugDuringAMeasurementGivesMarkersThenDetectModuleFindsItAga
     expectMeasured(view.samples.back());
     EXPECT_EQ(sensor.nValid, 4);
     EXPECT_EQ(view.moduleTexts.back(), "COM module");
-    EXPECT_EQ(view.resetAt, std::vector<std::size_t>{0}); // the reference stays the first one
+    // The search that found it again takes the reference from its first sample.
+    EXPECT_EQ(view.resetAt, (std::vector<std::size_t>{0, view.samples.size() - 1}));
 }
 
 // Back before the program noticed: the port's end reopens the same COM name, now the new device,

@@ -1,0 +1,169 @@
+#include "FakeChart.h"
+#include "FakeForm.h"
+#include "core/Prompts.h"
+#include "display/TmainDisplay.h"
+#include "display/Tmeteo.h"
+#include "measurement/Fakes.h"
+#include "measurement/LptBench.h"
+#include "measurement/Seqmain.h"
+#include "measurement/SerialTree.h"
+#include "measurement/StepLoop.h"
+#include "measurement/Tsensor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const weatherPictures[] = {"img_sunny", "img_variable", "img_couvert",
+                                       "img_rainy", "img_rainsnow", "img_snow"};
+
+// The main display fed by the main sequence as start-up wires them, on virtual time, with the
+// emulated LPT module that the test plugs in and pulls out, and no serial port. "setup.ini" sets
+// 500 m and TS 1 s.
+class MainDisplaySession : public ::testing::Test {
+protected:
+    MainDisplaySession() : old(fs::current_path()) {
+        dir = fs::temp_directory_path() / ("corv_session_" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        fs::current_path(dir);
+        std::ofstream("setup.ini") << "set_altitude\t500\nset_sampling_ts\t1\n";
+        display.setMainForm(&mainForm);
+        display.setSmallForm(&smallForm);
+    }
+    ~MainDisplaySession() override {
+        fs::current_path(old);
+        fs::remove_all(dir);
+    }
+
+    void unplug() { lpt.module.setFault(TlptModuleFault::DoutStuckHigh); }
+    void plug(double pressure) {
+        lpt.module.setFault(TlptModuleFault::None);
+        lpt.module.setConditions(pressure, 20);
+    }
+    bool samples(std::size_t n) {
+        return loop.runUntil([&] { return chart.samples.size() >= n; }, 600'000);
+    }
+    std::size_t closes() const {
+        return static_cast<std::size_t>(
+            std::count_if(intro.calls.begin(), intro.calls.end(),
+                          [](const auto& c) { return c.starts_with("close"); }));
+    }
+    // "Detect module", then the first sample after the search.
+    bool detect() {
+        const std::size_t before = closes();
+        display.detectModule();
+        if (!loop.runUntil([&] { return closes() > before; }, 600'000)) return false;
+        return samples(chart.samples.size() + 1);
+    }
+    // The first control of either window whose text shows an invalid marker as a value.
+    std::string markerShown() {
+        for (FakeForm* form : {&mainForm, &smallForm})
+            for (const auto& [name, control] : form->controls)
+                if (name != "lb_d1" && name != "lb_d2" &&
+                    (control.text.find("999.9") != std::string::npos ||
+                     control.text.find("10000") != std::string::npos))
+                    return name + ": " + control.text;
+        return "";
+    }
+    bool weatherShown() {
+        for (const char* picture : weatherPictures)
+            if (mainForm.visible(picture) || smallForm.visible(picture)) return true;
+        return !mainForm.text("Panel5").empty();
+    }
+
+    fs::path dir, old;
+    TstepLoop loop;
+    SerialTree tree; // no serial port at all
+    LptBench lpt{loop};
+    FakeIntro intro;
+    FakeApp app;
+    TscriptedPrompts prompts;
+    FakeChart chart;
+    FakeForm mainForm;
+    FakeForm smallForm;
+    Tsensor sensor;
+    Tmeteo meteo{[this] { return loop.now() / 1000; }};
+    TseqMAIN seq;
+    TmainDisplay display;
+    SystemScope scope{Tsystem{.sensor = &sensor,
+                              .meteo = &meteo,
+                              .seqMain = &seq,
+                              .mainView = &display,
+                              .meteoView = &display,
+                              .introView = &intro,
+                              .chartView = &chart,
+                              .prompts = &prompts,
+                              .app = &app,
+                              .settings = &display,
+                              .parameters = &display}};
+};
+
+} // namespace
+
+TEST_F(MainDisplaySession, StartedWithoutModuleShowsNoWeatherAndNoMarkerUntilOneIsFound) {
+    unplug();
+    seq.start();
+    ASSERT_TRUE(samples(3));
+    EXPECT_EQ(intro.calls.back(), "close not found");
+    EXPECT_FALSE(weatherShown());
+    EXPECT_EQ(meteo.getHistory(0), Tmeteo::emptyEntry);
+    EXPECT_EQ(markerShown(), "");
+    EXPECT_EQ(mainForm.text("lb_pmax"), "----.- [mbar]");
+    EXPECT_EQ(mainForm.text("lb_amin"), "----- [m]");
+    EXPECT_EQ(mainForm.text("lb_tmax"), "---.- [°C]");
+    EXPECT_EQ(mainForm.text("lbmeter"), "-----");
+
+    plug(955);
+    ASSERT_TRUE(detect());
+    EXPECT_EQ(intro.calls.back(), "close found");
+    EXPECT_EQ(mainForm.text("lbmeter"), "500");
+    EXPECT_EQ(mainForm.text("Panel5"), "Variable"); // 955 mbar at 500 m: 1013.6 at sea level
+    EXPECT_TRUE(mainForm.visible("img_variable"));
+    EXPECT_NEAR(meteo.getHistory(0), 1013.6, 0.2);
+    EXPECT_NEAR(display.altitudeMin, 500, 1);
+    EXPECT_EQ(mainForm.text("lb_tmin"), "20.0 [°C]");
+    EXPECT_EQ(markerShown(), "");
+}
+
+TEST_F(MainDisplaySession, UnplugKeepsTheValuesAndADetectAfterTheReplugTakesTheReferenceAgain) {
+    plug(955);
+    seq.start();
+    ASSERT_TRUE(samples(2));
+    EXPECT_EQ(mainForm.text("lbmeter"), "500");
+    const std::string pmax = mainForm.text("lb_pmax"), amin = mainForm.text("lb_amin"),
+                      tmin = mainForm.text("lb_tmin");
+
+    unplug();
+    ASSERT_TRUE(samples(chart.samples.size() + 2));
+    EXPECT_EQ(chart.samples.back()[3], Tsensor::Invalid);
+    EXPECT_EQ(markerShown(), "");
+    EXPECT_EQ(mainForm.text("lb_pmax"), pmax);
+    EXPECT_EQ(mainForm.text("lb_amin"), amin);
+    EXPECT_EQ(mainForm.text("lb_tmin"), tmin);
+    EXPECT_EQ(mainForm.text("Panel5"), "Variable");
+    EXPECT_EQ(meteo.getWeatherClass(), WEATHER_VARIABLE);
+
+    ASSERT_TRUE(detect()); // still out; the search reloads "setup.ini" without a pressure
+    EXPECT_EQ(intro.calls.back(), "close not found");
+    EXPECT_EQ(mainForm.text("lbmeter"), "-----");
+    EXPECT_EQ(markerShown(), "");
+
+    plug(945); // back, and the weather has changed meanwhile
+    ASSERT_TRUE(detect());
+    EXPECT_EQ(intro.calls.back(), "close found");
+    EXPECT_EQ(mainForm.text("lbmeter"), "500");
+    // The search that found the module restarted the history and the extremes at its first
+    // sample, seconds after the old entry.
+    EXPECT_NEAR(meteo.getHistory(0), 1003.6, 0.2);
+    EXPECT_EQ(meteo.getHistory(1), Tmeteo::emptyEntry);
+    EXPECT_EQ(mainForm.text("lb_pmax"), mainForm.text("lb_pmin"));
+    EXPECT_EQ(markerShown(), "");
+}
