@@ -48,6 +48,12 @@ void showError(const std::string& text) {
         theSystem.prompts->message(text, "Error", TpromptIcon::Error, TpromptButtons::Ok);
 }
 
+// The settings are read in the first step of every search: that box must not hold the search.
+void postError(const std::string& text) {
+    debugPrint("%s", text.c_str());
+    if (theSystem.prompts) theSystem.prompts->post(text, "Error", TpromptIcon::Error);
+}
+
 // Length of the digit run starting at `text`.
 std::size_t digits(const char* text) {
     std::size_t n = 0;
@@ -172,7 +178,7 @@ bool readSettingsFile(const std::string& fileName, TparameterAccess& access) {
         file = nullptr;
     }
     if (!file) {
-        showError("Error : Unable to open input file " + fileName);
+        postError("Error : Unable to open input file " + fileName);
         return false;
     }
     readSettingsStream(file, access);
