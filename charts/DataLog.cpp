@@ -157,8 +157,9 @@ void TdataLog::fail(const std::string& reason) {
         debugPrint("Data file %s : cannot cut off the partial line", name.c_str());
     end();
     debugPrint("Data file %s : %s; data logging ended", name.c_str(), reason.c_str());
+    // Written from the sample step: the box comes once the cycle has moved on.
     if (theSystem.prompts)
-        theSystem.prompts->message("Error : The data file " + name + " cannot be written (" +
-                                       reason + "). Data logging has ended.",
-                                   "Error", TpromptIcon::Error, TpromptButtons::Ok);
+        theSystem.prompts->post("Error : The data file " + name + " cannot be written (" + reason +
+                                    "). Data logging has ended.",
+                                "Error", TpromptIcon::Error);
 }

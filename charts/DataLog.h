@@ -28,8 +28,9 @@ std::string formatLogSample(const std::string& dateTime, const TlogSample& sampl
 
 // The data file: begun and ended by the chart window's File menu, written once per sample.
 // Every line goes to the system in one piece as soon as it is formatted, so a killed program
-// leaves whole lines. A line that cannot be written ends logging with one error box naming the
-// file and the reason; a partly written line is cut off again.
+// leaves whole lines. A line that cannot be written ends logging at once with one error box
+// naming the file and the reason, posted so that measuring goes on while it is open; a partly
+// written line is cut off again.
 class TdataLog {
 public:
     // `dateTimeText` gives the user's local date and time of now as 8-bit text.

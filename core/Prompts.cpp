@@ -3,6 +3,7 @@
 TpromptAnswer TscriptedPrompts::message(const std::string& text, const std::string& caption,
                                         TpromptIcon icon, TpromptButtons buttons) {
     shown.push_back({text, caption, icon, buttons});
+    if (whileOpen) whileOpen(shown.back());
     if (answers.empty())
         return buttons == TpromptButtons::Ok ? TpromptAnswer::Ok : TpromptAnswer::No;
     const TpromptAnswer answer = answers.front();

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/PostedMessages.h"
+
 #include <deque>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class TpromptIcon { Error, Warning, Question, Information };
@@ -21,6 +25,16 @@ public:
                                  const std::string& preset) = 0;
     virtual std::string saveFile(const std::string& title, const std::string& filter,
                                  const std::string& preset) = 0;
+
+    // An OK box shown once the step that raises it has moved on (see TpostedMessages).
+    void post(const std::string& text, const std::string& caption, TpromptIcon icon,
+              std::function<void()> then = {}) {
+        posted.post(text, caption, icon, std::move(then));
+    }
+    std::size_t postedWaiting() const { return posted.waiting(); }
+
+private:
+    TpostedMessages posted{*this};
 };
 
 // Answers from a script and records everything it was shown.
@@ -45,5 +59,8 @@ public:
     // Queued file names are used in order; without one, a dialog is cancelled.
     std::deque<std::string> fileNames;
     std::vector<Shown> shown;
+    // Runs while a box is open, after it has been recorded: a test holds the box open here
+    // for as long as it lets the loop run.
+    std::function<void(const Shown&)> whileOpen;
     std::vector<std::string> dialogPresets;
 };

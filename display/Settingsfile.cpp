@@ -7,6 +7,7 @@
 #include "display/ParameterAccess.h"
 #include "display/Tstreamtokenizer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cfloat>
 #include <charconv>
@@ -46,6 +47,12 @@ void showError(const std::string& text) {
     debugPrint("%s", text.c_str());
     if (theSystem.prompts)
         theSystem.prompts->message(text, "Error", TpromptIcon::Error, TpromptButtons::Ok);
+}
+
+// The settings are read in the first step of every search: that box must not hold the search.
+void postError(const std::string& text) {
+    debugPrint("%s", text.c_str());
+    if (theSystem.prompts) theSystem.prompts->post(text, "Error", TpromptIcon::Error);
 }
 
 // Length of the digit run starting at `text`.
@@ -147,6 +154,11 @@ double readSettingsNumber(const char* text) {
     return text[0] == '-' ? -DBL_MAX : DBL_MAX;
 }
 
+double settingsFileValue(int code, double value) {
+    if (code == 1) return std::clamp(value, 1.0, MaxFileSamples);
+    return value;
+}
+
 void readSettingsStream(std::FILE* stream, TparameterAccess& access) {
     Tstreamtokenizer tokenizer;
     tokenizer.attach(stream);
@@ -159,20 +171,29 @@ void readSettingsStream(std::FILE* stream, TparameterAccess& access) {
         if (index == 0)
             code = settingsKeyCode(token);
         else if (index == 1 && code != 0 && token[0] != '\0')
-            access.setParameter(code, readSettingsNumber(token));
+            access.setParameter(code, settingsFileValue(code, readSettingsNumber(token)));
         index = lineEnded ? 0 : index + 1;
     }
 }
 
-bool readSettingsFile(const std::string& fileName, TparameterAccess& access) {
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+namespace {
+// The file for reading, or null. O_NONBLOCK keeps the open of a FIFO without a writer from
+// waiting for good; anything but a regular file is refused before a byte is read.
+std::FILE* openRegularFile(const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
     struct stat st {};
-    if (file && (fstat(fileno(file), &st) != 0 || S_ISDIR(st.st_mode))) {
-        std::fclose(file);
-        file = nullptr;
-    }
+    std::FILE* file = nullptr;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) file = fdopen(fd, "rb");
+    if (!file) ::close(fd);
+    return file;
+}
+} // namespace
+
+bool readSettingsFile(const std::string& fileName, TparameterAccess& access) {
+    std::FILE* file = openRegularFile(fileName);
     if (!file) {
-        showError("Error : Unable to open input file " + fileName);
+        postError("Error : Unable to open input file " + fileName);
         return false;
     }
     readSettingsStream(file, access);

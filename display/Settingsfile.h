@@ -15,12 +15,23 @@ int settingsKeyCode(const char* key);
 // exponent, read up to the first character that does not fit; 0.0 when there is no number.
 double readSettingsNumber(const char* text);
 
+// The most conversions per sample a settings file may ask for. The measurement is not cut short
+// for a new setting or a new search, so an N of millions would hold the program in one sample
+// for days; a thousand conversions take about a minute, or some seventeen minutes when the
+// module has stopped answering and every conversion waits out its time-out.
+constexpr double MaxFileSamples = 1000;
+
+// A value read from a file, brought into the range the settings dialog accepts where the
+// program would otherwise stop being usable: N (code 1) into 1 to MaxFileSamples.
+double settingsFileValue(int code, double value);
+
 // Applies every key of an open stream, in stream order, through `access`.
 void readSettingsStream(std::FILE* stream, TparameterAccess& access);
 
 // Applies every key of the file, in file order, through `access`. A key without a value on its
-// line has no effect. When the file cannot be opened it shows "Error : Unable to open input
-// file <name>" and returns false.
+// line has no effect. Only a regular file is read, and it is opened without waiting, so a FIFO
+// or a device never holds the program. When the file cannot be opened, or is no regular
+// file, it shows "Error : Unable to open input file <name>" and returns false.
 bool readSettingsFile(const std::string& fileName, TparameterAccess& access);
 
 // The 17 lines of a settings file holding the current values.

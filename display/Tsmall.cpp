@@ -5,8 +5,12 @@
 
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace {
 QFrame* panel(QWidget* parent, const char* name, QRect place) {
@@ -69,6 +73,25 @@ void TWsmall::setText(const char* control, const std::string& text) {
 
 void TWsmall::setVisible(const char* control, bool visible) {
     if (auto* w = findChild<QWidget*>(control)) w->setVisible(visible);
+}
+
+void TWsmall::moveForm(int left, int top) {
+    move(left, top);
+    keepOnScreen();
+}
+
+void TWsmall::keepOnScreen() {
+    constexpr int Grip = 40; // enough of the window to see it and click its picture
+    const QRect frame = frameGeometry();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect seen = screen->availableGeometry().intersected(frame);
+        if (seen.width() >= Grip && seen.height() >= Grip) return;
+    }
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) return;
+    const QRect area = primary->availableGeometry();
+    move(std::clamp(x(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())),
+         std::clamp(y(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
 }
 
 void TWsmall::Panel1Click() {

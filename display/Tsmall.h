@@ -27,7 +27,9 @@ public:
     void showForm(bool visible) override { QWidget::setVisible(visible); }
     int formLeft() override { return x(); }
     int formTop() override { return y(); }
-    void moveForm(int left, int top) override { move(left, top); }
+    // A place off every screen (a settings file from another display) is brought onto the
+    // primary screen, so the window never shows nowhere.
+    void moveForm(int left, int top) override;
 
 public slots:
     // Restores the main window.
@@ -38,5 +40,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void keepOnScreen();
+
     TmainDisplay* main = nullptr;
 };

@@ -109,6 +109,15 @@ int Tserial_resource::configurePort(std::int32_t baud, std::int32_t byteParity,
     return result;
 }
 
+namespace {
+void logOpenFailure(const char* name, const std::string& path) {
+    if (path.empty())
+        debugPrint("%s: no such port", name);
+    else
+        debugPrint("%s: %s: %s", name, path.c_str(), std::strerror(errno));
+}
+} // namespace
+
 int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byteParity,
                            std::int32_t byteSize, bool watch, bool rtsHandshake) {
     close();
@@ -122,12 +131,10 @@ int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byt
     hPort = path.empty() ? -1 : ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     int result = OpenDeviceFailed;
     if (hPort >= 0) {
-        debugPrint("%s: %s", name, path.c_str());
+        if (logOpens) debugPrint("%s: %s", name, path.c_str());
         result = configurePort(baud, byteParity, byteSize, rtsHandshake);
-    } else if (path.empty()) {
-        debugPrint("%s: no such port", name);
-    } else {
-        debugPrint("%s: %s: %s", name, path.c_str(), std::strerror(errno));
+    } else if (logOpens) {
+        logOpenFailure(name, path);
     }
     if (result == OpenOk && wakeFd < 0) result = OpenNoWakeup;
     if (result != OpenOk) {

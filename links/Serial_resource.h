@@ -60,6 +60,9 @@ public:
     const std::uint8_t* rxData() const { return rxBuffer; }
     std::int32_t rxCount() const { return rxLength; }
     bool isRunning() const { return running.load(); }
+    // Off: open() logs neither the device it opened nor why it failed (for retries that the
+    // caller logs itself once per change).
+    void setOpenLog(bool on) { logOpens = on; }
     const char* getPortName() const { return portName; }
 
     void OnNotification(TeventResource* sender, std::int32_t code) override;
@@ -85,6 +88,7 @@ private:
 
     std::atomic<bool> running{false};
     bool watchModem = false;
+    bool logOpens = true;
     char portName[PortNameSize] = {};
     std::int32_t baudRate = 0;
     std::int32_t parity = 0;

@@ -74,6 +74,23 @@ void Tbolep_resource::doOpen() {
         owner->OnNotification(this, 1);
 }
 
+bool Tbolep_resource::reopen() {
+    if (!serial || portName[0] == '\0') return false;
+    if (serial->isRunning()) return true;
+    serial->setOpenLog(false);
+    const bool opened = serial->open(portName, baudRate, parity, DataBits, false, false) == 0;
+    serial->setOpenLog(true);
+    if (opened) {
+        reopenFailing = false;
+        reopenPending = true; // as after configure: its next end opens it once more
+        debugPrint("%s: port back, measuring again", portName);
+    } else if (!reopenFailing) {
+        reopenFailing = true;
+        debugPrint("%s: port gone, opened again at every measurement", portName);
+    }
+    return opened;
+}
+
 int Tbolep_resource::encodeFrame(const std::uint8_t* payload, std::uint8_t* out) {
     int n = 0;
     out[n++] = FrameStart;

@@ -31,6 +31,10 @@ public:
     // its worker's end is reported. Returns 0, or 1 without a serial resource.
     int open(const char* name, std::int32_t baud, std::int32_t parity);
     void doOpen();
+    // Opens the remembered port again once its worker has ended, without a word to the owner
+    // and with one log line per change between gone and back, not per try. True when the port
+    // runs afterwards.
+    bool reopen();
     // payload[0] is the length, the bytes follow. Returns 1 (nothing sent) for an empty payload.
     int send(const std::uint8_t* payload);
     // The complete frame (length byte, then the payload) while one waits, else null.
@@ -53,6 +57,7 @@ private:
     std::int32_t baudRate = 0;
     std::int32_t parity = 0;
     bool reopenPending = false;
+    bool reopenFailing = false; // the last reopen found no port
     std::uint8_t rxFrame[1 + 32] = {};
     std::uint8_t rxSub = 0;
     std::uint8_t rxState = 0;
@@ -73,6 +78,8 @@ public:
     ~Tsscp() override;
 
     int configure(const char* port, std::int32_t baud);
+    // The configured port, opened again if it has gone; true when it runs.
+    bool reconnect() { return bolep && bolep->reopen(); }
     void requestAck();
     // W1..W4 go to w[1..4].
     void requestW(std::uint16_t* w);

@@ -11,6 +11,7 @@ public:
     virtual void searching(const char* port) = 0;
     // "FOUND" in green or "NOT FOUND" in red on the current line.
     virtual void result(bool found) = 0;
-    // Shows the no-module error box first when nothing was found, then hides the window.
+    // Hides the window; when nothing was found, only once the no-module error box (posted, so
+    // that the sequence moves on) has been answered.
     virtual void closeIntro(bool found) = 0;
 };

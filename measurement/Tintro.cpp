@@ -108,6 +108,7 @@ void TWintro::buildPanel() {
 }
 
 void TWintro::showIntro() {
+    ++searches;
     history.clear();
     show();
     PaintBox1->update();
@@ -129,8 +130,16 @@ void TWintro::result(bool found) {
     PaintBox1->update();
 }
 
+// Without a module the window stays over the main window until the error box has been answered;
+// the box is posted, so measuring with no module begins while it is open. A search started
+// meanwhile keeps its window.
 void TWintro::closeIntro(bool found) {
-    if (!found && theSystem.prompts)
-        theSystem.prompts->message(NoModuleText, "Error", TpromptIcon::Error, TpromptButtons::Ok);
-    hide();
+    if (found || !theSystem.prompts) {
+        hide();
+        return;
+    }
+    const unsigned search = searches;
+    theSystem.prompts->post(NoModuleText, "Error", TpromptIcon::Error, [this, search] {
+        if (search == searches) hide();
+    });
 }

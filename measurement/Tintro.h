@@ -44,6 +44,7 @@ private:
     void buildPanel();
 
     Thistorique history;
+    unsigned searches = 0; // searches shown so far
     QFrame* Panel1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

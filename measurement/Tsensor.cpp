@@ -196,9 +196,10 @@ void Tsensor::runMeasureStep() {
         transitionOn(this, StepDone, step == 330 ? 1000 : 440);
         break;
     case 400:
-        if (entered) sscp->requestAck();
+        if (entered) startSerialMeasurement();
         transitionOn(com, ReplyStored, 410);
         transitionOn(com, NoReply, 430);
+        transitionOn(this, PortGone, 1000);
         break;
     case 410:
         if (entered) sscp->requestD1D2(&D1, &D2);
@@ -240,6 +241,16 @@ void Tsensor::searchSucceeded(std::int32_t k) {
     calInUse.computeC();
     refreshCoef();
     postNotification(this, StepDone);
+}
+
+// A serial port that has gone (an adapter pulled out) is opened again by every measurement, so
+// the first measurement after it is back reads the module without a new search. While it stays
+// away, the measurement ends at once with its markers.
+void Tsensor::startSerialMeasurement() {
+    if (sscp->reconnect())
+        sscp->requestAck();
+    else
+        postNotification(this, PortGone);
 }
 
 void Tsensor::accumulate() {

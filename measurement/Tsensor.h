@@ -74,6 +74,7 @@ private:
         SearchLPT = 11,
         MeasureCOM = 20,
         MeasureLPT = 21,
+        PortGone = 22,
     };
     // What the serial protocol object reports.
     enum : std::int32_t { ReplyStored = 0, NoReply = 2, Connected = 4 };
@@ -83,6 +84,7 @@ private:
     void searchStart();
     void searchFailed();
     void searchSucceeded(std::int32_t k);
+    void startSerialMeasurement();
     void accumulate();
     void countConversion();
     void readHumidity();

@@ -415,6 +415,8 @@ TEST_F(MainDisplay, AMissingStartupFileShowsTheErrorAndChangesNothing) {
     InTempDir temp;
     display.setParameter(3, 250);
     display.loadStartupSettings();
+    EXPECT_TRUE(prompts.shown.empty()); // read in a search step: the box comes afterwards
+    loop.runUntilIdle();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, "Error : Unable to open input file setup.ini");
     EXPECT_EQ(display.localAltitude, 250);

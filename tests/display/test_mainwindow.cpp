@@ -15,11 +15,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -351,6 +353,24 @@ TEST_F(MainWindow, SmallWindowStandsInForTheMainWindow) {
     EXPECT_FALSE(small.close()); // answered No
     EXPECT_TRUE(small.isVisible());
     EXPECT_EQ(prompts.shown.back().text, "Close application ?");
+}
+
+// A file written on a larger display: a place off every screen comes onto the screen, a place
+// partly on it stays.
+TEST_F(MainWindow, SmallWindowPlacedOffEveryScreenComesBackOntoIt) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    std::ofstream("far.ini") << "set_small_x\t30000\r\nset_small_y\t-30000\r\n";
+    prompts.fileNames = {"far.ini"};
+    item("Loadsettings1")->trigger();
+    EXPECT_TRUE(screen.contains(small.frameGeometry())) << small.x() << "," << small.y();
+    EXPECT_EQ(small.x(), screen.right() + 1 - small.frameGeometry().width());
+    EXPECT_EQ(small.y(), screen.top());
+
+    std::ofstream("edge.ini") << "set_small_x\t" << screen.right() - 100 << "\r\nset_small_y\t"
+                              << screen.top() + 10 << "\r\n";
+    prompts.fileNames = {"edge.ini"};
+    item("Loadsettings1")->trigger();
+    EXPECT_EQ(small.pos(), QPoint(screen.right() - 100, screen.top() + 10));
 }
 
 TEST_F(MainWindow, SettingsFileThroughTheMenus) {

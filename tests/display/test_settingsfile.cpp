@@ -137,6 +137,39 @@ TEST_F(SettingsFile, ADirectoryShowsTheInputError) {
     EXPECT_EQ(prompts.shown[0].text, "Error : Unable to open input file " + dir.string());
 }
 
+// A FIFO without a writer would hold an ordinary open for good, a device would give bytes for
+// ever: both get the input error at once. The child ends by an alarm if the read waits.
+TEST_F(SettingsFile, FifoOrDeviceShowsTheInputErrorWithoutWaiting) {
+    const std::string fifo = (dir / "setup.ini").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& name : {fifo, std::string("/dev/zero")}) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            alarm(5);
+            FakeParameters parameters;
+            const bool read = readSettingsFile(name, parameters);
+            const bool shown = prompts.shown.size() == 1 &&
+                               prompts.shown[0].text == "Error : Unable to open input file " + name;
+            _exit(!read && shown && parameters.applied.empty() ? 0 : 1);
+        }
+        int status = -1;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status)) << name << " held the read";
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << name;
+    }
+}
+
+// An N of millions would hold the program in one sample for days: the file's N is kept within
+// 1 to 1000; the other values pass as they are.
+TEST_F(SettingsFile, SampleCountFromAFileIsKeptWithinItsRange) {
+    EXPECT_EQ(
+        read("set_sampling_n 2000000000\nset_sampling_n 0\nset_sampling_n -7\n"
+             "set_sampling_n 1000\nset_sampling_n 12\nset_sampling_ts 1e9\n"
+             "set_small_x -30000\n"),
+        (Applied{
+            {1, 1000.0}, {1, 1.0}, {1, 1.0}, {1, 1000.0}, {1, 12.0}, {2, 1e9}, {15, -30000.0}}));
+}
+
 TEST_F(SettingsFile, TextHoldsTheSeventeenLines) {
     FakeParameters p;
     p.values = {{1, 1},     {2, 1},   {3, 500},  {4, 1016},   {5, 1009},

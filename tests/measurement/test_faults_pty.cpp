@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ namespace {
 using Calls = std::vector<std::string>;
 const TmoduleConditions Weather{1004.5, 14.0, 72.0, 13.5, true};
 constexpr int Com = 241;
+constexpr std::int64_t Patient = 250; // ms of real quiet before virtual time jumps
 
 struct FaultTest : ::testing::Test {
     TptyTimeLoop loop;
@@ -49,8 +51,9 @@ struct FaultTest : ::testing::Test {
         ASSERT_EQ(publisher.claim(Com), Com);
         ASSERT_TRUE(pty.plug());
     }
-    bool samples(std::size_t n) {
-        return loop.pumpUntil([&] { return view.samples.size() >= n; }, 60'000);
+    // A longer `quietMs` keeps a loaded machine's late reply from being taken for a silence.
+    bool samples(std::size_t n, std::int64_t quietMs = 80) {
+        return loop.pumpUntil([&] { return view.samples.size() >= n; }, 60'000, quietMs);
     }
     // Starts the sequence and waits for the first sample of a found module.
     void foundAndMeasuring() {
@@ -72,6 +75,20 @@ struct FaultTest : ::testing::Test {
         EXPECT_EQ(s.temperature, Tsensor::InvalidTemperature);
         EXPECT_EQ(s.humidity, Tsensor::Invalid);
         EXPECT_EQ(s.humidityTemperature, Tsensor::Invalid);
+    }
+    // Unplugged while the sequence waits for its next measurement, and plugged back once
+    // `cyclesAway` measurements have found the port gone (0: back before the next one).
+    // Returns the time of the plug.
+    std::int64_t unplugFor(std::size_t cyclesAway) {
+        EXPECT_TRUE(loop.pumpUntil([&] { return seq.getStep() == 510; }, 60'000));
+        pty.unplug();
+        loop.settle(); // the port's end is seen, its one reopen at once fails
+        EXPECT_TRUE(samples(view.samples.size() + cyclesAway, Patient));
+        EXPECT_TRUE(pty.plug());
+        return loop.now();
+    }
+    std::size_t logged(const std::string& line) const {
+        return static_cast<std::size_t>(std::count(log.lines.begin(), log.lines.end(), line));
     }
     // A new search from the menu; returns the intro's calls of that search.
     Calls detectModule() {
@@ -129,6 +146,52 @@ TEST_F(FaultTest, ModuleBackAtOnceIsReopenedWithoutASearch) {
     expectMeasured(view.samples[2]);
     EXPECT_EQ(sensor.nValid, 4);
     EXPECT_EQ(intro.calls.size(), 6u); // no new search
+}
+
+// Away for less and for more than TS: the measurements meanwhile show the markers at once, and
+// the first one after the replug measures again, with no new search.
+TEST_F(FaultTest, PortThatComesBackIsOpenedAgainByTheNextMeasurement) {
+    sensor.setN(2);
+    sensor.setTS(3);
+    foundAndMeasuring();
+    for (const std::size_t cyclesAway : {0u, 1u, 4u}) {
+        const std::size_t before = view.samples.size();
+        const std::int64_t plugged = unplugFor(cyclesAway);
+        ASSERT_TRUE(samples(view.samples.size() + 2, Patient));
+        std::size_t first = before;
+        while (view.samples[first].at <= plugged) {
+            expectMarkers(view.samples[first]);
+            if (first > before) {
+                EXPECT_EQ(view.samples[first].at - view.samples[first - 1].at, 3000);
+            }
+            ++first;
+        }
+        EXPECT_EQ(first - before, cyclesAway);
+        expectMeasured(view.samples[first]);
+        expectMeasured(view.samples[first + 1]);
+    }
+    EXPECT_EQ(intro.calls.size(), 6u); // no new search
+    EXPECT_EQ(sensor.link, 2);
+    // Quiet while away: one line when the port is found gone, one when it is back.
+    EXPECT_EQ(logged("COM241: port gone, opened again at every measurement"), 2u);
+    EXPECT_EQ(logged("COM241: port back, measuring again"), 3u);
+    const auto failedOpens = std::count_if(log.lines.begin(), log.lines.end(), [](const auto& l) {
+        return l.find("No such file or directory") != std::string::npos;
+    });
+    EXPECT_EQ(failedOpens, 3); // only the reopen at once when the port ended, once per unplug
+}
+
+// "unplug 5" ten times over, at the default TS of one second: never a Detect.
+TEST_F(FaultTest, TenUnplugsOfFiveSecondsNeedNoDetect) {
+    foundAndMeasuring();
+    for (int i = 0; i < 10; ++i) {
+        const std::int64_t plugged = unplugFor(5);
+        ASSERT_TRUE(samples(view.samples.size() + 1, Patient));
+        ASSERT_GT(view.samples.back().at, plugged);
+        expectMeasured(view.samples.back());
+    }
+    EXPECT_EQ(intro.calls.size(), 6u);
+    EXPECT_EQ(settings.loads, 1);
 }
 
 TEST_F(FaultTest, ModuleThatFallsSilentGivesMarkersAfterTheTimeOutsAndRecovers) {

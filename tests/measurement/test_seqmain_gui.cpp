@@ -67,6 +67,52 @@ TEST(SeqMainGui, NoModuleShowsTheErrorBoxOnceAndHidesTheIntro) {
     EXPECT_EQ(view.samples.back().pressure, 9999.9);
 }
 
+// The no-module box stands over the intro window, and the measuring with no module begins while
+// it is open; the window goes once the box has been answered.
+TEST(SeqMainGui, IntroStaysVisibleUnderTheNoModuleBoxWhileMeasuringBegins) {
+    TstepLoop loop;
+    SerialTree tree;
+    LptBench lpt{loop};
+    lpt.module.setFault(TlptModuleFault::DoutStuckLow);
+    FakeMainView view{[&] { return loop.now(); }};
+    TscriptedPrompts prompts;
+    TWintro intro;
+    FakeSettings settings;
+    Tsensor sensor;
+    TseqMAIN seq;
+    SystemScope scope{Tsystem{.sensor = &sensor,
+                              .seqMain = &seq,
+                              .mainView = &view,
+                              .introView = &intro,
+                              .prompts = &prompts,
+                              .settings = &settings}};
+    bool introShownUnderTheBox = false;
+    std::size_t samplesWhileOpen = 0;
+    prompts.whileOpen = [&](const TscriptedPrompts::Shown&) {
+        introShownUnderTheBox = intro.isVisible();
+        const std::size_t before = view.samples.size();
+        loop.runUntil([&] { return view.samples.size() >= before + 3; }, 10'000);
+        samplesWhileOpen = view.samples.size() - before;
+        EXPECT_TRUE(intro.isVisible());
+    };
+    seq.start();
+    ASSERT_TRUE(loop.runUntil([&] { return !prompts.shown.empty(); }, 10'000));
+    EXPECT_EQ(prompts.shown[0].text, NoModuleText);
+    EXPECT_TRUE(introShownUnderTheBox);
+    EXPECT_EQ(samplesWhileOpen, 3u);
+    EXPECT_FALSE(intro.isVisible());
+
+    // A search asked for while the box is open keeps its window when the box is answered.
+    prompts.whileOpen = [&](const TscriptedPrompts::Shown&) {
+        seq.restart();
+        loop.runUntil([&] { return seq.getStep() == 110; }, 10'000);
+    };
+    seq.restart();
+    ASSERT_TRUE(loop.runUntil([&] { return prompts.shown.size() == 2; }, 10'000));
+    EXPECT_EQ(seq.getStep(), 110);
+    EXPECT_TRUE(intro.isVisible());
+}
+
 // Real time over real ptys with the Qt signal window: the search finds the module on COM3 and
 // the first measurement reads it.
 TEST(SeqMainGui, SerialSearchAndMeasurementOverPtysWithTheSignalWindow) {
