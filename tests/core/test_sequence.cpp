@@ -135,6 +135,7 @@ TEST_F(SequenceTest, CancelIsPostedOnlyForTheOwnerOrWhenForced) {
     loop.runUntilIdle();
     ASSERT_EQ(owner.reports.size(), 1u);
     EXPECT_EQ(owner.reports[0].code, SEQUENCE_CANCELLED);
+    EXPECT_TRUE(log.contains("Machine : terminated SEQUENCE_CANCELLED "));
 }
 
 TEST_F(SequenceTest, CancelByTheOwnerIsPosted) {

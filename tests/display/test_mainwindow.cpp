@@ -10,6 +10,7 @@
 #include "display/Tsmall.h"
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
+#include "support/LastOf.h"
 #include "widgets/Lcd_bar.h"
 
 #include <QAction>
@@ -350,7 +351,7 @@ TEST_F(MainWindow, SmallWindowStandsInForTheMainWindow) {
     item("Minimize1")->trigger();
     EXPECT_FALSE(small.close()); // answered No
     EXPECT_TRUE(small.isVisible());
-    EXPECT_EQ(prompts.shown.back().text, "Close application ?");
+    EXPECT_EQ(lastOf(prompts.shown).text, "Close application ?");
 }
 
 TEST_F(MainWindow, SettingsFileThroughTheMenus) {

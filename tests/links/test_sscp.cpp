@@ -123,6 +123,26 @@ TEST_F(Commands, AckReplyReportsSuccessAndStopsTheWait) {
     EXPECT_EQ(owner.codes, std::vector<std::int32_t>{0});
 }
 
+TEST_F(Commands, AMatchedReplyEndsTheWaitSoTheNextCommandGetsItsFullSecond) {
+    sscp.requestAck();
+    loop.advance(600);
+    reply({0x24, 0x61, 0x9E, 0x21});
+    sscp.requestAck();
+    loop.advance(999);
+    EXPECT_EQ(owner.codes, std::vector<std::int32_t>{0});
+    loop.advance(1);
+    EXPECT_EQ(owner.codes, (std::vector<std::int32_t>{0, 2}));
+}
+
+TEST_F(Commands, ATimeOutWithNothingPendingIsNotReported) {
+    sscp.requestAck();
+    FakeEmulatedRoots roots;
+    sscp.configure("COM250", 38400); // forgets the pending command; its wait runs on
+    ASSERT_EQ(owner.codes, std::vector<std::int32_t>{2});
+    loop.advance(Tsscp::ReplyTimeoutMs);
+    EXPECT_EQ(owner.codes, std::vector<std::int32_t>{2});
+}
+
 TEST_F(Commands, BadChecksumIsDroppedAndTheWaitRunsOut) {
     sscp.requestAck();
     reply({0x24, 0x61, 0x9F, 0x21});
