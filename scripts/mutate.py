@@ -24,6 +24,9 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 SOURCE_FOLDERS = ("core", "links", "measurement", "display", "charts", "settings", "widgets")
+# Sources whose tests live outside the mirrored folder: the application class is tested as a whole.
+EXTRA_TESTS = {"core/Main.cpp": [("app", "test_application"), ("app", "test_program")]}
+QT_INCLUDE = re.compile(r"^#include <Q", re.M)
 
 
 @dataclass
@@ -192,7 +195,13 @@ def file_mutants(root, rel):
     return mutants
 
 
-def collect_sources(root, targets):
+def uses_qt(path):
+    header = path.with_suffix(".h")
+    texts = [path.read_text()] + ([header.read_text()] if header.exists() else [])
+    return any(QT_INCLUDE.search(text) for text in texts)
+
+
+def collect_sources(root, targets, model_only):
     files = []
     for target in targets:
         path = (root / target).resolve()
@@ -202,7 +211,7 @@ def collect_sources(root, targets):
             files.append(path)
         else:
             sys.exit(f"mutate: {target} is neither a folder nor a .cpp file")
-    return [p.relative_to(root) for p in files]
+    return [p.relative_to(root) for p in files if not (model_only and uses_qt(p))]
 
 
 # ---------------------------------------------------------------------------------------------
@@ -237,6 +246,7 @@ class Runner:
                      for n in test_programs(self.root, f) if pattern.search(n)]
         else:
             names = [(rel.parts[0], n) for n in test_programs(self.root, rel.parts[0])]
+            names += EXTRA_TESTS.get(rel.as_posix(), [])
         skip = re.compile(self.args.skip) if self.args.skip else None
         return [(f, n) for f, n in names if not (skip and skip.search(n))]
 
@@ -353,6 +363,9 @@ def parse_args():
                         help="regex of test programs left out (default: the 30-day soak)")
     parser.add_argument("--snapshot", action="store_true",
                         help="work on a copy of the sources in the build tree (edit freely meanwhile)")
+    parser.add_argument("--model", action="store_true",
+                        help="only the Qt-free sources (neither the .cpp nor its header includes Qt)")
+    parser.add_argument("--only", help="comma-separated numbers of the sample to run, e.g. 3,7")
     parser.add_argument("--list", action="store_true", help="only list the sampled mutants")
     return parser.parse_args()
 
@@ -363,8 +376,10 @@ def main():
     runner = Runner(args, root)
     restorer = Restorer(root, runner.build)
     restorer.recover()
-    mutants = [m for f in collect_sources(root, args.targets) for m in file_mutants(root, f)]
+    sources = collect_sources(root, args.targets, args.model)
+    mutants = [m for f in sources for m in file_mutants(root, f)]
     sample = random.Random(args.seed).sample(mutants, min(args.count, len(mutants)))
+    chosen = {int(n) for n in args.only.split(",")} if args.only else None
     print(f"{len(mutants)} mutants in {', '.join(args.targets)}; {len(sample)} sampled (seed {args.seed})")
     if args.list:
         for number, mutant in enumerate(sample, start=1):
@@ -372,7 +387,8 @@ def main():
         return 0
     signal.signal(signal.SIGTERM, lambda *_: (_ for _ in ()).throw(KeyboardInterrupt()))
     runner.configure()
-    folders = sorted({m.path.parts[0] for m in sample})
+    numbered = [(n, m) for n, m in enumerate(sample, start=1) if not chosen or n in chosen]
+    folders = sorted({m.path.parts[0] for _, m in numbered})
     for folder in folders:
         programs = runner.programs_for(Path(folder))
         built, log = runner.build_programs(programs)
@@ -382,7 +398,7 @@ def main():
     print(f"| {'#':>3} | {'place':32} | {'change':90} | caught by |")
     results = []
     try:
-        for number, mutant in enumerate(sample, start=1):
+        for number, mutant in numbered:
             original = (root / mutant.path).read_text()
             programs = runner.programs_for(mutant.path)
             try:

@@ -159,9 +159,12 @@ TEST_F(LptFrames, ConversionWaitsFiftyMillisecondsAndLooksAtDoutOnce) {
     EXPECT_EQ(loop.pendingTimers(), 1u);
     loop.advance(49);
     EXPECT_TRUE(owner.reports.empty());
+    EXPECT_EQ(d1, 0); // not read before the 50 ms have passed
     loop.advance(1);
     EXPECT_EQ(d1, 0x8000);
-    loop.advance(50); // D2: DOUT high right after the start, still high after the wait
+    loop.advance(49); // D2: DOUT high right after the start, still high after the wait
+    EXPECT_TRUE(owner.reports.empty());
+    loop.advance(1);
     EXPECT_EQ(owner.reports, std::vector<std::int32_t>{SEQUENCE_ERROR});
     EXPECT_EQ(d1, 0x8000);
     EXPECT_EQ(d2, 0);

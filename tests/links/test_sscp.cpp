@@ -247,6 +247,13 @@ TEST_F(Commands, RequestAndReplyAreLoggedAsHexDumps) {
     EXPECT_EQ(log.lines[3], "3F 40 41 A4" + std::string(38, ' ') + "?@A.");
 }
 
+TEST(HexDump, OnlyBytesFromBlankToTildeArePrinted) {
+    TcaptureLog log;
+    const std::uint8_t edges[] = {0x1F, 0x20, 0x7E, 0x7F};
+    logHexDump(edges, 4);
+    EXPECT_EQ(log.lines, std::vector<std::string>{"1F 20 7E 7F" + std::string(38, ' ') + ". ~."});
+}
+
 TEST_F(Commands, PortThatCannotOpenReportsErrorBeforeConfigureReturns) {
     FakeEmulatedRoots roots;
     EXPECT_EQ(sscp.configure("COM250", 38400), 0);

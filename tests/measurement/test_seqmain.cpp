@@ -131,6 +131,7 @@ TEST_F(SeqMainTest, DetectDuringTheWaitSearchesAgainAtOnceWithFreshSettings) {
     ASSERT_TRUE(samples(2));
     EXPECT_EQ(intro.calls, (Calls{"show", "LPT1", "FOUND", "close found", "show", "LPT1", "FOUND",
                                   "close found"}));
+    EXPECT_EQ(intro.times[7] - intro.times[6], TseqMAIN::FoundPauseMs); // the wait was cut off
     EXPECT_EQ(view.resetAt, std::vector<std::size_t>{0}); // the reference is taken only once
 }
 
