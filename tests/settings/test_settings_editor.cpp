@@ -64,6 +64,13 @@ TEST_F(Editor, ShowFillsEveryFieldInItsFormat) {
               "-0.900 -0.230 0.900 0.230");
 }
 
+TEST_F(Editor, TsJustBelowADaySplitsIntoHoursMinutesAndSeconds) {
+    parameters.values[2] = 86399;
+    editor.show(&parameters);
+    const TsettingsTexts& t = editor.text;
+    EXPECT_EQ(t.ts[0] + " " + t.ts[1] + " " + t.ts[2] + " " + t.ts[3], "0 23 59 59");
+}
+
 TEST_F(Editor, ShowWithoutMainWindowLeavesTheFields) {
     editor.text.n = "typed";
     editor.show(nullptr);
