@@ -333,7 +333,9 @@ def snapshot(args):
         if target.exists() and target.read_bytes() == source.read_bytes():
             continue
         target.parent.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(source, target)
+        # A fresh time stamp: a copy dated back to its source would look older than an object
+        # built from the copy it replaces, and the build tree would keep the stale object.
+        shutil.copy(source, target)
     return copy
 
 
