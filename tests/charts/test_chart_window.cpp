@@ -4,6 +4,7 @@
 #include "charts/Tchart_settings.h"
 #include "core/Globals.h"
 #include "core/Prompts.h"
+#include "support/LastOf.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -102,6 +103,16 @@ TEST_F(ChartWindow, SamplesArePlottedOnlyInsideTheirWindows) {
     EXPECT_EQ(text("lb_th0"), "-5.00");
     EXPECT_EQ(text("lb_tx0"), "Feb 20 10:44:55 2001\n");
     EXPECT_EQ(text("lb_px100"), "Feb 20 10:44:57 2001\n");
+}
+
+TEST_F(ChartWindow, TimeLabelsShowTheSamplesAtAThirdAndTwoThirds) {
+    chart.ResetCharts();
+    for (int i = 0; i <= 100; ++i)
+        sample(1000, 20, 100);
+    EXPECT_EQ(text("lb_px0"), "Feb 20 10:44:55 2001\n");
+    EXPECT_EQ(text("lb_px33"), "Feb 20 10:45:28 2001\n");
+    EXPECT_EQ(text("lb_px66"), "Feb 20 10:46:01 2001\n");
+    EXPECT_EQ(text("lb_px100"), "Feb 20 10:46:35 2001\n");
 }
 
 TEST_F(ChartWindow, WithoutHumidityTheHumidityPlotsShowTimeZero) {
@@ -227,7 +238,7 @@ TEST_F(ChartWindow, LoggingBlinksRecPerLineAndAWriteErrorEndsIt) {
     EXPECT_FALSE(begin->isEnabled());
     EXPECT_TRUE(end->isEnabled());
     EXPECT_FALSE(rec->isHidden());
-    EXPECT_EQ(prompts.dialogPresets.back(), "samples.dat");
+    EXPECT_EQ(lastOf(prompts.dialogPresets), "samples.dat");
 
     sample(9999.9, 999.9, 0); // not plotted, still logged
     EXPECT_TRUE(rec->isHidden());

@@ -305,6 +305,22 @@ TEST(PlotDraw, MoreSamplesThanColumnsDrawOneColumnPerPixelWithItsSpread) {
     EXPECT_EQ(canvas.lines().size(), 9u);
 }
 
+TEST(PlotDraw, ColumnsOfOneAndAHalfSamplesRoundTheirFirstUpAndTheirLastDown) {
+    Tplot_timeModel plot = chartPlot(20);
+    plot.TakeGeometry(0, 0, 4, 100);
+    plot.Set_x_grid_nbr(0);
+    plot.Set_y_grid_nbr(0);
+    // 6 samples into 4 columns: 0..1, 2..3, 3..4, then 5..6 beyond the newest.
+    for (double v : {0.0, 97.0, 50.0, 0.0, 97.0, 20.0})
+        plot.AddSample(v, 0);
+    TrecordingCanvas canvas;
+    plot.DrawComponent(canvas, true);
+    EXPECT_EQ(canvas.lines(),
+              std::vector<std::string>({"line 0 98 0 98", "line 0 98 0 1", "line 0 1 1 48",
+                                        "line 1 98 1 48", "line 1 98 2 98", "line 2 98 2 1",
+                                        "line 2 1 3 78"}));
+}
+
 TEST(PlotDraw, ColumnSummaryOutsideTheHistoryIsTheNewestSample) {
     Tplot_timeModel plot = chartPlot(10);
     for (double v : {0.0, 87.0, 174.0})

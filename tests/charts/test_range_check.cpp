@@ -29,12 +29,14 @@ TEST(RangeCheck, EveryFailingFieldThenEveryReversedPairInOrder) {
     fields[ed_ah] = "-30"; // below its low -20
     fields[ed_th] = "-11"; // below its low -10
     fields[ed_thh] = "-1"; // below 0, the part read before "x"
+    fields[ed_ph] = "-5";  // below 0, the part read of "abc"
     const TrangeCheck check = checkRangeFields(fields);
     EXPECT_FALSE(check.passed());
     const std::vector<std::string> expected = {
         "Error : The value for the pressure low range must be a number",
         "Error : The value for the temperature low range must be a number",
         "Error : The high temperature range must be bigger than the low limit",
+        "Error : The high pressure range must be bigger than the low limit",
         "Error : The high altitude range must be bigger than the low limit",
         "Error : The high temperature range must be bigger than the low limit",
     };

@@ -41,6 +41,15 @@ TEST(DebugFormat, LongDirectivesAndOutputsStayBounded) {
     EXPECT_EQ(fmt(directive32.c_str(), 7), directive32);
 }
 
+TEST(DebugFormat, WithoutRoomNothingIsWritten) {
+    char out[2] = {'x', 'y'};
+    debugFormat(out, 0, "abc");
+    EXPECT_EQ(out[0], 'x');
+    debugFormat(nullptr, 8, "abc");
+    debugFormat(out, 2, nullptr);
+    EXPECT_EQ(out[0], '\0');
+}
+
 TEST(DebugFormat, LengthLettersAndStarsNeverReadOtherArguments) {
     EXPECT_EQ(fmt("%ld %hd", 12, 34), "12 34");
     EXPECT_EQ(fmt("%*d", 5), "5");

@@ -1,4 +1,5 @@
 #include "core/TWdebug.h"
+#include "support/LastOf.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -30,12 +31,12 @@ TEST(DebugWindow, EveryCallIsOneLineAndOnlyTheNewestLinesAreKept) {
     debugPrint("W%d = %d (0x%04X) ", 2, 48879, 48879);
     debugPrint(nullptr);
     ASSERT_EQ(window->lines().size(), 1u);
-    EXPECT_EQ(window->lines().front(), "W2 = 48879 (0xBEEF) ");
+    EXPECT_EQ(firstOf(window->lines()), "W2 = 48879 (0xBEEF) ");
     for (int i = 1; i <= TWdebug::MaxLines + 5; ++i)
         debugPrint("line %d", i);
     ASSERT_EQ(window->lines().size(), static_cast<std::size_t>(TWdebug::MaxLines));
-    EXPECT_EQ(window->lines().front(), "line 6");
-    EXPECT_EQ(window->lines().back(), "line " + std::to_string(TWdebug::MaxLines + 5));
+    EXPECT_EQ(firstOf(window->lines()), "line 6");
+    EXPECT_EQ(lastOf(window->lines()), "line " + std::to_string(TWdebug::MaxLines + 5));
     delete window;
     EXPECT_EQ(debugSink(), nullptr);
     debugPrint("after the window: discarded");

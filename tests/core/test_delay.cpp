@@ -86,6 +86,15 @@ TEST_F(DelayTest, ASecondDelayWhileWaitingIsIgnored) {
     EXPECT_EQ(owner.reports[0].at, 500);
 }
 
+TEST_F(DelayTest, CancelAfterASecondDelayWhileWaitingSilencesBoth) {
+    delay.setDelay(500);
+    delay.setDelay(300);
+    delay.cancelDelay();
+    loop.advance(5000);
+    EXPECT_TRUE(owner.reports.empty());
+    EXPECT_EQ(loop.pendingTimers(), 0u);
+}
+
 TEST_F(DelayTest, ZeroDelayIsPostedEvenWhileATimerRuns) {
     delay.setDelay(1000);
     delay.setDelay(0);

@@ -40,7 +40,25 @@ TEST(RealtimeLoop, TimersFireAfterTheirTime) {
     delay.reserve(&owner, false);
     const auto start = TrealtimeLoop::Clock::now();
     delay.setDelay(50);
+    loop.runFor(20); // the loop's own deadline comes first: the timer is not due yet
+    EXPECT_TRUE(owner.codes.empty());
     EXPECT_TRUE(loop.runUntil([&] { return !owner.codes.empty(); }, 2000));
     EXPECT_GE(TrealtimeLoop::Clock::now() - start, std::chrono::milliseconds(50));
     EXPECT_EQ(owner.codes, std::vector<std::int32_t>{SEQUENCE_SUCCESS});
+}
+
+TEST(RealtimeLoop, AForgottenTargetLosesItsPostsAndTimersOnly) {
+    TrealtimeLoop loop;
+    Recorder forgotten, kept, owner;
+    Tdelay_resource delay;
+    delay.reserve(&owner, false);
+    delay.setDelay(10);
+    postNotification(&forgotten, 1);
+    postNotification(&kept, 2);
+    loop.forget(&forgotten);
+    loop.forget(&delay);
+    loop.runFor(50);
+    EXPECT_TRUE(forgotten.codes.empty());
+    EXPECT_EQ(kept.codes, std::vector<std::int32_t>{2});
+    EXPECT_TRUE(owner.codes.empty());
 }

@@ -122,6 +122,8 @@ TEST_F(SequenceTest, SenderOtherThanSelfIsLoggedAsANumber) {
               "Machine #0 : OnNotification(" +
                   std::to_string(static_cast<int>(reinterpret_cast<std::intptr_t>(&other))) +
                   ", 2)");
+    machine.OnNotification(&other, 3); // the code of a transition, from the wrong sender
+    EXPECT_EQ(machine.getStep(), 0);
 }
 
 TEST_F(SequenceTest, CancelIsPostedOnlyForTheOwnerOrWhenForced) {
@@ -135,6 +137,7 @@ TEST_F(SequenceTest, CancelIsPostedOnlyForTheOwnerOrWhenForced) {
     loop.runUntilIdle();
     ASSERT_EQ(owner.reports.size(), 1u);
     EXPECT_EQ(owner.reports[0].code, SEQUENCE_CANCELLED);
+    EXPECT_TRUE(log.contains("Machine : terminated SEQUENCE_CANCELLED "));
 }
 
 TEST_F(SequenceTest, CancelByTheOwnerIsPosted) {

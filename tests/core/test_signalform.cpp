@@ -97,3 +97,15 @@ TEST(SignalForm, OneShotTimersFireOnceAndCanBeKilled) {
     EXPECT_EQ(log.codes, std::vector<int>{SEQUENCE_SUCCESS});
     EXPECT_EQ(log.senders, std::vector<const TeventResource*>{&fires});
 }
+
+TEST(SignalForm, DestroyingAnObjectLeavesTheTimersOfOthers) {
+    Log log;
+    TSignalForm form;
+    Recorder owner(log);
+    Tdelay_resource delay;
+    delay.reserve(&owner, false);
+    delay.setDelay(20);
+    { Recorder other(log); }
+    ASSERT_TRUE(spinUntil([&] { return !log.codes.empty(); }, 2000));
+    EXPECT_EQ(log.senders, std::vector<const TeventResource*>{&delay});
+}

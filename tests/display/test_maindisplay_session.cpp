@@ -10,6 +10,8 @@
 #include "measurement/StepLoop.h"
 #include "measurement/Tsensor.h"
 
+#include "support/LastOf.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -112,7 +114,7 @@ TEST_F(MainDisplaySession, StartedWithoutModuleShowsNoWeatherAndNoMarkerUntilOne
     unplug();
     seq.start();
     ASSERT_TRUE(samples(3));
-    EXPECT_EQ(intro.calls.back(), "close not found");
+    EXPECT_EQ(lastOf(intro.calls), "close not found");
     EXPECT_FALSE(weatherShown());
     EXPECT_EQ(meteo.getHistory(0), Tmeteo::emptyEntry);
     EXPECT_EQ(markerShown(), "");
@@ -123,7 +125,7 @@ TEST_F(MainDisplaySession, StartedWithoutModuleShowsNoWeatherAndNoMarkerUntilOne
 
     plug(955);
     ASSERT_TRUE(detect());
-    EXPECT_EQ(intro.calls.back(), "close found");
+    EXPECT_EQ(lastOf(intro.calls), "close found");
     EXPECT_EQ(mainForm.text("lbmeter"), "500");
     EXPECT_EQ(mainForm.text("Panel5"), "Variable"); // 955 mbar at 500 m: 1013.6 at sea level
     EXPECT_TRUE(mainForm.visible("img_variable"));
@@ -143,7 +145,7 @@ TEST_F(MainDisplaySession, UnplugKeepsTheValuesAndADetectAfterTheReplugTakesTheR
 
     unplug();
     ASSERT_TRUE(samples(chart.samples.size() + 2));
-    EXPECT_EQ(chart.samples.back()[3], Tsensor::Invalid);
+    EXPECT_EQ(lastOf(chart.samples)[3], Tsensor::Invalid);
     EXPECT_EQ(markerShown(), "");
     EXPECT_EQ(mainForm.text("lb_pmax"), pmax);
     EXPECT_EQ(mainForm.text("lb_amin"), amin);
@@ -152,13 +154,13 @@ TEST_F(MainDisplaySession, UnplugKeepsTheValuesAndADetectAfterTheReplugTakesTheR
     EXPECT_EQ(meteo.getWeatherClass(), WEATHER_VARIABLE);
 
     ASSERT_TRUE(detect()); // still out; the search reloads "setup.ini" without a pressure
-    EXPECT_EQ(intro.calls.back(), "close not found");
+    EXPECT_EQ(lastOf(intro.calls), "close not found");
     EXPECT_EQ(mainForm.text("lbmeter"), "-----");
     EXPECT_EQ(markerShown(), "");
 
     plug(945); // back, and the weather has changed meanwhile
     ASSERT_TRUE(detect());
-    EXPECT_EQ(intro.calls.back(), "close found");
+    EXPECT_EQ(lastOf(intro.calls), "close found");
     EXPECT_EQ(mainForm.text("lbmeter"), "500");
     // The search that found the module restarted the history and the extremes at its first
     // sample, seconds after the old entry.

@@ -10,6 +10,7 @@
 #include "display/Tsmall.h"
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
+#include "support/LastOf.h"
 #include "widgets/Lcd_bar.h"
 
 #include <QAction>
@@ -352,7 +353,7 @@ TEST_F(MainWindow, SmallWindowStandsInForTheMainWindow) {
     item("Minimize1")->trigger();
     EXPECT_FALSE(small.close()); // answered No
     EXPECT_TRUE(small.isVisible());
-    EXPECT_EQ(prompts.shown.back().text, "Close application ?");
+    EXPECT_EQ(lastOf(prompts.shown).text, "Close application ?");
 }
 
 // A file written on a larger display: a place off every screen comes onto the screen, a place

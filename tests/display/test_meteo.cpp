@@ -2,6 +2,7 @@
 
 #include "core/Globals.h"
 #include "display/MeteoView.h"
+#include "support/LastOf.h"
 
 #include <gtest/gtest.h>
 
@@ -132,9 +133,10 @@ TEST_F(MeteoTest, APushAtCalendarTimeZeroStartsAnHourToo) {
 
 TEST_F(MeteoTest, WeatherClassWithHysteresis) {
     const std::vector<std::pair<double, int>> steps{
-        {1016.6, WEATHER_SUNNY},    {1016.0, WEATHER_SUNNY},   {1015.4, WEATHER_VARIABLE},
-        {1008.9, WEATHER_VARIABLE}, {1001.4, WEATHER_RAIN},    {1002.4, WEATHER_RAIN},
-        {1002.5, WEATHER_OVERCAST}, {1009.5, WEATHER_VARIABLE}};
+        {1016.6, WEATHER_SUNNY},    {1016.0, WEATHER_SUNNY},    {1015.5, WEATHER_SUNNY},
+        {1015.4, WEATHER_VARIABLE}, {1008.9, WEATHER_VARIABLE}, {1008.5, WEATHER_VARIABLE},
+        {1001.5, WEATHER_VARIABLE}, {1001.4, WEATHER_RAIN},     {1002.4, WEATHER_RAIN},
+        {1002.5, WEATHER_OVERCAST}, {1009.5, WEATHER_VARIABLE}, {1016.5, WEATHER_SUNNY}};
     for (const auto& [x, expected] : steps) {
         meteo.update(x);
         EXPECT_EQ(meteo.getWeatherClass(), expected) << x;
@@ -198,7 +200,7 @@ TEST_F(MeteoTest, TrendOfTheLastHour) {
         view.take();
         fresh.update(x);
         EXPECT_EQ(fresh.getTrend(), expected) << x;
-        EXPECT_EQ(view.calls.back(),
+        EXPECT_EQ(lastOf(view.calls),
                   "trend " + std::to_string(expected) + " " + FakeMeteoView::num(x - 1013.0));
     }
     EXPECT_STREQ(trendText(TREND_QUICK_DOWN), "thunderstorm");
@@ -207,6 +209,30 @@ TEST_F(MeteoTest, TrendOfTheLastHour) {
     EXPECT_STREQ(trendText(TREND_SLOW_DOWN), "Longterm low pressure system");
     EXPECT_STREQ(trendText(TREND_QUICK_UP), "intermediate high pressure system");
     EXPECT_STREQ(trendText(5), "");
+}
+
+// Changes of exactly a rate already count: 0.25 and 1.0 are exact in binary.
+TEST_F(MeteoTest, TrendExactlyOnARate) {
+    struct Case {
+        double slowDown, slowUp, x;
+        int expected;
+    } cases[] = {
+        {-0.25, 0.25, 1012.75, TREND_SLOW_DOWN}, {-0.25, 0.25, 1012.0, TREND_QUICK_DOWN},
+        {-0.25, 0.25, 1013.25, TREND_SLOW_UP},   {-0.25, 0.25, 1014.0, TREND_QUICK_UP},
+        {0.0, 0.0, 1013.0, TREND_SLOW_UP}, // equal slow rates: the rising rule comes last
+    };
+    for (const Case& c : cases) {
+        Tmeteo fresh{[this] { return now; }};
+        fresh.setQuickDownRate(-1.0);
+        fresh.setSlowDownRate(c.slowDown);
+        fresh.setQuickUpRate(1.0);
+        fresh.setSlowUpRate(c.slowUp);
+        now = start;
+        fresh.update(1013.0);
+        now += 3600;
+        fresh.update(c.x);
+        EXPECT_EQ(fresh.getTrend(), c.expected) << c.x;
+    }
 }
 
 TEST_F(MeteoTest, TrendRulesApplyInOrderAndRateSettersShowAtOnce) {
@@ -305,7 +331,7 @@ TEST_F(MeteoTest, ClearHistoryRestartsHistoryAndScaleButKeepsClassAndTrend) {
     EXPECT_EQ(meteo.getBarLow(), 1003.0);
     EXPECT_EQ(meteo.getBarHigh(), 1017.0);
     EXPECT_EQ(meteo.getTrend(), TREND_CONSTANT);
-    EXPECT_EQ(view.calls.back(), "trend 2 0.000");
+    EXPECT_EQ(lastOf(view.calls), "trend 2 0.000");
 }
 
 TEST_F(MeteoTest, WithoutMainWindowNothingIsShownButTheModelRuns) {

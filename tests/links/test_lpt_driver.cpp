@@ -3,6 +3,7 @@
 #include "links/Lpt_mod2740.h"
 #include "measurement/Tsensor_wc.h"
 #include "support/CaptureLog.h"
+#include "support/LastOf.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,7 @@ struct LptWithModule : ::testing::Test {
     std::int32_t finish() {
         const std::size_t before = owner.reports.size();
         loop.runUntil([&] { return owner.reports.size() > before; }, 1000);
-        return owner.reports.size() > before ? owner.reports.back() : -1;
+        return owner.reports.size() > before ? lastOf(owner.reports) : -1;
     }
     Tsensor_wc calibration() {
         lpt.start_resetDevice();

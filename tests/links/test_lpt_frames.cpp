@@ -2,6 +2,7 @@
 #include "links/Lpt_mod2740.h"
 #include "links/PortIO.h"
 #include "support/CaptureLog.h"
+#include "support/LastOf.h"
 
 #include <gtest/gtest.h>
 
@@ -80,7 +81,7 @@ TEST_F(LptFrames, ResetFrameHas21EdgesAlternatingFromOneThenFiveZeros) {
     EXPECT_EQ(port.dinAtRisingEdges(), bitsOf("1010101010101010 00000"));
     for (std::uint8_t b : port.writes)
         EXPECT_EQ(b & 0xFC, 0xFC);
-    EXPECT_EQ(port.writes.back(), 0xFD); // clock left high
+    EXPECT_EQ(lastOf(port.writes), 0xFD); // clock left high
     EXPECT_EQ(owner.reports, std::vector<std::int32_t>{SEQUENCE_SUCCESS});
     EXPECT_EQ(owner.lastSender, &lpt);
     EXPECT_EQ(log.lines, (std::vector<std::string>{
@@ -154,13 +155,16 @@ TEST_F(LptFrames, ConversionWaitsFiftyMillisecondsAndLooksAtDoutOnce) {
     lpt.start_getD1D2(&d1, &d2);
     loop.runUntilIdle();
     EXPECT_EQ(port.dinAtRisingEdges(), bitsOf("11110100 000 0"));
-    EXPECT_EQ(port.writes.back(), 0xFC);
+    EXPECT_EQ(lastOf(port.writes), 0xFC);
     EXPECT_EQ(loop.pendingTimers(), 1u);
     loop.advance(49);
     EXPECT_TRUE(owner.reports.empty());
+    EXPECT_EQ(d1, 0); // not read before the 50 ms have passed
     loop.advance(1);
     EXPECT_EQ(d1, 0x8000);
-    loop.advance(50); // D2: DOUT high right after the start, still high after the wait
+    loop.advance(49); // D2: DOUT high right after the start, still high after the wait
+    EXPECT_TRUE(owner.reports.empty());
+    loop.advance(1);
     EXPECT_EQ(owner.reports, std::vector<std::int32_t>{SEQUENCE_ERROR});
     EXPECT_EQ(d1, 0x8000);
     EXPECT_EQ(d2, 0);
@@ -180,9 +184,9 @@ TEST(LptDriver, DestructorSwitchesTheModuleOff) {
         Tlpt_mod2740 lpt(&port);
         lpt.start_resetDevice();
         loop.runUntilIdle();
-        ASSERT_NE(port.writes.back(), 0x00);
+        ASSERT_NE(lastOf(port.writes), 0x00);
     }
-    EXPECT_EQ(port.writes.back(), 0x00);
+    EXPECT_EQ(lastOf(port.writes), 0x00);
 }
 
 TEST(LptDriver, UsesTheInstalledPortIOWhenBuiltWithoutOne) {
@@ -196,5 +200,5 @@ TEST(LptDriver, UsesTheInstalledPortIOWhenBuiltWithoutOne) {
     }
     setPortIO(nullptr);
     EXPECT_EQ(port.dinAtRisingEdges().size(), 21u);
-    EXPECT_EQ(port.writes.back(), 0x00);
+    EXPECT_EQ(lastOf(port.writes), 0x00);
 }

@@ -1,6 +1,7 @@
 #include "core/RealtimeLoop.h"
 #include "links/SerialTestSupport.h"
 #include "links/Serial_resource.h"
+#include "support/LastOf.h"
 
 #include <gtest/gtest.h>
 
@@ -172,7 +173,7 @@ TEST_F(SerialPort, ReadAheadBytesCompleteARequestAtOnceAndAWantedReadWaitsForIts
     EXPECT_EQ(owner.count(3), 2);
     pty.write({0x44, 0x55});
     ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 3; }, WaitMs));
-    EXPECT_EQ(owner.chunks.back(), (std::vector<std::uint8_t>{0x33, 0x44}));
+    EXPECT_EQ(lastOf(owner.chunks), (std::vector<std::uint8_t>{0x33, 0x44}));
     loop.runFor(50);
     port.requestRead(); // the read size of 1 applies now
     EXPECT_EQ(port.rxCount(), 1);
@@ -306,7 +307,7 @@ TEST_F(SerialPort, CloseAndReopenStopTheOldWorkerFirst) {
     EXPECT_FALSE(port.isRunning());
     EXPECT_EQ(threadCount(), before);
     ASSERT_TRUE(loop.runUntil([&] { return owner.codes.size() == 4; }, WaitMs));
-    EXPECT_EQ(owner.codes.back(), 1);
+    EXPECT_EQ(lastOf(owner.codes), 1);
 }
 
 TEST(SerialPortLifetime, NoWorkerOutlivesItsResourceNorReportsAfterIt) {

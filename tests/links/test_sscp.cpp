@@ -123,6 +123,26 @@ TEST_F(Commands, AckReplyReportsSuccessAndStopsTheWait) {
     EXPECT_EQ(owner.codes, std::vector<std::int32_t>{0});
 }
 
+TEST_F(Commands, AMatchedReplyEndsTheWaitSoTheNextCommandGetsItsFullSecond) {
+    sscp.requestAck();
+    loop.advance(600);
+    reply({0x24, 0x61, 0x9E, 0x21});
+    sscp.requestAck();
+    loop.advance(999);
+    EXPECT_EQ(owner.codes, std::vector<std::int32_t>{0});
+    loop.advance(1);
+    EXPECT_EQ(owner.codes, (std::vector<std::int32_t>{0, 2}));
+}
+
+TEST_F(Commands, ATimeOutWithNothingPendingIsNotReported) {
+    sscp.requestAck();
+    FakeEmulatedRoots roots;
+    sscp.configure("COM250", 38400); // forgets the pending command; its wait runs on
+    ASSERT_EQ(owner.codes, std::vector<std::int32_t>{2});
+    loop.advance(Tsscp::ReplyTimeoutMs);
+    EXPECT_EQ(owner.codes, std::vector<std::int32_t>{2});
+}
+
 TEST_F(Commands, BadChecksumIsDroppedAndTheWaitRunsOut) {
     sscp.requestAck();
     reply({0x24, 0x61, 0x9F, 0x21});
@@ -225,6 +245,13 @@ TEST_F(Commands, RequestAndReplyAreLoggedAsHexDumps) {
     EXPECT_EQ(log.lines[1], "OnMessageArrival");
     EXPECT_EQ(log.lines[2], "62 30 31 32 33 34 35 36 37 38 39 3A 3B 3C 3D 3E  b0123456789:;<=>");
     EXPECT_EQ(log.lines[3], "3F 40 41 A4" + std::string(38, ' ') + "?@A.");
+}
+
+TEST(HexDump, OnlyBytesFromBlankToTildeArePrinted) {
+    TcaptureLog log;
+    const std::uint8_t edges[] = {0x1F, 0x20, 0x7E, 0x7F};
+    logHexDump(edges, 4);
+    EXPECT_EQ(log.lines, std::vector<std::string>{"1F 20 7E 7F" + std::string(38, ' ') + ". ~."});
 }
 
 TEST_F(Commands, PortThatCannotOpenReportsErrorBeforeConfigureReturns) {

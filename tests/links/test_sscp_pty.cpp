@@ -6,6 +6,7 @@
 #include "links/SerialTestSupport.h"
 #include "links/Sscp.h"
 #include "support/CaptureLog.h"
+#include "support/LastOf.h"
 
 #include <gtest/gtest.h>
 
@@ -43,14 +44,14 @@ protected:
     bool connect(const char* port = "COM241") {
         const std::size_t before = owner.codes.size();
         sscp.configure(port, 38400);
-        return waitCodes(before + 1) && owner.codes.back() == 4;
+        return waitCodes(before + 1) && lastOf(owner.codes) == 4;
     }
     // Sends a request and waits for its outcome; returns the code.
     template <class Request> std::int32_t ask(Request request) {
         const std::size_t before = owner.codes.size();
         request();
         if (!waitCodes(before + 1)) return -1;
-        return owner.codes.back();
+        return lastOf(owner.codes);
     }
 
     TrealtimeLoop loop;
@@ -208,13 +209,13 @@ TEST_F(RawModuleLink, EdgeCasesOnTheWire) {
     // Noise, an empty frame, then the reply.
     exchange({0x24, 0x41, 0xBE, 0x21}, {0x55, 0x21, 0x7E, 0x24, 0x21, 0x24, 0x61, 0x9E, 0x21});
     ASSERT_TRUE(waitCodes(2));
-    EXPECT_EQ(owner.codes.back(), 0);
+    EXPECT_EQ(lastOf(owner.codes), 0);
 
     sscp.requestAck();
     const auto start = std::chrono::steady_clock::now();
     exchange({0x24, 0x41, 0xBE, 0x21}, {0x24, 0x61, 0x9F, 0x21});
     ASSERT_TRUE(waitCodes(3));
-    EXPECT_EQ(owner.codes.back(), 2);
+    EXPECT_EQ(lastOf(owner.codes), 2);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
 
     // c: D1 = 0x2124 and D2 = 0x7E21, every byte escaped; checksum ~(63+21+24+00+7E+21) = 0xB8.
@@ -223,7 +224,7 @@ TEST_F(RawModuleLink, EdgeCasesOnTheWire) {
     exchange({0x24, 0x43, 0xBC, 0x21},
              {0x24, 0x63, 0x7E, 0x61, 0x7E, 0x64, 0x00, 0x7E, 0x3E, 0x7E, 0x61, 0xB8, 0x21});
     ASSERT_TRUE(waitCodes(4));
-    EXPECT_EQ(owner.codes.back(), 0);
+    EXPECT_EQ(lastOf(owner.codes), 0);
     EXPECT_EQ(d1, 0x2124);
     EXPECT_EQ(d2, 0x7E21);
 }

@@ -39,6 +39,10 @@ TEST(ReadDecimal, AcceptsSignsBlanksAndExponents) {
     EXPECT_DOUBLE_EQ(dec("1 2.5").value, 12.5);
     EXPECT_DOUBLE_EQ(dec("1.2.3").value, 1.23); // a second "." changes nothing
     EXPECT_DOUBLE_EQ(dec("1e0.5").value, std::pow(10.0, 0.5));
+    EXPECT_DOUBLE_EQ(dec("1.25e0.5").value, 1.25 * std::pow(10.0, 0.5)); // digits restart
+    EXPECT_DOUBLE_EQ(dec("-2e-1").value, -0.2);
+    EXPECT_DOUBLE_EQ(dec("2e1-").value, 0.2); // the exponent's own sign, wherever it stands
+    EXPECT_DOUBLE_EQ(dec("-2e+1").value, -20);
     EXPECT_DOUBLE_EQ(dec("\t7\t").value, 7);
 }
 

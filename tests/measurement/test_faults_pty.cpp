@@ -10,6 +10,7 @@
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
 #include "support/CaptureLog.h"
+#include "support/LastOf.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,7 @@ struct FaultTest : ::testing::Test {
         ASSERT_TRUE(samples(1));
         ASSERT_EQ(intro.calls,
                   (Calls{"show", "LPT1", "NOT FOUND", "COM241", "FOUND", "close found"}));
-        expectMeasured(view.samples.back());
+        expectMeasured(lastOf(view.samples));
     }
     static void expectMeasured(const FakeMainView::Sample& s) {
         EXPECT_EQ(s.link, 2);
@@ -116,16 +117,16 @@ TEST_F(FaultTest, UnplugDuringAMeasurementGivesMarkersThenDetectModuleFindsItAga
     // Searched while still out: not found, the error box, measuring with no module.
     EXPECT_EQ(detectModule(), (Calls{"show", "LPT1", "NOT FOUND", "close not found"}));
     EXPECT_EQ(sensor.link, 0);
-    expectMarkers(view.samples.back());
-    EXPECT_EQ(view.moduleTexts.back(), "No module");
+    expectMarkers(lastOf(view.samples));
+    EXPECT_EQ(lastOf(view.moduleTexts), "No module");
 
     ASSERT_TRUE(pty.plug()); // back, on a new device behind the same COM number
     EXPECT_EQ(detectModule(),
               (Calls{"show", "LPT1", "NOT FOUND", "COM241", "FOUND", "close found"}));
     EXPECT_EQ(settings.loads, 3);
-    expectMeasured(view.samples.back());
+    expectMeasured(lastOf(view.samples));
     EXPECT_EQ(sensor.nValid, 4);
-    EXPECT_EQ(view.moduleTexts.back(), "COM module");
+    EXPECT_EQ(lastOf(view.moduleTexts), "COM module");
     // The search that found it again takes the reference from its first sample.
     EXPECT_EQ(view.resetAt, (std::vector<std::size_t>{0, view.samples.size() - 1}));
 }
@@ -187,8 +188,8 @@ TEST_F(FaultTest, TenUnplugsOfFiveSecondsNeedNoDetect) {
     for (int i = 0; i < 10; ++i) {
         const std::int64_t plugged = unplugFor(5);
         ASSERT_TRUE(samples(view.samples.size() + 1, Patient));
-        ASSERT_GT(view.samples.back().at, plugged);
-        expectMeasured(view.samples.back());
+        ASSERT_GT(lastOf(view.samples).at, plugged);
+        expectMeasured(lastOf(view.samples));
     }
     EXPECT_EQ(intro.calls.size(), 6u);
     EXPECT_EQ(settings.loads, 1);
@@ -231,9 +232,9 @@ TEST_F(FaultTest, RepliesForTheWrongCommandOrWithBadChecksumsAreDropped) {
         module.setFault(fault);
         const std::size_t shown = view.samples.size();
         ASSERT_TRUE(samples(shown + 1));
-        expectMarkers(view.samples.back());
+        expectMarkers(lastOf(view.samples));
         // A (the first conversion), two C and D.
-        EXPECT_EQ(view.samples.back().at - view.samples[shown - 1].at,
+        EXPECT_EQ(lastOf(view.samples).at - view.samples[shown - 1].at,
                   1000 + 4 * Tsscp::ReplyTimeoutMs);
         // Neither counts as the module answering: a new search does not find it.
         EXPECT_EQ(detectModule(),
@@ -241,7 +242,7 @@ TEST_F(FaultTest, RepliesForTheWrongCommandOrWithBadChecksumsAreDropped) {
         module.setFault(TmoduleFault::None);
         EXPECT_EQ(detectModule(),
                   (Calls{"show", "LPT1", "NOT FOUND", "COM241", "FOUND", "close found"}));
-        expectMeasured(view.samples.back());
+        expectMeasured(lastOf(view.samples));
     }
 }
 

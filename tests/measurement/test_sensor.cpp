@@ -3,6 +3,7 @@
 #include "core/VirtualLoop.h"
 #include "measurement/Tsensor.h"
 #include "support/CaptureLog.h"
+#include "support/LastOf.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +33,8 @@ struct SensorTest : ::testing::Test {
         const std::size_t before = owner.codes.size();
         if (!loop.runUntil([&] { return owner.codes.size() > before; }, 60'000)) return -1;
         EXPECT_EQ(owner.codes.size(), before + 1);
-        EXPECT_EQ(owner.senders.back(), &sensor);
-        return owner.codes.back();
+        EXPECT_EQ(lastOf(owner.senders), &sensor);
+        return lastOf(owner.codes);
     }
     void findModule() {
         sensor.start_searchLPT();
@@ -114,7 +115,7 @@ TEST_F(SensorTest, LptSearchTakesTheModulesCalibration) {
     EXPECT_TRUE(log.contains("Tsensor : start_searchLPT"));
     EXPECT_EQ(finish(), SEQUENCE_SUCCESS);
     EXPECT_EQ(sensor.link, 1);
-    EXPECT_EQ(view.moduleTexts.back(), "LPT module");
+    EXPECT_EQ(lastOf(view.moduleTexts), "LPT module");
     const Tqx4180Model& model = lpt.module.model();
     Tsensor_wc module, inUse;
     sensor.getModuleCalibration(&module);
@@ -141,7 +142,7 @@ TEST_F(SensorTest, LptSearchWithoutModuleFailsAndLeavesNoLink) {
         sensor.start_searchLPT();
         EXPECT_EQ(finish(), SEQUENCE_ERROR);
         EXPECT_EQ(sensor.link, 0);
-        EXPECT_EQ(view.moduleTexts.back(), "No module");
+        EXPECT_EQ(lastOf(view.moduleTexts), "No module");
     }
 }
 

@@ -4,6 +4,7 @@
 #include "SerialTree.h"
 #include "measurement/Tsensor.h"
 #include "support/CaptureLog.h"
+#include "support/LastOf.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ struct SensorSerialTest : ::testing::Test {
     std::int32_t report(std::size_t n, std::int64_t maxVirtualMs = 10'000) {
         if (!loop.pumpUntil([&] { return owner.codes.size() >= n; }, maxVirtualMs)) return -1;
         EXPECT_EQ(owner.codes.size(), n);
-        return owner.codes.back();
+        return lastOf(owner.codes);
     }
 };
 
@@ -45,7 +46,7 @@ TEST_F(SensorSerialTest, ModuleOnAComPortIsFoundAndMeasuredWithHumidity) {
     ASSERT_EQ(report(1), SEQUENCE_SUCCESS);
     EXPECT_EQ(loop.now(), 0); // the module answered at once
     EXPECT_EQ(sensor.link, 2);
-    EXPECT_EQ(view.moduleTexts.back(), "COM module");
+    EXPECT_EQ(lastOf(view.moduleTexts), "COM module");
     Tsensor_wc module;
     sensor.getModuleCalibration(&module);
     const Tqx4180Model& qx = com3.module.sensor();
@@ -90,7 +91,7 @@ TEST_F(SensorSerialTest, SilentModuleIsNotFoundAfterTwoAckTimeouts) {
     EXPECT_EQ(loop.now(), 2000);
     EXPECT_EQ(com3.module.commandsReceived(), 2); // A twice, never B
     EXPECT_EQ(sensor.link, 0);
-    EXPECT_EQ(view.moduleTexts.back(), "No module");
+    EXPECT_EQ(lastOf(view.moduleTexts), "No module");
 }
 
 TEST_F(SensorSerialTest, PortThatCannotBeOpenedFailsAtOnce) {
@@ -100,7 +101,7 @@ TEST_F(SensorSerialTest, PortThatCannotBeOpenedFailsAtOnce) {
     tree.addUart(5, tree.plainFile("not-a-tty"));
     sensor.start_searchCOM("COM5");
     EXPECT_EQ(owner.codes.size(), 2u);
-    EXPECT_EQ(owner.codes.back(), SEQUENCE_ERROR);
+    EXPECT_EQ(lastOf(owner.codes), SEQUENCE_ERROR);
 }
 
 TEST_F(SensorSerialTest, FailedHumidityReadingKeepsTheMarkers) {

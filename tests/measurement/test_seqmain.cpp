@@ -5,6 +5,7 @@
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
 #include "support/CaptureLog.h"
+#include "support/LastOf.h"
 
 #include <gtest/gtest.h>
 
@@ -126,10 +127,11 @@ TEST_F(SeqMainTest, DetectDuringTheWaitSearchesAgainAtOnceWithFreshSettings) {
     EXPECT_EQ(intro.calls.size(), 6u);
     EXPECT_EQ(intro.times[4], asked); // "show" again, no time has passed
     EXPECT_FALSE(seq.restartRequested);
-    EXPECT_EQ(view.moduleTexts.back(), "No module");
+    EXPECT_EQ(lastOf(view.moduleTexts), "No module");
     ASSERT_TRUE(samples(2));
     EXPECT_EQ(intro.calls, (Calls{"show", "LPT1", "FOUND", "close found", "show", "LPT1", "FOUND",
                                   "close found"}));
+    EXPECT_EQ(intro.times[7] - intro.times[6], TseqMAIN::FoundPauseMs); // the wait was cut off
     // Each search that finds the module takes the reference again at its first sample.
     EXPECT_EQ(view.resetAt, (std::vector<std::size_t>{0, 1}));
 }
@@ -154,7 +156,7 @@ TEST_F(SeqMainTest, TsChangedDuringTheSearchLeavesTheSearchRunning) {
     ASSERT_TRUE(reach(140));
     sensor.setTS(3);
     ASSERT_TRUE(samples(3, 30'000));
-    EXPECT_EQ(intro.calls.back(), "close found");
+    EXPECT_EQ(lastOf(intro.calls), "close found");
     EXPECT_EQ(sampleGaps(), (std::vector<std::int64_t>{3100, 3100}));
 }
 
@@ -164,7 +166,7 @@ TEST_F(SeqMainTest, TsChangedDuringTheNotFoundPauseLeavesTheSearchRunning) {
     ASSERT_TRUE(reach(130));
     sensor.setTS(2);
     ASSERT_TRUE(samples(2, 30'000));
-    EXPECT_EQ(intro.calls.back(), "close not found");
+    EXPECT_EQ(lastOf(intro.calls), "close not found");
     EXPECT_EQ(sampleGaps(), (std::vector<std::int64_t>{2000}));
 }
 

@@ -8,6 +8,7 @@
 #include "measurement/Seqmain.h"
 #include "measurement/Tintro.h"
 #include "measurement/Tsensor.h"
+#include "support/LastOf.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -64,7 +65,7 @@ TEST(SeqMainGui, NoModuleShowsTheErrorBoxOnceAndHidesTheIntro) {
     EXPECT_EQ(intro.lines().left[0], "Searching on LPT1 port");
     EXPECT_EQ(intro.lines().right[0], "NOT FOUND");
     EXPECT_EQ(intro.lines().rightColour[0], TWintro::Red);
-    EXPECT_EQ(view.samples.back().pressure, 9999.9);
+    EXPECT_EQ(lastOf(view.samples).pressure, 9999.9);
 }
 
 // The no-module box stands over the intro window, and the measuring with no module begins while

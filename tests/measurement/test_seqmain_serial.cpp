@@ -6,6 +6,7 @@
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
 #include "support/CaptureLog.h"
+#include "support/LastOf.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,7 @@ TEST_F(SeqMainSerialTest, ModuleOnCom3IsFoundAfterLpt1AndCom1) {
     EXPECT_FALSE(log.contains("configure(COM2, 38400)"));
     EXPECT_EQ(com1.module.commandsReceived(), 2); // two chances for A
     EXPECT_EQ(sensor.link, 2);
-    EXPECT_EQ(view.moduleTexts.back(), "COM module");
+    EXPECT_EQ(lastOf(view.moduleTexts), "COM module");
     for (const auto& s : view.samples) {
         EXPECT_EQ(s.link, 2);
         EXPECT_NEAR(s.pressure, Weather.pressure, 0.1);
@@ -79,7 +80,7 @@ TEST_F(SeqMainSerialTest, TsChangedWhileAPortIsSearchedLeavesTheSearchRunning) {
     EXPECT_STREQ(seq.portName, "COM1");
     sensor.setTS(3);
     ASSERT_TRUE(samples(2));
-    EXPECT_EQ(intro.calls.back(), "close found");
+    EXPECT_EQ(lastOf(intro.calls), "close found");
     EXPECT_EQ(view.samples[1].at - view.samples[0].at, 3000); // replies take no virtual time
 }
 
@@ -116,7 +117,7 @@ TEST_F(SeqMainSerialTest, AReportOfTheSensorOutsideTheSearchIsIgnored) {
     loop.settle();
     EXPECT_EQ(seq.getStep(), 510);
     ASSERT_TRUE(samples(3));
-    EXPECT_EQ(view.samples.back().pressure, 9999.9); // the module is gone
+    EXPECT_EQ(lastOf(view.samples).pressure, 9999.9); // the module is gone
 }
 
 // Every search opens the ports again: the one that answered last time must open at once, for an
@@ -138,5 +139,5 @@ TEST_F(SeqMainSerialTest, DetectingTwiceInARowFindsTheModuleEachTime) {
         threeSearches.insert(threeSearches.end(), search.begin(), search.end());
     EXPECT_EQ(intro.calls, threeSearches);
     EXPECT_EQ(sensor.link, 2);
-    EXPECT_NEAR(view.samples.back().pressure, Weather.pressure, 0.1);
+    EXPECT_NEAR(lastOf(view.samples).pressure, Weather.pressure, 0.1);
 }

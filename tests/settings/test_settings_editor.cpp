@@ -64,6 +64,13 @@ TEST_F(Editor, ShowFillsEveryFieldInItsFormat) {
               "-0.900 -0.230 0.900 0.230");
 }
 
+TEST_F(Editor, TsJustBelowADaySplitsIntoHoursMinutesAndSeconds) {
+    parameters.values[2] = 86399;
+    editor.show(&parameters);
+    const TsettingsTexts& t = editor.text;
+    EXPECT_EQ(t.ts[0] + " " + t.ts[1] + " " + t.ts[2] + " " + t.ts[3], "0 23 59 59");
+}
+
 TEST_F(Editor, ShowWithoutMainWindowLeavesTheFields) {
     editor.text.n = "typed";
     editor.show(nullptr);
@@ -185,6 +192,24 @@ TEST_F(Editor, FailedSamplingGroupAsksNoConfirmation) {
     EXPECT_EQ(parameters.values[2], 2);
 }
 
+TEST_F(Editor, ConfirmationOnlyForMoreThanEightSamplesBelowTwoSeconds) {
+    struct Case {
+        const char *n, *seconds;
+        bool asked;
+        double ts;
+    } cases[] = {{"8", "1", false, 1}, {"9", "2", false, 2}, {"9", "1", true, 2}};
+    for (const Case& c : cases) {
+        prompts.shown.clear();
+        prompts.answers = {TpromptAnswer::Yes};
+        editor.text.n = c.n;
+        editor.text.ts[3] = c.seconds;
+        editor.tsLeft(3);
+        ASSERT_EQ(ok(), TsettingsEditor::Result::Committed) << c.n << " " << c.seconds;
+        EXPECT_EQ(messages().size(), c.asked ? 1u : 0u) << c.n << " " << c.seconds;
+        EXPECT_EQ(parameters.values[2], c.ts) << c.n << " " << c.seconds;
+    }
+}
+
 TEST_F(Editor, LimitsMustBeStrictlyOrdered) {
     struct Case {
         const char *sunny, *variable, *overcast;
@@ -277,6 +302,19 @@ TEST_F(Editor, RatesMustBeOrderedButMayBeEqual) {
     EXPECT_EQ(ok(), TsettingsEditor::Result::Committed);
     EXPECT_EQ(parameters.values[9], 0.5);
     EXPECT_EQ(parameters.values[11], 0.5);
+}
+
+TEST_F(Editor, RateComparisonsAreSkippedOnceAnEarlierGroupFailed) {
+    editor.text.quickDown = "-0.2"; // above the slow-down rate: would fail its comparison
+    editor.text.slowDown = "-0.3";
+    editor.text.sunny = "1000"; // below the variable limit
+    EXPECT_EQ(ok(), TsettingsEditor::Result::Failed);
+    EXPECT_EQ(messages(), std::vector<std::string>{sunnyLarger});
+    prompts.shown.clear();
+    editor.text.sunny = "1016";
+    editor.text.n = "0";
+    EXPECT_EQ(ok(), TsettingsEditor::Result::Failed);
+    EXPECT_EQ(messages(), std::vector<std::string>{nMessage});
 }
 
 TEST_F(Editor, WithoutMainWindowTheChecksRunAndNothingIsCommitted) {

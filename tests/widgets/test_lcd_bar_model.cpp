@@ -1,3 +1,4 @@
+#include "support/LastOf.h"
 #include "widgets/Lcd_bar_model.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +161,6 @@ TEST(LcdBarModel, RescaleUsesTheCurrentHeightAndAResizeRescales) {
     EXPECT_EQ(bar.usableHeight(), 45);
     EXPECT_EQ(bar.segmentHeight(), 6);
     const std::vector<Tlcd_step> segments = segmentsOf(bar);
-    EXPECT_EQ(segments.front().y1, 53);
-    EXPECT_EQ(segments.back().y1, 5);
+    EXPECT_EQ(firstOf(segments).y1, 53);
+    EXPECT_EQ(lastOf(segments).y1, 5);
 }
