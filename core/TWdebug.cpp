@@ -3,9 +3,13 @@
 #include <QFont>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
-TWdebug::TWdebug(QWidget* parent) : QWidget(parent), Memo1(new QPlainTextEdit(this)) {
+#include <algorithm>
+
+TWdebug::TWdebug(QWidget* parent)
+    : QWidget(parent), Memo1(new QPlainTextEdit(this)), flushTimer(new QTimer(this)) {
     setObjectName("Wdebug");
     setWindowTitle("Wdebug");
     setGeometry(817, 101, 460, 465);
@@ -21,6 +25,9 @@ TWdebug::TWdebug(QWidget* parent) : QWidget(parent), Memo1(new QPlainTextEdit(th
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Memo1);
+    flushTimer->setSingleShot(true);
+    flushTimer->setInterval(FlushMs);
+    connect(flushTimer, &QTimer::timeout, this, &TWdebug::flush);
     hide();
     setDebugSink(this);
 }
@@ -33,11 +40,30 @@ void TWdebug::appendLine(const char* line) {
     if (!line) return;
     kept.emplace_back(line);
     if (kept.size() > static_cast<std::size_t>(MaxLines)) kept.pop_front();
-    if (isVisible()) Memo1->appendPlainText(QString::fromLatin1(line));
+    if (!isVisible()) return;
+    ++waiting;
+    if (!flushTimer->isActive()) flushTimer->start();
 }
 
-void TWdebug::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
+// The waiting lines go in as one append, which keeps the newest line in view when it was.
+void TWdebug::flush() {
+    const std::size_t count = std::min(waiting, kept.size());
+    waiting = 0;
+    if (count == 0) return;
+    if (count == kept.size()) {
+        fillMemo();
+        return;
+    }
+    const std::size_t first = kept.size() - count;
+    QString text;
+    for (std::size_t i = first; i < kept.size(); ++i) {
+        if (i > first) text += '\n';
+        text += QString::fromLatin1(kept[i]);
+    }
+    Memo1->appendPlainText(text);
+}
+
+void TWdebug::fillMemo() {
     QString text;
     for (std::size_t i = 0; i < kept.size(); ++i) {
         if (i > 0) text += '\n';
@@ -49,7 +75,16 @@ void TWdebug::showEvent(QShowEvent* event) {
     Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());
 }
 
+void TWdebug::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    flushTimer->stop();
+    waiting = 0;
+    fillMemo();
+}
+
 void TWdebug::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    flushTimer->stop();
+    waiting = 0;
     Memo1->clear();
 }

@@ -145,10 +145,9 @@ int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byt
     txPending.store(false);
     {
         std::lock_guard lock(rxMutex);
-        rxPending = true; // the first read
-        rxWanted = readSize.load();
         aheadStart = 0;
         aheadCount = 0;
+        beginRead(); // the first read
     }
     running.store(true);
     worker = std::thread(&Tserial_resource::workerMain, this);
@@ -165,13 +164,16 @@ void Tserial_resource::setReadSize(std::int32_t n) {
     readSize.store(n < 1 ? 1 : (n > BufferSize ? BufferSize : n));
 }
 
+void Tserial_resource::setReadEnd(std::int32_t byte) {
+    readEnd.store(byte < 0 || byte > 0xFF ? NoEndByte : byte);
+}
+
 void Tserial_resource::requestRead() {
     bool roomAgain = false;
     {
         std::lock_guard lock(rxMutex);
         if (rxPending) return;
-        rxPending = true;
-        rxWanted = readSize.load();
+        beginRead();
         const bool full = aheadCount == AheadSize;
         completeRead();
         roomAgain = full && aheadCount < AheadSize;
@@ -272,17 +274,39 @@ bool Tserial_resource::continueRead() {
     return true;
 }
 
-// With rxMutex held: hands the outstanding read over when the size asked for when it began has
-// been read ahead. The code is posted under the lock: a code 3 posted by requestRead() is then
-// either queued before the worker's code 1, or finds the buffer emptied by endReads().
+// With rxMutex held: the next read begins with the size and end byte asked for now.
+void Tserial_resource::beginRead() {
+    rxPending = true;
+    rxWanted = readSize.load();
+    rxEnd = readEnd.load();
+    rxScanned = 0;
+}
+
+// With rxMutex held: the length of the chunk the outstanding read can take now, 0 while it must
+// wait. Each byte read ahead is looked at once per read for the end byte.
+std::int32_t Tserial_resource::chunkLength() {
+    const std::int32_t reach = std::min(aheadCount, rxWanted);
+    if (rxEnd != NoEndByte) {
+        for (; rxScanned < reach; ++rxScanned) {
+            if (ahead[(aheadStart + rxScanned) % AheadSize] == rxEnd) return rxScanned + 1;
+        }
+    }
+    return reach == rxWanted ? rxWanted : 0;
+}
+
+// With rxMutex held: hands the outstanding read over when its chunk is complete. The code is
+// posted under the lock: a code 3 posted by requestRead() is then either queued before the
+// worker's code 1, or finds the buffer emptied by endReads().
 void Tserial_resource::completeRead() {
-    if (!rxPending || aheadCount < rxWanted) return;
-    const std::int32_t first = std::min(rxWanted, AheadSize - aheadStart);
+    if (!rxPending) return;
+    const std::int32_t length = chunkLength();
+    if (length == 0) return;
+    const std::int32_t first = std::min(length, AheadSize - aheadStart);
     std::memcpy(rxBuffer, ahead + aheadStart, static_cast<std::size_t>(first));
-    std::memcpy(rxBuffer + first, ahead, static_cast<std::size_t>(rxWanted - first));
-    aheadStart = (aheadStart + rxWanted) % AheadSize;
-    aheadCount -= rxWanted;
-    rxLength = rxWanted;
+    std::memcpy(rxBuffer + first, ahead, static_cast<std::size_t>(length - first));
+    aheadStart = (aheadStart + length) % AheadSize;
+    aheadCount -= length;
+    rxLength = length;
     rxPending = false;
     postNotification(this, 3);
 }
@@ -293,6 +317,7 @@ void Tserial_resource::endReads() {
     std::lock_guard lock(rxMutex);
     aheadStart = 0;
     aheadCount = 0;
+    rxScanned = 0;
 }
 
 bool Tserial_resource::continueWrite() {

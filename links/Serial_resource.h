@@ -18,7 +18,10 @@
 //
 // Received data is handed over strictly: after code 3 nothing more is delivered until the owner
 // has consumed the chunk and called requestRead(); a read completes when the read size asked for
-// when it began (at open, or at requestRead) has arrived. The worker reads ahead whatever the
+// when it began (at open, or at requestRead) has arrived, or, with an end byte set, as soon as
+// that byte has arrived: the chunk then ends with it. A reader that only acts on an end byte
+// (the frame layer) thus takes one chunk, and the GUI thread one wake-up, per frame instead of
+// per byte. The worker reads ahead whatever the
 // device has into a bounded buffer, so a read whose bytes are already there is completed by
 // requestRead() itself, in the GUI thread, without waking the worker; otherwise the worker
 // completes it when the bytes arrive. Bytes read ahead but not handed out when the worker ends
@@ -50,6 +53,9 @@ public:
     void close();
     // Bytes asked for by each read, at most BufferSize; takes effect at the next read.
     void setReadSize(std::int32_t n);
+    // A byte that also completes a read (NoEndByte: none); takes effect at the next read.
+    static constexpr std::int32_t NoEndByte = -1;
+    void setReadEnd(std::int32_t byte);
     // Starts the next read unless one is outstanding; completes it at once when enough bytes
     // have been read ahead.
     void requestRead();
@@ -81,6 +87,8 @@ private:
     bool workerStep();
     bool handleRequests(std::uint32_t request);
     bool continueRead();
+    void beginRead();
+    std::int32_t chunkLength();
     void completeRead();
     void endReads();
     bool continueWrite();
@@ -98,11 +106,14 @@ private:
     std::thread worker;
     std::atomic<bool> txPending{false};
     std::atomic<std::int32_t> readSize{1};
+    std::atomic<std::int32_t> readEnd{NoEndByte};
     // Receive state shared by the GUI thread and the worker. rxBuffer and rxLength are written,
     // under rxMutex, only while a read is outstanding, and read by the owner after code 3.
     std::mutex rxMutex;
-    bool rxPending = false;    // a read is outstanding
-    std::int32_t rxWanted = 1; // readSize when the outstanding read began
+    bool rxPending = false;         // a read is outstanding
+    std::int32_t rxWanted = 1;      // readSize when the outstanding read began
+    std::int32_t rxEnd = NoEndByte; // readEnd when the outstanding read began
+    std::int32_t rxScanned = 0;     // bytes at the front of the ring known to hold no rxEnd
     std::uint8_t rxBuffer[BufferSize + 1] = {};
     std::int32_t rxLength = 0;
     std::uint8_t ahead[AheadSize] = {}; // ring of bytes read ahead, not yet handed out

@@ -45,7 +45,9 @@ bool checksumValid(const std::uint8_t* payload, int length) {
 Tbolep_resource::Tbolep_resource()
     : TeventResource("bolep"), serial(std::make_unique<Tserial_resource>("com_bolep")) {
     serial->reserve(this, false);
-    serial->setReadSize(1);
+    // Bytes are only acted on at a frame's end: the port hands them over a frame at a time.
+    serial->setReadSize(Tserial_resource::BufferSize);
+    serial->setReadEnd(FrameEnd);
 }
 
 Tbolep_resource::~Tbolep_resource() {

@@ -2,13 +2,50 @@
 #include "support/LastOf.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+namespace {
+// The text line at the bottom edge of the memo's view.
+QString bottomLine(QPlainTextEdit* memo) {
+    const QPoint bottom(4, memo->viewport()->height() - 4);
+    return memo->cursorForPosition(bottom).block().text();
+}
+
+// Runs the loop until the memo's last line is `text`, at most a second.
+bool waitForLastLine(const QPlainTextEdit* memo, const QString& text) {
+    QTimer tick; // wakes the wait below at least this often
+    tick.start(10);
+    QElapsedTimer waited;
+    waited.start();
+    while (memo->document()->lastBlock().text() != text && waited.elapsed() < 1000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QApplication::processEvents();
+    return memo->document()->lastBlock().text() == text;
+}
+
+void logLines(const QPlainTextEdit* memo, int from, int to) {
+    for (int i = from; i <= to; ++i)
+        debugPrint("line %d", i);
+    ASSERT_TRUE(waitForLastLine(memo, QString("line %1").arg(to)));
+}
+
+class PaintCounter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+    int paints = 0;
+};
+} // namespace
 
 TEST(DebugWindow, HiddenWindowWithItsMemo) {
     TWdebug window;
@@ -62,6 +99,7 @@ TEST(DebugWindow, ShowingTheWindowPutsTheKeptLinesIntoItsMemo) {
 
     debugPrint("shown %d", 1);
     debugPrint("shown %d", 2);
+    ASSERT_TRUE(waitForLastLine(memo, "shown 2"));
     EXPECT_EQ(memo->blockCount(), TWdebug::MaxLines);
     EXPECT_EQ(memo->document()->firstBlock().text(), "line 2");
     EXPECT_EQ(memo->document()->lastBlock().text(), "shown 2");
@@ -75,40 +113,53 @@ TEST(DebugWindow, ShowingTheWindowPutsTheKeptLinesIntoItsMemo) {
     EXPECT_EQ(window.lines().size(), static_cast<std::size_t>(TWdebug::MaxLines));
 }
 
-namespace {
-// The text line at the bottom edge of the memo's view.
-QString bottomLine(QPlainTextEdit* memo) {
-    const QPoint bottom(4, memo->viewport()->height() - 4);
-    return memo->cursorForPosition(bottom).block().text();
-}
-
-void logLines(int from, int to) {
-    for (int i = from; i <= to; ++i)
-        debugPrint("line %d", i);
-    QApplication::processEvents();
-}
-} // namespace
-
 // The window is hidden while the program starts; once shown it must follow the newest line,
 // also after the oldest lines start to drop out, unless the user has scrolled back.
 TEST(DebugWindow, ShownWindowFollowsTheNewestLine) {
     TWdebug window;
     auto* memo = window.findChild<QPlainTextEdit*>("Memo1");
     ASSERT_NE(memo, nullptr);
-    logLines(1, 200);
+    for (int i = 1; i <= 200; ++i)
+        debugPrint("line %d", i);
     window.show();
     QApplication::processEvents();
     EXPECT_EQ(bottomLine(memo), "line 200");
-    logLines(201, 300);
+    logLines(memo, 201, 300);
     EXPECT_EQ(bottomLine(memo), "line 300");
-    logLines(301, TWdebug::MaxLines + 400);
+    logLines(memo, 301, TWdebug::MaxLines + 400);
     EXPECT_EQ(bottomLine(memo),
               QString::fromStdString("line " + std::to_string(TWdebug::MaxLines + 400)));
 
     memo->verticalScrollBar()->setValue(0); // the user reads back: the view stays there
-    logLines(1, 10);
+    logLines(memo, 1, 10);
     EXPECT_EQ(memo->verticalScrollBar()->value(), 0);
     memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
-    logLines(11, 20);
+    logLines(memo, 11, 20);
     EXPECT_EQ(bottomLine(memo), "line 20");
+}
+
+// With the window shown and its log full, a burst of lines, each followed by a turn of the loop
+// as the program logs them, is laid out and painted once, not once a line, and the memo still
+// holds the newest MaxLines lines in order.
+TEST(DebugWindow, ABurstOfLinesIntoTheFullShownLogIsPaintedOnce) {
+    TWdebug window;
+    auto* memo = window.findChild<QPlainTextEdit*>("Memo1");
+    ASSERT_NE(memo, nullptr);
+    for (int i = 1; i <= TWdebug::MaxLines; ++i)
+        debugPrint("line %d", i);
+    window.show();
+    QApplication::processEvents();
+    PaintCounter counter;
+    memo->viewport()->installEventFilter(&counter);
+    for (int i = 1; i <= 50; ++i) {
+        debugPrint("new %d", i);
+        QApplication::processEvents();
+    }
+    ASSERT_TRUE(waitForLastLine(memo, "new 50"));
+    EXPECT_GE(counter.paints, 1);
+    EXPECT_LE(counter.paints, 2);
+    EXPECT_EQ(memo->blockCount(), TWdebug::MaxLines);
+    EXPECT_EQ(memo->document()->firstBlock().text(), "line 51");
+    EXPECT_EQ(memo->document()->findBlockByNumber(TWdebug::MaxLines - 50).text(), "new 1");
+    EXPECT_EQ(bottomLine(memo), "new 50");
 }

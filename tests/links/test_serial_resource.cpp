@@ -242,6 +242,29 @@ TEST_F(SerialPort, ANewReadSizeWaitsForTheNextRead) {
     EXPECT_EQ(owner.chunks[1], bytes(2, 8));
 }
 
+// With an end byte a read completes at that byte, its chunk ending with it, or when its size
+// has arrived, whichever comes first; bytes before the end byte wait in the port.
+TEST_F(SerialPort, AnEndByteCompletesAReadAndEndsItsChunk) {
+    port.setReadEnd(0x21);
+    ASSERT_TRUE(openPort(4));
+    pty.write({0x01});
+    loop.runFor(20);
+    pty.write({0x02});
+    loop.runFor(50);
+    EXPECT_EQ(owner.count(3), 0);
+    pty.write({0x21, 0x03, 0x04, 0x05, 0x06, 0x07, 0x21, 0x08});
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 3; }, WaitMs));
+    loop.runFor(50);
+    EXPECT_EQ(owner.chunks, (std::vector<std::vector<std::uint8_t>>{
+                                {0x01, 0x02, 0x21}, {0x03, 0x04, 0x05, 0x06}, {0x07, 0x21}}));
+    // Taking the end byte away takes effect at the next read: the one under way still ends at it.
+    port.setReadEnd(Tserial_resource::NoEndByte);
+    pty.write({0x21, 0x09, 0x21, 0x0A, 0x0B, 0x0C});
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 5; }, WaitMs));
+    EXPECT_EQ(owner.chunks[3], (std::vector<std::uint8_t>{0x08, 0x21}));
+    EXPECT_EQ(owner.chunks[4], (std::vector<std::uint8_t>{0x09, 0x21, 0x0A, 0x0B}));
+}
+
 TEST_F(SerialPort, SendWritesUpTo255BytesAndRefuses256OrNull) {
     ASSERT_TRUE(openPort());
     const auto big = bytes(256, 7);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -178,6 +179,16 @@ TEST_F(SerialModuleLink, ConfigureRightAfterAnUnplugIsNotUndoneByTheOldEnd) {
     EXPECT_EQ(otherModule.commandsReceived(), 1);
 }
 
+// The real-time loop, counting the received chunks (code 3) posted to it.
+class ChunkCountingLoop : public TrealtimeLoop {
+public:
+    void post(TeventResource* target, std::int32_t code) override {
+        if (code == 3) ++chunks;
+        TrealtimeLoop::post(target, code);
+    }
+    std::atomic<int> chunks{0};
+};
+
 // The command layer against a pty whose other side the test writes byte by byte.
 class RawModuleLink : public ::testing::Test {
 protected:
@@ -196,7 +207,7 @@ protected:
         return loop.runUntil([&] { return owner.codes.size() >= n; }, ms);
     }
 
-    TrealtimeLoop loop;
+    ChunkCountingLoop loop;
     FakeEmulatedRoots roots;
     RawPty pty;
     Recorder owner;
@@ -227,6 +238,26 @@ TEST_F(RawModuleLink, EdgeCasesOnTheWire) {
     EXPECT_EQ(lastOf(owner.codes), 0);
     EXPECT_EQ(d1, 0x2124);
     EXPECT_EQ(d2, 0x7E21);
+}
+
+// A reply whose bytes come one at a time, as on a slow line, is handed to the frame layer in one
+// chunk at its end: the loop thread is woken once for the frame, not once for every byte.
+TEST_F(RawModuleLink, AReplyArrivingByteByByteIsHandedOverOnceAtItsEnd) {
+    ASSERT_EQ(owner.codes, std::vector<std::int32_t>{4});
+    std::uint16_t d1 = 0, d2 = 0;
+    sscp.requestD1D2(&d1, &d2);
+    ASSERT_EQ(pty.read(4, WaitMs), (std::vector<std::uint8_t>{0x24, 0x43, 0xBC, 0x21}));
+    const int before = loop.chunks;
+    // Noise, then c with D1 = 0x1234 and D2 = 0x5678; checksum ~(63+12+34+00+56+78) = 0x88.
+    for (const std::uint8_t byte : {0x55, 0x24, 0x63, 0x12, 0x34, 0x00, 0x56, 0x78, 0x88, 0x21}) {
+        pty.write({byte});
+        loop.runFor(3);
+    }
+    ASSERT_TRUE(waitCodes(2));
+    EXPECT_EQ(owner.codes.back(), 0);
+    EXPECT_EQ(d1, 0x1234);
+    EXPECT_EQ(d2, 0x5678);
+    EXPECT_EQ(loop.chunks - before, 1);
 }
 
 } // namespace
