@@ -28,6 +28,8 @@ const char* const EmulatorUsage =
     "                         escapes, garbage, every-second\n"
     "  --unplug-at S          unplug S seconds after the start ...\n"
     "  --unplug-for N         ... for N seconds (default 10)\n"
+    "  --help                 show this help and end\n"
+    "  --version              show the version and end\n"
     "Commands on standard input: status, fault NAME, unplug [N], plug, pressure MBAR,\n"
     "temperature DEGC, humidity PERCENT, quit.\n";
 

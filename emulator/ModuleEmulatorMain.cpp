@@ -6,11 +6,14 @@
 #include "emulator/SerialModule.h"
 #include "links/Serial_enum.h"
 
+#include "Version.h"
+
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -89,11 +92,29 @@ int serve(TemulatorSession& session) {
     return 0;
 }
 
+// --help and --version answer on standard output and end the program, whatever else is given.
+bool answeredInformation(const std::vector<std::string>& args) {
+    const auto given = [&args](const char* option) {
+        return std::find(args.begin(), args.end(), option) != args.end();
+    };
+    if (given("--help")) {
+        std::fputs(EmulatorUsage, stdout);
+        return true;
+    }
+    if (given("--version")) {
+        std::printf("corvasine-module-emulator %s\n", CorvVersion);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (answeredInformation(args)) return 0;
     TemulatorOptions options;
-    if (!parseEmulatorOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
+    if (!parseEmulatorOptions(args, options)) {
         std::fputs(EmulatorUsage, stderr);
         return 2;
     }
