@@ -17,5 +17,5 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(build-essential cmake ninja-build ccache pkg-config qt6-base-dev qt6-svg-dev
-    libqt6svg6 fonts-liberation)
+    libqt6svg6 fonts-liberation fonts-dejavu-core)
 TEST_PACKAGES=(libgtest-dev googletest libbenchmark-dev xvfb xauth clang libclang-rt-14-dev)
