@@ -31,7 +31,7 @@ TWsmall::TWsmall(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName("TWsmall");
     setWindowTitle("Barometer");
     setFixedSize(211, 80);
-    move(709, 282);
+    setGeometry(QRect(QPoint(709, 282), size()));
 
     QFrame* weather = panel(this, "Panel1", QRect(8, 4, 81, 73));
     const std::pair<const char*, const QString*> pictures[] = {

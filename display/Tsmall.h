@@ -25,9 +25,11 @@ public:
     void setColor(const char*, int, int, int) override {}
     void setChecked(const char*, bool) override {}
     void showForm(bool visible) override { QWidget::setVisible(visible); }
-    int formLeft() override { return x(); }
-    int formTop() override { return y(); }
-    void moveForm(int left, int top) override { move(left, top); }
+    // The client area's place, read and written alike: the frame around it is known only once
+    // the window is shown, and differs from one window manager to the next.
+    int formLeft() override { return geometry().x(); }
+    int formTop() override { return geometry().y(); }
+    void moveForm(int left, int top) override { setGeometry(QRect(QPoint(left, top), size())); }
 
 public slots:
     // Restores the main window.
