@@ -1,16 +1,15 @@
 #include "charts/Tchart.h"
 
 #include "charts/ChartHost.h"
+#include "charts/LogDateTime.h"
 #include "charts/Plot_time.h"
 #include "charts/Tchart_settings.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
@@ -56,11 +55,7 @@ QLabel* makeCaption(QWidget* parent, const QString& name, const QString& text, Q
 
 // The user's short date and long time of now, as 8-bit text for the data file.
 std::string localDateTimeText() {
-    const QLocale locale = QLocale::system();
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString text = locale.toString(now.date(), QLocale::ShortFormat) + ' ' +
-                         locale.toString(now.time(), QLocale::LongFormat);
-    return text.toLatin1().toStdString();
+    return logDateTimeText(QLocale::system(), QDateTime::currentDateTime());
 }
 
 struct TpanelText {

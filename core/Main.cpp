@@ -2,6 +2,7 @@
 
 #include "charts/Tchart.h"
 #include "core/Globals.h"
+#include "core/ProgramFonts.h"
 #include "core/TWdebug.h"
 #include "core/Wsignal.h"
 #include "display/Tabout.h"
@@ -37,6 +38,7 @@ void TmodelObjects::destroy() {
 }
 
 TprogramWindows::TprogramWindows() {
+    installProgramFonts();
     theSystem.prompts = &prompts;
     theSystem.app = this;
     main = std::make_unique<TWmain>();

@@ -35,7 +35,7 @@ TWsmall::TWsmall(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName("TWsmall");
     setWindowTitle("Barometer");
     setFixedSize(211, 80);
-    move(709, 282);
+    setGeometry(QRect(QPoint(709, 282), size()));
 
     QFrame* weather = panel(this, "Panel1", QRect(8, 4, 81, 73));
     const std::pair<const char*, const QString*> pictures[] = {
@@ -59,8 +59,9 @@ TWsmall::TWsmall(QWidget* parent) : QWidget(parent, Qt::Tool) {
     for (const auto& [name, path, place] : arrows)
         pictureLabel(trend, name, *path, place, false)->installEventFilter(this);
 
+    // The whole inside of the panel: a negative temperature needs every pixel of it.
     text(panel(this, "Panel3", QRect(144, 4, 65, 25)), "lbcelsius", "-27.85 [°C]",
-         QRect(2, 2, 61, 21), Qt::AlignCenter);
+         QRect(1, 1, 63, 23), Qt::AlignCenter);
     QLabel* pressure =
         text(panel(this, "Panel4", QRect(144, 36, 65, 41)), "lbpresssea", "1070.21 [mbar]",
              QRect(2, 2, 61, 37), Qt::AlignRight | Qt::AlignVCenter);
@@ -76,7 +77,7 @@ void TWsmall::setVisible(const char* control, bool visible) {
 }
 
 void TWsmall::moveForm(int left, int top) {
-    move(left, top);
+    setGeometry(QRect(QPoint(left, top), size()));
     keepOnScreen();
 }
 

@@ -25,8 +25,10 @@ public:
     void setColor(const char*, int, int, int) override {}
     void setChecked(const char*, bool) override {}
     void showForm(bool visible) override { QWidget::setVisible(visible); }
-    int formLeft() override { return x(); }
-    int formTop() override { return y(); }
+    // The client area's place, read and written alike: the frame around it is known only once
+    // the window is shown, and differs from one window manager to the next.
+    int formLeft() override { return geometry().x(); }
+    int formTop() override { return geometry().y(); }
     // A place off every screen (a settings file from another display) is brought onto the
     // primary screen, so the window never shows nowhere.
     void moveForm(int left, int top) override;

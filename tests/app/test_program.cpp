@@ -66,6 +66,22 @@ protected:
     std::unique_ptr<TptyModule> pty;
 };
 
+// The labels of a window whose text does not fit in them, one "name: text" a line (a wrapped label
+// may use its lines, a single-line label its width).
+std::string cutLabels(QWidget* window) {
+    QString cut;
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        const QString text = label->text();
+        if (text.isEmpty() || label->textFormat() == Qt::RichText) continue;
+        const QRect room = label->contentsRect();
+        const int flags = label->wordWrap() ? int(Qt::TextWordWrap) : 0;
+        const QRect needed = label->fontMetrics().boundingRect(room, flags, text);
+        if (needed.width() > room.width() || needed.height() > room.height())
+            cut += label->objectName() + ": " + text + '\n';
+    }
+    return cut.toStdString();
+}
+
 // Saves a picture of the window into the build's screenshots folder (the pictures in docs/).
 void screenshot(QWidget* window, const char* name) {
     const QString target = QString(CORV_SCREENSHOTS) + "/" + name;
@@ -84,6 +100,8 @@ TEST_F(Program, FindsTheModuleShowsLiveValuesAndClosesInOrder) {
     // Nothing has started before the loop runs.
     EXPECT_EQ(theSystem.seqMain->getStep(), 0);
     EXPECT_EQ(text(&main, "lb_type"), "");
+    EXPECT_EQ(cutLabels(&main), "");
+    EXPECT_EQ(cutLabels(&windows.smallWindow()), "");
 
     bool live = false;
     QTimer poll;
@@ -97,6 +115,7 @@ TEST_F(Program, FindsTheModuleShowsLiveValuesAndClosesInOrder) {
         EXPECT_NEAR(text(&main, "lb_rh").toDouble(), 50, 0.5);
         EXPECT_NEAR(text(&main, "lbcelsius").section(' ', 0, 0).toDouble(), 20, 0.2);
         EXPECT_EQ(text(&main, "Panel5"), "Variable");
+        EXPECT_EQ(cutLabels(&main), "") << main.font().family().toStdString();
         auto* pages = main.findChild<QTabWidget*>("PageControl1");
         screenshot(&main, "main_barometer.png");
         pages->setCurrentIndex(1);
@@ -105,6 +124,7 @@ TEST_F(Program, FindsTheModuleShowsLiveValuesAndClosesInOrder) {
         pages->setCurrentIndex(0);
         main.findChild<QAction*>("Minimize1")->trigger();
         screenshot(&windows.smallWindow(), "small.png");
+        EXPECT_EQ(cutLabels(&windows.smallWindow()), "");
         main.findChild<QAction*>("Minimize1")->trigger();
         theSystem.parameters->setParameter(13, 0);
         windows.aboutBox().show();

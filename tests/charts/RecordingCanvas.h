@@ -38,8 +38,10 @@ public:
 private:
     static std::string numbers(std::initializer_list<int> values) {
         std::string text;
-        for (int v : values)
-            text += (text.empty() ? "" : " ") + std::to_string(v);
+        for (int v : values) {
+            if (!text.empty()) text += ' ';
+            text += std::to_string(v);
+        }
         return text;
     }
     static std::string hex(Tcolor c) {
