@@ -93,7 +93,7 @@ bool TdataLog::begin() {
             "Warning: File already exists. Do you really want to overwrite it ?", "Warning",
             TpromptIcon::Warning, TpromptButtons::YesNo) != TpromptAnswer::Yes)
         return false;
-    if (!open(chosen)) return false;
+    if (!open(chosen, O_TRUNC)) return false;
     const TlogHeader header = readHeader();
     return append(formatLogHeader(now(), header));
 }
@@ -110,14 +110,26 @@ TlogHeader TdataLog::readHeader() const {
     return header;
 }
 
-bool TdataLog::open(const std::string& path) {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        debugPrint("Data file %s : %s", path.c_str(), std::strerror(errno));
+bool TdataLog::beginAppending(const std::string& path, std::string& error) {
+    end();
+    if (open(path, O_APPEND)) return true;
+    error = std::strerror(errno);
+    return false;
+}
+
+// The lines already in the file count as committed: a failed write cuts back to them.
+bool TdataLog::open(const std::string& path, int flags) {
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
+    struct stat status {};
+    if (fd < 0 || fstat(fd, &status) != 0) {
+        const int reason = errno;
+        debugPrint("Data file %s : %s", path.c_str(), std::strerror(reason));
+        end();
+        errno = reason;
         return false;
     }
     name = path;
-    committed = 0;
+    committed = static_cast<long long>(status.st_size);
     return true;
 }
 
@@ -129,7 +141,9 @@ void TdataLog::end() {
 
 bool TdataLog::write(const TlogSample& sample) {
     if (!logging()) return true;
-    return append(formatLogSample(now(), sample));
+    const std::string time = now();
+    if (committed == 0 && !append(formatLogHeader(time, readHeader()))) return false;
+    return append(formatLogSample(time, sample));
 }
 
 bool TdataLog::append(const std::string& text) {

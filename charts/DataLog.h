@@ -42,6 +42,10 @@ public:
     // Asks for the file (preset "samples.dat") and, for an existing one, whether to overwrite
     // it; creates it and writes the header. True when logging is on afterwards.
     bool begin();
+    // Logs into `path` without a dialog: an existing file is appended to, never truncated, and
+    // a new or empty one gets its header with the first line. False (and logging off) when the
+    // file cannot be opened; `error` then holds the reason.
+    bool beginAppending(const std::string& path, std::string& error);
     void end();
     bool logging() const { return fd >= 0; }
     const std::string& fileName() const { return name; }
@@ -51,7 +55,7 @@ public:
 
 private:
     TlogHeader readHeader() const;
-    bool open(const std::string& path);
+    bool open(const std::string& path, int flags);
     bool append(const std::string& text);
     void fail(const std::string& reason);
 

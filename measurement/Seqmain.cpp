@@ -84,6 +84,8 @@ void TseqMAIN::runSearchStep() {
     case 105:
         if (entered) prepareSearch();
         transitionOn(this, GoOn, 110);
+        transitionOn(this, NextPort, 210);
+        transitionOn(this, NoPort, 450);
         break;
     case 110:
     case 210:
@@ -127,6 +129,7 @@ void TseqMAIN::runSearchStep() {
         if (entered) chooseNextPort();
         transitionOn(this, GoOn, 450);
         transitionOn(this, NextPort, 210);
+        transitionOn(this, SearchLPT, 110);
         break;
     case 400:
     case 450:
@@ -174,23 +177,43 @@ void TseqMAIN::loadSettings() {
     postNotification(this, GoOn);
 }
 
+// The first port of the plan: LPT1 goes on as the search always began, a serial port is
+// searched at once, an empty plan ends the search.
 void TseqMAIN::prepareSearch() {
     if (intro()) intro()->showIntro();
     ports.enumerate();
+    plan = searchPlan ? searchPlan(ports) : defaultPlan();
     portIndex = 0;
-    postNotification(this, GoOn);
+    if (plan.empty()) {
+        postNotification(this, NoPort);
+    } else if (plan.front() == "LPT1") {
+        postNotification(this, GoOn);
+    } else {
+        std::snprintf(portName, sizeof portName, "%s", plan.front().c_str());
+        postNotification(this, NextPort);
+    }
 }
 
-// The next present serial port above the last one tried, or "none left".
+std::vector<std::string> TseqMAIN::defaultPlan() const {
+    std::vector<std::string> names{"LPT1"};
+    for (int number = 1; number < 256; ++number)
+        if (ports.present[number]) names.push_back("COM" + std::to_string(number));
+    return names;
+}
+
+// The next port of the plan, or "none left".
 void TseqMAIN::chooseNextPort() {
     ++portIndex;
-    while (portIndex < 256 && ports.present[portIndex] == 0)
-        ++portIndex;
-    if (portIndex >= 256) {
+    if (portIndex >= static_cast<std::int32_t>(plan.size())) {
         postNotification(this, GoOn);
         return;
     }
-    std::snprintf(portName, sizeof portName, "COM%d", static_cast<int>(portIndex));
+    const std::string& name = plan[static_cast<std::size_t>(portIndex)];
+    if (name == "LPT1") {
+        postNotification(this, SearchLPT);
+        return;
+    }
+    std::snprintf(portName, sizeof portName, "%s", name.c_str());
     postNotification(this, NextPort);
 }
 

@@ -4,7 +4,10 @@
 #include "links/Serial_enum.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class Tsensor;
 
@@ -29,12 +32,18 @@ public:
 
     void OnNotification(TeventResource* sender, std::int32_t code) override;
 
+    // The ports a search tries, in order ("LPT1" or "COM%d"), chosen from the serial ports
+    // present. Unset, a search tries LPT1 and then every present serial port in ascending number.
+    using TsearchPlan = std::function<std::vector<std::string>(const Tserial_enum&)>;
+    TsearchPlan searchPlan;
+
     std::unique_ptr<Tdelay_resource> delay;
     bool firstSample = true;
     bool restartRequested = false;
     char portName[16] = {};
     Tserial_enum ports;
-    std::int32_t portIndex = 0;
+    std::vector<std::string> plan;
+    std::int32_t portIndex = 0; // into plan
 
 protected:
     const char* logName() const override { return "TseqMAIN"; }
@@ -43,13 +52,21 @@ protected:
 
 private:
     // Codes the sequence posts to itself.
-    enum : std::int32_t { GoOn = 1, MeasureNow = 5, Restart = 6, NextPort = 8 };
+    enum : std::int32_t {
+        GoOn = 1,
+        MeasureNow = 5,
+        Restart = 6,
+        NextPort = 8,
+        SearchLPT = 9,
+        NoPort = 10
+    };
 
     void runSearchStep();
     void runCycleStep();
     void loadSettings();
     void prepareSearch();
     void chooseNextPort();
+    std::vector<std::string> defaultPlan() const;
     void showSample();
     void waitForNextMeasurement();
     void cancelable();

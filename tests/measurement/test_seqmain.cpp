@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -261,3 +263,25 @@ INSTANTIATE_TEST_SUITE_P(
                       CancelCase{140, true, false}, CancelCase{200, false, false},
                       CancelCase{400, true, false}, CancelCase{450, false, false}),
     [](const auto& info) { return "Step" + std::to_string(info.param.step); });
+
+// A search plan of its own: its ports in its order, LPT1 in the middle included, and an empty
+// plan ends the search at once without a port tried.
+TEST_F(SeqMainTest, ASearchPlanIsTriedInItsOwnOrder) {
+    seq.searchPlan = [](const Tserial_enum&) {
+        return std::vector<std::string>{"COM7", "LPT1", "COM3"};
+    };
+    seq.start();
+    // The failed open of COM7 is reported from the port's worker thread.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!samples(1) && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(view.samples.size(), 1u);
+    EXPECT_EQ(intro.calls, (Calls{"show", "COM7", "NOT FOUND", "LPT1", "FOUND", "close found"}));
+    EXPECT_EQ(sensor.link, 1);
+
+    seq.searchPlan = [](const Tserial_enum&) { return std::vector<std::string>{}; };
+    intro.calls.clear();
+    seq.restart();
+    ASSERT_TRUE(loop.runUntil([&] { return intro.calls.size() >= 2; }, 10'000));
+    EXPECT_EQ(intro.calls, (Calls{"show", "close not found"}));
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+// The logger's command line.
+struct TloggerOptions {
+    std::string settingsFile = "./setup.ini";
+    std::string dataFile = "./samples.dat";
+    // "LPT1" or "COM%d"; empty: search LPT1 and every serial port present.
+    std::string port;
+    bool verbose = false;
+};
+
+enum class TloggerCommand { Run, Help, Version, Bad };
+
+// Reads GNU-style options (getopt_long). On Bad, `error` holds one line naming the option.
+TloggerCommand parseLoggerOptions(int argc, char** argv, TloggerOptions& options,
+                                  std::string& error);
+
+// The port of a --port value: "LPT1", a "COM%d" name, or a device path of the COM scheme
+// (/dev/ttyUSB0 is COM33); empty when the value names no port.
+std::string portFromOption(const std::string& value);
+
+extern const char* const LoggerUsage;

@@ -1,0 +1,45 @@
+// corvasine-logger: measures with the module and appends every sample to the data file, with
+// nobody at a screen; finds the module again by itself.
+#include "Version.h"
+#include "core/RealtimeLoop.h"
+#include "logger/Logger.h"
+#include "logger/LoggerOptions.h"
+#include "logger/SignalWatcher.h"
+
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+void sayLine(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_TIME, "");
+    TloggerOptions options;
+    std::string error;
+    switch (parseLoggerOptions(argc, argv, options, error)) {
+    case TloggerCommand::Bad: sayLine("corvasine-logger: " + error); return 2;
+    case TloggerCommand::Help: std::fputs(LoggerUsage, stdout); return 0;
+    case TloggerCommand::Version: std::printf("corvasine-logger %s\n", CorvVersion); return 0;
+    case TloggerCommand::Run: break;
+    }
+    TsignalWatcher::blockSignals();
+    TrealtimeLoop loop;
+    Tlogger logger(options, sayLine);
+    if (!logger.start()) return logger.exitStatus();
+    TsignalWatcher signals([&logger](int signal) {
+        if (signal == SIGHUP)
+            logger.requestReload();
+        else
+            logger.requestStop();
+    });
+    while (!logger.finished())
+        loop.runUntil([&logger] { return logger.finished(); }, 60'000);
+    return logger.exitStatus();
+}

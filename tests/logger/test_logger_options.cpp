@@ -1,0 +1,86 @@
+#include "links/Serial_enum.h"
+#include "logger/LoggerOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Parsed {
+    TloggerCommand command;
+    TloggerOptions options;
+    std::string error;
+};
+
+Parsed parse(std::vector<std::string> args) {
+    args.insert(args.begin(), "corvasine-logger");
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    Parsed p;
+    p.command = parseLoggerOptions(static_cast<int>(args.size()), argv.data(), p.options, p.error);
+    return p;
+}
+
+} // namespace
+
+TEST(LoggerOptions, DefaultsAndEveryOptionInBothSpellings) {
+    const Parsed none = parse({});
+    EXPECT_EQ(none.command, TloggerCommand::Run);
+    EXPECT_EQ(none.options.settingsFile, "./setup.ini");
+    EXPECT_EQ(none.options.dataFile, "./samples.dat");
+    EXPECT_EQ(none.options.port, "");
+    EXPECT_FALSE(none.options.verbose);
+
+    const Parsed all =
+        parse({"--settings", "a.ini", "--data=b.dat", "--port", "COM7", "--verbose"});
+    EXPECT_EQ(all.command, TloggerCommand::Run);
+    EXPECT_EQ(all.options.settingsFile, "a.ini");
+    EXPECT_EQ(all.options.dataFile, "b.dat");
+    EXPECT_EQ(all.options.port, "COM7");
+    EXPECT_TRUE(all.options.verbose);
+
+    EXPECT_EQ(parse({"--version"}).command, TloggerCommand::Version);
+    EXPECT_EQ(parse({"--help", "--version"}).command, TloggerCommand::Help);
+    EXPECT_EQ(parse({"--version", "--help"}).command, TloggerCommand::Help);
+}
+
+TEST(LoggerOptions, PortsByNameAndByDevicePath) {
+    EXPECT_EQ(parse({"--port", "LPT1"}).options.port, "LPT1");
+    EXPECT_EQ(parse({"--port", "/dev/parport0"}).options.port, "LPT1");
+    EXPECT_EQ(parse({"--port", "/dev/ttyS0"}).options.port, "COM1");
+    EXPECT_EQ(parse({"--port", "/dev/ttyUSB0"}).options.port, "COM33");
+    EXPECT_EQ(parse({"--port", "/dev/ttyACM2"}).options.port, "COM67");
+    EXPECT_EQ(parse({"--port", serialRoots().emulated + "/COM243"}).options.port, "COM243");
+    for (const char* bad : {"COM0", "COM256", "LPT2", "/dev/ttyUSB32", "/dev/null", "com3", ""}) {
+        const Parsed p = parse({"--port", bad});
+        EXPECT_EQ(p.command, TloggerCommand::Bad) << bad;
+        EXPECT_EQ(p.error.rfind("--port", 0), 0u) << p.error;
+    }
+}
+
+// Every refusal is one line that starts with the option (or the stray word) it is about.
+TEST(LoggerOptions, BadOptionsAreRefusedWithOneLineNamingThem) {
+    const struct {
+        std::vector<std::string> args;
+        std::string start;
+    } cases[] = {
+        {{"--bogus"}, "--bogus: "},
+        {{"--verbose=yes"}, "--verbose: "},
+        {{"--data"}, "--data: "},
+        {{"--settings"}, "--settings: "},
+        {{"--data", ""}, "--data: "},
+        {{"--settings="}, "--settings: "},
+        {{"-v"}, "-v: "},
+        {{"samples.dat"}, "samples.dat: "},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = parse(c.args);
+        EXPECT_EQ(p.command, TloggerCommand::Bad) << c.start;
+        EXPECT_EQ(p.error.rfind(c.start, 0), 0u) << p.error;
+        EXPECT_EQ(p.error.find('\n'), std::string::npos) << p.error;
+    }
+}

@@ -1,0 +1,171 @@
+// The logger program itself against the module emulator program on a real pty: options, the
+// stop and reload signals and the data file they leave behind.
+#include "LoggerTestSupport.h"
+#include "ProcessSupport.h"
+#include "Version.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines textLines(const std::string& text) {
+    Lines lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+// A sample line as the data file writes it, with no invalid marker in it.
+bool isWholeSample(const std::string& line) {
+    static const std::regex sample(
+        R"([^;]+;\d+;\d+;-?\d+\.\d\d;-?\d+\.\d\d;-?\d+\.\d\d(;-?\d+\.\d\d;-?\d+\.\d\d)?)");
+    return std::regex_match(line, sample) && line.find("9999.90") == std::string::npos &&
+           line.find(";999.90") == std::string::npos;
+}
+
+struct LoggerProgram : ::testing::Test {
+    // The emulator at the wire rate; its first line names the COM number it publishes.
+    void startEmulator() {
+        emulator = std::make_unique<ChildProcess>(CORV_EMULATOR,
+                                                  std::vector<std::string>{"--weather", "--pace",
+                                                                           "--conversion-ms", "70",
+                                                                           "--humidity-ms", "265"},
+                                                  dir.path, dir.file("emulator.err"));
+        const std::string first = emulator->readLine();
+        port = first.substr(0, first.find(':'));
+        ASSERT_EQ(port.rfind("COM", 0), 0u) << first << readWhole(dir.file("emulator.err"));
+    }
+    void startLogger(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args{"--port",    port,     "--settings",
+                                      "setup.ini", "--data", "samples.dat"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        logger =
+            std::make_unique<ChildProcess>(CORV_LOGGER, args, dir.path, dir.file("logger.err"));
+    }
+    Lines samples(const std::string& file, bool& whole) {
+        return sampleLines(crlfLines(readWhole(dir.file(file)), whole));
+    }
+    // Waits until the file holds at least n sample lines.
+    bool waitForSamples(const std::string& file, std::size_t n, int ms = 30'000) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        bool whole = false;
+        while (std::chrono::steady_clock::now() < until) {
+            if (samples(file, whole).size() >= n) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    std::string loggerErrors() { return readWhole(dir.file("logger.err")); }
+
+    TempDir dir;
+    std::string port;
+    std::unique_ptr<ChildProcess> emulator;
+    std::unique_ptr<ChildProcess> logger;
+};
+
+} // namespace
+
+TEST_F(LoggerProgram, ABadOptionExitsWithStatus2AndOneLineNamingIt) {
+    const struct {
+        std::vector<std::string> args;
+        std::string option;
+    } cases[] = {{{"--bogus"}, "--bogus"},
+                 {{"--port", "COM0"}, "--port"},
+                 {{"--data"}, "--data"},
+                 {{"--settings", "a", "stray"}, "stray"}};
+    for (const auto& c : cases) {
+        ChildProcess run(CORV_LOGGER, c.args, dir.path, dir.file("bad.err"));
+        EXPECT_EQ(run.wait(), 2) << c.option;
+        const Lines err = textLines(readWhole(dir.file("bad.err")));
+        ASSERT_EQ(err.size(), 1u) << c.option;
+        EXPECT_NE(err[0].find(c.option), std::string::npos) << err[0];
+        EXPECT_EQ(run.readLine(100), "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("samples.dat")));
+
+    ChildProcess version(CORV_LOGGER, {"--version"}, dir.path, dir.file("version.err"));
+    EXPECT_EQ(version.readLine(), std::string("corvasine-logger ") + CorvVersion);
+    EXPECT_EQ(version.wait(), 0);
+}
+
+// The measurement takes some 400 ms at the wire rate after the TS wait of one second; the stop
+// comes in the middle of it. The logger ends with status 0, the file ends with a whole line,
+// and an existing file is appended to, neither overwritten nor given a second header.
+TEST_F(LoggerProgram, SigtermDuringAMeasurementEndsCleanlyWithWholeLines) {
+    startEmulator();
+    std::FILE* old = std::fopen(dir.file("samples.dat").c_str(), "wb");
+    ASSERT_NE(old, nullptr);
+    std::fputs("# kept\r\n", old);
+    std::fclose(old);
+    startLogger();
+    ASSERT_TRUE(waitForSamples("samples.dat", 3)) << loggerErrors();
+    bool whole = false;
+    const std::size_t seen = samples("samples.dat", whole).size();
+    ASSERT_TRUE(waitForSamples("samples.dat", seen + 1)) << loggerErrors();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1150));
+    logger->signal(SIGTERM);
+    EXPECT_EQ(logger->wait(), 0) << loggerErrors();
+
+    const Lines lines = crlfLines(readWhole(dir.file("samples.dat")), whole);
+    EXPECT_TRUE(whole);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "# kept");
+    EXPECT_EQ(
+        std::count(lines.begin(), lines.end(), "#    Datafile for Corvasine Halvorn Altimeter"), 0);
+    for (const std::string& line : sampleLines(lines))
+        EXPECT_TRUE(isWholeSample(line)) << line;
+    const Lines err = textLines(loggerErrors());
+    ASSERT_FALSE(err.empty());
+    EXPECT_EQ(err.back().rfind("module found on " + port + " (", 0), 0u) << loggerErrors();
+}
+
+// Log rotation: the file is moved away, SIGHUP reopens the name, which starts a new file with
+// its header, and the settings are read again (the new altitude is in the new header).
+TEST_F(LoggerProgram, SighupAfterAMoveStartsANewFileWithItsHeaderAndNewSettings) {
+    startEmulator();
+    {
+        std::FILE* settings = std::fopen(dir.file("setup.ini").c_str(), "wb");
+        ASSERT_NE(settings, nullptr);
+        std::fputs("set_altitude\t100\n", settings);
+        std::fclose(settings);
+    }
+    startLogger();
+    ASSERT_TRUE(waitForSamples("samples.dat", 2)) << loggerErrors();
+    std::filesystem::rename(dir.file("samples.dat"), dir.file("samples.dat.1"));
+    {
+        std::FILE* settings = std::fopen(dir.file("setup.ini").c_str(), "wb");
+        ASSERT_NE(settings, nullptr);
+        std::fputs("set_altitude\t250\n", settings);
+        std::fclose(settings);
+    }
+    logger->signal(SIGHUP);
+    ASSERT_TRUE(waitForSamples("samples.dat", 2)) << loggerErrors();
+    logger->signal(SIGTERM);
+    EXPECT_EQ(logger->wait(), 0);
+
+    bool whole = false;
+    const Lines before = crlfLines(readWhole(dir.file("samples.dat.1")), whole);
+    EXPECT_TRUE(whole);
+    const Lines after = crlfLines(readWhole(dir.file("samples.dat")), whole);
+    EXPECT_TRUE(whole);
+    ASSERT_GT(after.size(), 31u);
+    EXPECT_EQ(after[0], "#    Datafile for Corvasine Halvorn Altimeter");
+    EXPECT_EQ(before[21], "#    Local Altitude = 100.000 [m]");
+    EXPECT_EQ(after[21], "#    Local Altitude = 250.000 [m]");
+    for (const Lines* file : {&before, &after})
+        for (const std::string& line : sampleLines(*file))
+            EXPECT_TRUE(isWholeSample(line)) << line;
+    EXPECT_EQ(loggerErrors().find("Error"), std::string::npos) << loggerErrors();
+}
