@@ -1,0 +1,184 @@
+#include "logger/MqttPublisher.h"
+
+#include <mosquitto.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+constexpr int qosState = 0;
+constexpr int qosRetained = 1;
+constexpr auto offlineWait = std::chrono::seconds(2);
+
+// The library wants one init before the first client and one cleanup after the last.
+struct TmosquittoLibrary {
+    TmosquittoLibrary() { mosquitto_lib_init(); }
+    ~TmosquittoLibrary() { mosquitto_lib_cleanup(); }
+};
+
+void useLibrary() {
+    static TmosquittoLibrary library;
+}
+
+} // namespace
+
+TmqttPublisher::TmqttPublisher(TmqttSettings s, Tlog l)
+    : settings(std::move(s)), log(std::move(l)) {}
+
+TmqttPublisher::~TmqttPublisher() {
+    stop();
+    if (client) mosquitto_destroy(client);
+}
+
+std::string TmqttPublisher::broker() const {
+    return settings.host + ":" + std::to_string(settings.port);
+}
+
+bool TmqttPublisher::configure(std::string& error) {
+    std::string status = mqttStatusTopic(settings.station);
+    mosquitto_will_set(client, status.c_str(), 7, "offline", qosRetained, true);
+    if (!settings.user.empty())
+        mosquitto_username_pw_set(client, settings.user.c_str(),
+                                  settings.password.empty() ? nullptr : settings.password.c_str());
+    if (!settings.caFile.empty()) {
+        int rc =
+            mosquitto_tls_set(client, settings.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
+        if (rc != MOSQ_ERR_SUCCESS) {
+            error = "--mqtt-tls " + settings.caFile + ": " + mosquitto_strerror(rc);
+            return false;
+        }
+    }
+    mosquitto_reconnect_delay_set(client, settings.reconnectFirst, settings.reconnectLast, true);
+    mosquitto_connect_callback_set(client, onConnect);
+    mosquitto_disconnect_callback_set(client, onDisconnect);
+    mosquitto_publish_callback_set(client, onPublish);
+    return true;
+}
+
+bool TmqttPublisher::start(std::string& error) {
+    useLibrary();
+    std::string id = "corvasine-" + settings.station.name + "-" + std::to_string(getpid());
+    client = mosquitto_new(id.c_str(), true, this);
+    if (!client) {
+        error = "MQTT: cannot create a client: " + std::string(std::strerror(errno));
+        return false;
+    }
+    if (!configure(error)) return false;
+    int rc =
+        mosquitto_connect_async(client, settings.host.c_str(), settings.port, settings.keepAlive);
+    if (rc != MOSQ_ERR_SUCCESS) {
+        std::lock_guard guard(lock);
+        problemReported = true;
+        log("MQTT: cannot reach " + broker() + " (" +
+            (rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc)) +
+            "); retrying in the background");
+    }
+    rc = mosquitto_loop_start(client);
+    if (rc != MOSQ_ERR_SUCCESS) {
+        error = "MQTT: cannot start the client: " + std::string(mosquitto_strerror(rc));
+        return false;
+    }
+    running = true;
+    return true;
+}
+
+void TmqttPublisher::stop() {
+    if (!running) return;
+    running = false;
+    std::unique_lock guard(lock);
+    bool wasConnected = isConnected;
+    if (wasConnected) {
+        send({mqttStatusTopic(settings.station), "offline"}, true, qosRetained, &offlineMid);
+        published.wait_for(guard, offlineWait, [this] { return offlineOut; });
+    }
+    guard.unlock();
+    mosquitto_disconnect(client);
+    mosquitto_loop_stop(client, !wasConnected);
+}
+
+bool TmqttPublisher::connected() const {
+    std::lock_guard guard(lock);
+    return isConnected;
+}
+
+void TmqttPublisher::publish(const TmqttSample& sample) {
+    std::string payload = mqttStatePayload(sample);
+    std::lock_guard guard(lock);
+    lastState = std::move(payload);
+    lastStateOut = false;
+    bool humidityNew = sample.humidity && !humidity;
+    humidity = humidity || humidityNew;
+    if (!isConnected) return;
+    if (humidityNew) sendAll(mqttHumidityConfigs(settings.station));
+    sendState();
+}
+
+bool TmqttPublisher::send(const TmqttMessage& m, bool retain, int qos, int* mid) {
+    return mosquitto_publish(client, mid, m.topic.c_str(), static_cast<int>(m.payload.size()),
+                             m.payload.data(), qos, retain) == MOSQ_ERR_SUCCESS;
+}
+
+void TmqttPublisher::sendAll(const std::vector<TmqttMessage>& messages) {
+    for (const TmqttMessage& m : messages)
+        send(m, true, qosRetained);
+}
+
+void TmqttPublisher::sendState() {
+    send({mqttStateTopic(settings.station), lastState}, true, qosState, &lastStateMid);
+}
+
+void TmqttPublisher::connectedNow() {
+    std::lock_guard guard(lock);
+    isConnected = true;
+    problemReported = false;
+    log("MQTT: connected to " + broker() + ", publishing on " + mqttStateTopic(settings.station));
+    send({mqttStatusTopic(settings.station), "online"}, true, qosRetained);
+    sendAll(mqttBaseConfigs(settings.station));
+    if (humidity) sendAll(mqttHumidityConfigs(settings.station));
+    if (!lastStateOut) sendState();
+}
+
+void TmqttPublisher::refused(int rc) {
+    std::lock_guard guard(lock);
+    if (problemReported) return;
+    problemReported = true;
+    log("MQTT: " + broker() + " refused the connection (" + mosquitto_connack_string(rc) +
+        "); measuring goes on, retrying in the background");
+}
+
+void TmqttPublisher::lost() {
+    std::lock_guard guard(lock);
+    bool was = isConnected;
+    isConnected = false;
+    if (!was || problemReported) return;
+    problemReported = true;
+    log("MQTT: connection to " + broker() + " lost; measuring goes on, reconnecting");
+}
+
+void TmqttPublisher::sent(int mid) {
+    std::lock_guard guard(lock);
+    if (mid == lastStateMid) lastStateOut = true;
+    if (mid == offlineMid) {
+        offlineOut = true;
+        published.notify_all();
+    }
+}
+
+void TmqttPublisher::onConnect(mosquitto*, void* self, int rc) {
+    auto* publisher = static_cast<TmqttPublisher*>(self);
+    if (rc == 0)
+        publisher->connectedNow();
+    else
+        publisher->refused(rc);
+}
+
+void TmqttPublisher::onDisconnect(mosquitto*, void* self, int rc) {
+    if (rc != 0) static_cast<TmqttPublisher*>(self)->lost();
+}
+
+void TmqttPublisher::onPublish(mosquitto*, void* self, int mid) {
+    static_cast<TmqttPublisher*>(self)->sent(mid);
+}
