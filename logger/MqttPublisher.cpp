@@ -2,6 +2,7 @@
 
 #include <mosquitto.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -67,27 +68,47 @@ bool TmqttPublisher::start(std::string& error) {
         return false;
     }
     if (!configure(error)) return false;
-    int rc =
-        mosquitto_connect_async(client, settings.host.c_str(), settings.port, settings.keepAlive);
-    if (rc != MOSQ_ERR_SUCCESS) {
-        std::lock_guard guard(lock);
-        problemReported = true;
-        log("MQTT: cannot reach " + broker() + " (" +
-            (rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc)) +
-            "); retrying in the background");
-    }
-    rc = mosquitto_loop_start(client);
+    int rc = mosquitto_loop_start(client);
     if (rc != MOSQ_ERR_SUCCESS) {
         error = "MQTT: cannot start the client: " + std::string(mosquitto_strerror(rc));
         return false;
     }
+    starter = std::thread(&TmqttPublisher::connectUntilAccepted, this);
     running = true;
     return true;
+}
+
+// The client's thread retries a connection on its own, but not a first attempt that failed before
+// reaching the network (a host name that does not resolve yet): that one is retried here.
+void TmqttPublisher::connectUntilAccepted() {
+    int delay = settings.reconnectFirst;
+    for (;;) {
+        int rc = mosquitto_connect_async(client, settings.host.c_str(), settings.port,
+                                         settings.keepAlive);
+        std::unique_lock guard(lock);
+        if (rc == MOSQ_ERR_SUCCESS || stopping) return;
+        report("MQTT: cannot reach " + broker() + " (" + mosquitto_strerror(rc) + ")");
+        if (wake.wait_for(guard, std::chrono::seconds(delay), [this] { return stopping; })) return;
+        delay = std::min(2 * delay, settings.reconnectLast);
+    }
+}
+
+// One line for a problem until the next connection, however often the attempts fail.
+void TmqttPublisher::report(const std::string& problem) {
+    if (problemReported) return;
+    problemReported = true;
+    log(problem + "; measuring goes on, retrying in the background");
 }
 
 void TmqttPublisher::stop() {
     if (!running) return;
     running = false;
+    {
+        std::lock_guard guard(lock);
+        stopping = true;
+        wake.notify_all();
+    }
+    starter.join();
     std::unique_lock guard(lock);
     bool wasConnected = isConnected;
     if (wasConnected) {
@@ -143,19 +164,14 @@ void TmqttPublisher::connectedNow() {
 
 void TmqttPublisher::refused(int rc) {
     std::lock_guard guard(lock);
-    if (problemReported) return;
-    problemReported = true;
-    log("MQTT: " + broker() + " refused the connection (" + mosquitto_connack_string(rc) +
-        "); measuring goes on, retrying in the background");
+    report("MQTT: " + broker() + " refused the connection (" + mosquitto_connack_string(rc) + ")");
 }
 
 void TmqttPublisher::lost() {
     std::lock_guard guard(lock);
     bool was = isConnected;
     isConnected = false;
-    if (!was || problemReported) return;
-    problemReported = true;
-    log("MQTT: connection to " + broker() + " lost; measuring goes on, reconnecting");
+    report(was ? "MQTT: connection to " + broker() + " lost" : "MQTT: cannot reach " + broker());
 }
 
 void TmqttPublisher::sent(int mid) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 
 struct mosquitto;
 
@@ -49,6 +50,8 @@ private:
     static void onConnect(mosquitto* client, void* self, int rc);
     static void onDisconnect(mosquitto* client, void* self, int rc);
     static void onPublish(mosquitto* client, void* self, int mid);
+    void connectUntilAccepted();
+    void report(const std::string& problem);
     void connectedNow();
     void refused(int rc);
     void lost();
@@ -63,8 +66,11 @@ private:
     Tlog log;
     mosquitto* client = nullptr;
     bool running = false;
+    std::thread starter;
     mutable std::mutex lock;
     std::condition_variable published;
+    std::condition_variable wake;
+    bool stopping = false;
     bool isConnected = false;
     bool problemReported = false;
     bool humidity = false;
