@@ -56,6 +56,7 @@ bool TmqttPublisher::configure(std::string& error) {
     mosquitto_connect_callback_set(client, onConnect);
     mosquitto_disconnect_callback_set(client, onDisconnect);
     mosquitto_publish_callback_set(client, onPublish);
+    mosquitto_log_callback_set(client, onLog);
     return true;
 }
 
@@ -85,9 +86,10 @@ void TmqttPublisher::connectUntilAccepted() {
     for (;;) {
         int rc = mosquitto_connect_async(client, settings.host.c_str(), settings.port,
                                          settings.keepAlive);
+        if (rc != MOSQ_ERR_SUCCESS)
+            report("MQTT: cannot reach " + broker() + " (" + mosquitto_strerror(rc) + ")");
         std::unique_lock guard(lock);
         if (rc == MOSQ_ERR_SUCCESS || stopping) return;
-        report("MQTT: cannot reach " + broker() + " (" + mosquitto_strerror(rc) + ")");
         if (wake.wait_for(guard, std::chrono::seconds(delay), [this] { return stopping; })) return;
         delay = std::min(2 * delay, settings.reconnectLast);
     }
@@ -95,6 +97,7 @@ void TmqttPublisher::connectUntilAccepted() {
 
 // One line for a problem until the next connection, however often the attempts fail.
 void TmqttPublisher::report(const std::string& problem) {
+    std::lock_guard guard(reportLock);
     if (problemReported) return;
     problemReported = true;
     log(problem + "; measuring goes on, retrying in the background");
@@ -154,7 +157,10 @@ void TmqttPublisher::sendState() {
 void TmqttPublisher::connectedNow() {
     std::lock_guard guard(lock);
     isConnected = true;
-    problemReported = false;
+    {
+        std::lock_guard reportGuard(reportLock);
+        problemReported = false;
+    }
     log("MQTT: connected to " + broker() + ", publishing on " + mqttStateTopic(settings.station));
     send({mqttStatusTopic(settings.station), "online"}, true, qosRetained);
     sendAll(mqttBaseConfigs(settings.station));
@@ -163,14 +169,16 @@ void TmqttPublisher::connectedNow() {
 }
 
 void TmqttPublisher::refused(int rc) {
-    std::lock_guard guard(lock);
     report("MQTT: " + broker() + " refused the connection (" + mosquitto_connack_string(rc) + ")");
 }
 
 void TmqttPublisher::lost() {
-    std::lock_guard guard(lock);
-    bool was = isConnected;
-    isConnected = false;
+    bool was;
+    {
+        std::lock_guard guard(lock);
+        was = isConnected;
+        isConnected = false;
+    }
     report(was ? "MQTT: connection to " + broker() + " lost" : "MQTT: cannot reach " + broker());
 }
 
@@ -193,6 +201,12 @@ void TmqttPublisher::onConnect(mosquitto*, void* self, int rc) {
 
 void TmqttPublisher::onDisconnect(mosquitto*, void* self, int rc) {
     if (rc != 0) static_cast<TmqttPublisher*>(self)->lost();
+}
+
+// The library says why a TLS connection failed only in its log.
+void TmqttPublisher::onLog(mosquitto*, void* self, int level, const char* text) {
+    auto* publisher = static_cast<TmqttPublisher*>(self);
+    if (level == MOSQ_LOG_ERR) publisher->report("MQTT: " + publisher->broker() + ": " + text);
 }
 
 void TmqttPublisher::onPublish(mosquitto*, void* self, int mid) {

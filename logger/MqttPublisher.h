@@ -50,6 +50,7 @@ private:
     static void onConnect(mosquitto* client, void* self, int rc);
     static void onDisconnect(mosquitto* client, void* self, int rc);
     static void onPublish(mosquitto* client, void* self, int mid);
+    static void onLog(mosquitto* client, void* self, int level, const char* text);
     void connectUntilAccepted();
     void report(const std::string& problem);
     void connectedNow();
@@ -72,6 +73,9 @@ private:
     std::condition_variable wake;
     bool stopping = false;
     bool isConnected = false;
+    // Only for the one line per problem; never held while calling the client library, whose
+    // log may call in at any time.
+    std::mutex reportLock;
     bool problemReported = false;
     bool humidity = false;
     std::string lastState; // the newest state, "" before the first sample

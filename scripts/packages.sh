@@ -19,4 +19,4 @@ ensure_packages() {
 BUILD_PACKAGES=(build-essential cmake ninja-build ccache pkg-config qt6-base-dev qt6-svg-dev
     libqt6svg6 fonts-liberation libmosquitto-dev)
 TEST_PACKAGES=(libgtest-dev googletest libbenchmark-dev xvfb xauth clang libclang-rt-14-dev
-    mosquitto mosquitto-clients)
+    mosquitto mosquitto-clients openssl)

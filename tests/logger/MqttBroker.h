@@ -25,6 +25,29 @@ public:
         brokerPort = freePort();
         writeConfig(user, password);
     }
+
+    // Adds a TLS listener on a second free port with a certificate for 127.0.0.1, signed by a
+    // CA made for this broker (its certificate in caFile()). False when the files could not be
+    // made.
+    bool addTls() {
+        tlsListenerPort = freePort();
+        std::ofstream(dir + "/san.cnf") << "subjectAltName=IP:127.0.0.1\n";
+        std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
+        std::string in = " 2>/dev/null && cd " + dir + " && openssl ";
+        std::string cmd = "cd " + dir + " && openssl req -x509 -days 1 -subj /CN=test-ca" + key +
+                          " -keyout ca.key -out ca.crt" + in + "req -subj /CN=127.0.0.1" + key +
+                          " -keyout server.key -out server.csr" + in +
+                          "x509 -req -days 1 -in server.csr -CA ca.crt -CAkey ca.key "
+                          "-CAcreateserial -extfile san.cnf -out server.crt 2>/dev/null";
+        if (std::system(cmd.c_str()) != 0) return false;
+        std::ofstream(dir + "/broker.conf", std::ios::app)
+            << "listener " << tlsListenerPort << " 127.0.0.1\n"
+            << "cafile " << dir << "/ca.crt\ncertfile " << dir << "/server.crt\nkeyfile " << dir
+            << "/server.key\n";
+        return true;
+    }
+    int tlsPort() const { return tlsListenerPort; }
+    std::string caFile() const { return dir + "/ca.crt"; }
     ~TtestBroker() {
         kill(SIGKILL);
         std::filesystem::remove_all(dir);
@@ -102,5 +125,6 @@ private:
 
     std::string dir;
     int brokerPort = 0;
+    int tlsListenerPort = 0;
     pid_t pid = -1;
 };

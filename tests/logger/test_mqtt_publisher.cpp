@@ -198,6 +198,40 @@ TEST(MqttPublisher, WrongPasswordGivesOneLineAndTheRightOneConnects) {
     EXPECT_TRUE(waitUntil([&] { return right.connected(); }));
 }
 
+TEST(MqttPublisher, PublishesOverTlsWithTheGivenCaAndRefusesAnotherCertificate) {
+    TtestBroker broker;
+    ASSERT_TRUE(broker.addTls());
+    ASSERT_TRUE(broker.start());
+    TtestSubscriber sub(broker.port());
+    ASSERT_TRUE(sub.waitSubscribed());
+    Tlines log;
+    auto settings = settingsFor(broker.tlsPort());
+    settings.caFile = broker.caFile();
+    TmqttPublisher publisher(settings, log.sink());
+    std::string error;
+    ASSERT_TRUE(publisher.start(error)) << error;
+    ASSERT_TRUE(waitUntil([&] { return publisher.connected(); }));
+    publisher.publish(sample(1));
+    EXPECT_TRUE(sub.waitFor([](auto& all) {
+        return std::any_of(all.begin(), all.end(), [](auto& m) { return hasD1(m, 1); });
+    }));
+
+    // A CA that did not sign the broker's certificate: no connection, one line.
+    TtestBroker other;
+    ASSERT_TRUE(other.addTls());
+    settings.caFile = other.caFile();
+    settings.station.name = "other";
+    Tlines otherLog;
+    TmqttPublisher wrong(settings, otherLog.sink());
+    ASSERT_TRUE(wrong.start(error)) << error;
+    ASSERT_TRUE(waitUntil([&] { return otherLog.containing("") > 0; }));
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_FALSE(wrong.connected());
+    EXPECT_EQ(otherLog.containing(""), 1);
+    EXPECT_EQ(otherLog.containing("certificate verify failed"), 1);
+    EXPECT_TRUE(sub.on("test/other/status").empty());
+}
+
 TEST(MqttPublisher, LastWillSaysOfflineWhenThePublisherIsKilled) {
     TtestBroker broker;
     ASSERT_TRUE(broker.start());
