@@ -10,8 +10,12 @@
 
 namespace {
 
-constexpr int qosState = 0;
-constexpr int qosRetained = 1;
+// Every message is retained and sent at QoS 0, so the client library never queues one for a
+// connection that is gone: a message that did not go out is sent again on reconnection (the
+// status, the configs, the newest state) or not at all (older states). The broker keeps the
+// last will, so it may ask for an acknowledgement.
+constexpr int qosMessages = 0;
+constexpr int qosWill = 1;
 constexpr auto offlineWait = std::chrono::seconds(2);
 
 // The library wants one init before the first client and one cleanup after the last.
@@ -40,7 +44,7 @@ std::string TmqttPublisher::broker() const {
 
 bool TmqttPublisher::configure(std::string& error) {
     std::string status = mqttStatusTopic(settings.station);
-    mosquitto_will_set(client, status.c_str(), 7, "offline", qosRetained, true);
+    mosquitto_will_set(client, status.c_str(), 7, "offline", qosWill, true);
     if (!settings.user.empty())
         mosquitto_username_pw_set(client, settings.user.c_str(),
                                   settings.password.empty() ? nullptr : settings.password.c_str());
@@ -115,7 +119,7 @@ void TmqttPublisher::stop() {
     std::unique_lock guard(lock);
     bool wasConnected = isConnected;
     if (wasConnected) {
-        send({mqttStatusTopic(settings.station), "offline"}, true, qosRetained, &offlineMid);
+        send({mqttStatusTopic(settings.station), "offline"}, &offlineMid);
         published.wait_for(guard, offlineWait, [this] { return offlineOut; });
     }
     guard.unlock();
@@ -140,18 +144,18 @@ void TmqttPublisher::publish(const TmqttSample& sample) {
     sendState();
 }
 
-bool TmqttPublisher::send(const TmqttMessage& m, bool retain, int qos, int* mid) {
+bool TmqttPublisher::send(const TmqttMessage& m, int* mid) {
     return mosquitto_publish(client, mid, m.topic.c_str(), static_cast<int>(m.payload.size()),
-                             m.payload.data(), qos, retain) == MOSQ_ERR_SUCCESS;
+                             m.payload.data(), qosMessages, true) == MOSQ_ERR_SUCCESS;
 }
 
 void TmqttPublisher::sendAll(const std::vector<TmqttMessage>& messages) {
     for (const TmqttMessage& m : messages)
-        send(m, true, qosRetained);
+        send(m);
 }
 
 void TmqttPublisher::sendState() {
-    send({mqttStateTopic(settings.station), lastState}, true, qosState, &lastStateMid);
+    send({mqttStateTopic(settings.station), lastState}, &lastStateMid);
 }
 
 void TmqttPublisher::connectedNow() {
@@ -162,7 +166,7 @@ void TmqttPublisher::connectedNow() {
         problemReported = false;
     }
     log("MQTT: connected to " + broker() + ", publishing on " + mqttStateTopic(settings.station));
-    send({mqttStatusTopic(settings.station), "online"}, true, qosRetained);
+    send({mqttStatusTopic(settings.station), "online"});
     sendAll(mqttBaseConfigs(settings.station));
     if (humidity) sendAll(mqttHumidityConfigs(settings.station));
     if (!lastStateOut) sendState();

@@ -57,7 +57,7 @@ private:
     void refused(int rc);
     void lost();
     void sent(int mid);
-    bool send(const TmqttMessage& message, bool retain, int qos, int* mid = nullptr);
+    bool send(const TmqttMessage& message, int* mid = nullptr);
     void sendAll(const std::vector<TmqttMessage>& messages);
     void sendState();
     std::string broker() const;
