@@ -1,0 +1,214 @@
+#include "logger/MqttMessages.h"
+
+#include "Version.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+constexpr std::array weatherWords{"none", "sunny", "variable", "overcast", "rain"};
+constexpr std::array trendWords{"quick_down", "slow_down", "constant", "quick_up", "slow_up"};
+
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+// Fixed-point text of v with the given decimals, "." as separator whatever the locale.
+std::string fixed(double v, int decimals) {
+    char buffer[64];
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, decimals);
+    return std::string(buffer, result.ptr);
+}
+
+// Builds one JSON object member by member, in the order of the calls.
+class TjsonObject {
+public:
+    TjsonObject& raw(const std::string& key, const std::string& json) {
+        text += (text.empty() ? "{" : ",") + jsonString(key) + ":" + json;
+        return *this;
+    }
+    TjsonObject& str(const std::string& key, const std::string& value) {
+        return raw(key, jsonString(value));
+    }
+    TjsonObject& num(const std::string& key, long long value) {
+        return raw(key, std::to_string(value));
+    }
+    TjsonObject& num(const std::string& key, const std::optional<double>& value, int decimals) {
+        return value ? raw(key, fixed(*value, decimals)) : *this;
+    }
+    std::string done() const { return text.empty() ? "{}" : text + "}"; }
+
+private:
+    std::string text;
+};
+
+// Local time with its offset from UTC, "2026-12-08T07:31:05+01:00".
+std::string isoLocalTime(std::time_t t) {
+    std::tm local{};
+    localtime_r(&t, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
+    int minutes = static_cast<int>(local.tm_gmtoff / 60);
+    int magnitude = minutes < 0 ? -minutes : minutes;
+    char zone[16];
+    std::snprintf(zone, sizeof zone, "%c%02d:%02d", minutes < 0 ? '-' : '+', magnitude / 60 % 100,
+                  magnitude % 60);
+    return std::string(stamp) + zone;
+}
+
+// One value of the station as the home-automation system sees it.
+struct Tentity {
+    const char* id;
+    const char* name;
+    const char* key;         // key in the state message
+    const char* deviceClass; // "" for none
+    const char* unit;        // "" for none
+    bool diagnostic = false;
+};
+
+constexpr std::array baseEntities{
+    Tentity{"pressure", "Pressure", "pressure_mbar", "atmospheric_pressure", "mbar"},
+    Tentity{"sea_level_pressure", "Sea-level pressure", "sea_level_pressure_mbar",
+            "atmospheric_pressure", "mbar"},
+    Tentity{"altitude", "Altitude", "altitude_m", "distance", "m"},
+    Tentity{"temperature", "Temperature", "temperature_c", "temperature", "°C"},
+    Tentity{"weather", "Weather", "weather", "enum", ""},
+    Tentity{"trend", "Pressure trend", "trend", "enum", ""},
+    Tentity{"d1", "D1", "d1", "", "", true},
+    Tentity{"d2", "D2", "d2", "", "", true},
+};
+
+constexpr std::array humidityEntities{
+    Tentity{"humidity", "Humidity", "humidity_percent", "humidity", "%"},
+    Tentity{"humidity_temperature", "Humidity sensor temperature", "humidity_temperature_c",
+            "temperature", "°C"},
+};
+
+// The station's name as an identifier: letters and digits kept (lower case), the rest '_'.
+std::string identifier(const std::string& name) {
+    std::string id;
+    for (unsigned char c : name) {
+        if (c >= 'A' && c <= 'Z')
+            id += static_cast<char>(c - 'A' + 'a');
+        else if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
+            id += static_cast<char>(c);
+        else
+            id += '_';
+    }
+    return "corvasine_" + id;
+}
+
+template <std::size_t N> std::string jsonWords(const std::array<const char*, N>& words) {
+    std::string list = "[";
+    for (const char* w : words)
+        list += (list.size() > 1 ? "," : "") + jsonString(w);
+    return list + "]";
+}
+
+std::string devicePayload(const TmqttStation& station) {
+    return TjsonObject()
+        .raw("identifiers", "[" + jsonString(identifier(station.name)) + "]")
+        .str("name", "Corvasine " + station.name)
+        .str("manufacturer", "Corvasine")
+        .str("model", "Pressure-sensor module")
+        .str("sw_version", CorvVersion)
+        .done();
+}
+
+TmqttMessage config(const TmqttStation& station, const Tentity& e) {
+    std::string node = identifier(station.name);
+    TjsonObject json;
+    json.str("name", e.name)
+        .str("unique_id", node + "_" + e.id)
+        .str("object_id", node + "_" + e.id)
+        .str("state_topic", mqttStateTopic(station))
+        .str("value_template", std::string("{{ value_json.") + e.key + " }}")
+        .str("availability_topic", mqttStatusTopic(station))
+        .str("payload_available", "online")
+        .str("payload_not_available", "offline");
+    if (*e.deviceClass) json.str("device_class", e.deviceClass);
+    if (*e.unit) json.str("unit_of_measurement", e.unit);
+    if (std::string(e.deviceClass) == "enum")
+        json.raw("options",
+                 e.id == std::string("weather") ? jsonWords(weatherWords) : jsonWords(trendWords));
+    else
+        json.str("state_class", "measurement");
+    if (e.diagnostic) json.str("entity_category", "diagnostic");
+    json.raw("device", devicePayload(station));
+    return {"homeassistant/sensor/" + node + "/" + e.id + "/config", json.done()};
+}
+
+template <std::size_t N>
+std::vector<TmqttMessage> configs(const TmqttStation& station, const std::array<Tentity, N>& set) {
+    std::vector<TmqttMessage> out;
+    for (const Tentity& e : set)
+        out.push_back(config(station, e));
+    return out;
+}
+
+} // namespace
+
+std::string mqttStateTopic(const TmqttStation& station) {
+    return station.prefix + "/" + station.name + "/state";
+}
+
+std::string mqttStatusTopic(const TmqttStation& station) {
+    return station.prefix + "/" + station.name + "/status";
+}
+
+bool mqttTopicLevelValid(const std::string& name) {
+    return !name.empty() && name.find_first_of(std::string("/+#\0", 4)) == std::string::npos;
+}
+
+const char* mqttWeatherWord(int weatherClass) {
+    return weatherClass >= 0 && weatherClass < int(weatherWords.size()) ? weatherWords[weatherClass]
+                                                                        : "";
+}
+
+const char* mqttTrendWord(int trend) {
+    return trend >= 0 && trend < int(trendWords.size()) ? trendWords[trend] : "";
+}
+
+std::string mqttStatePayload(const TmqttSample& s) {
+    return TjsonObject()
+        .str("time", isoLocalTime(s.time))
+        .num("timestamp", static_cast<long long>(s.time))
+        .num("pressure_mbar", s.pressure, 2)
+        .num("sea_level_pressure_mbar", s.seaLevelPressure, 2)
+        .num("altitude_m", s.altitude, 2)
+        .num("temperature_c", s.temperature, 2)
+        .num("humidity_percent", s.humidity, 2)
+        .num("humidity_temperature_c", s.humidityTemperature, 2)
+        .str("weather", mqttWeatherWord(s.weatherClass))
+        .num("weather_code", s.weatherClass)
+        .str("trend", mqttTrendWord(s.trend))
+        .num("trend_code", s.trend)
+        .num("d1", s.D1)
+        .num("d2", s.D2)
+        .done();
+}
+
+std::vector<TmqttMessage> mqttBaseConfigs(const TmqttStation& station) {
+    return configs(station, baseEntities);
+}
+
+std::vector<TmqttMessage> mqttHumidityConfigs(const TmqttStation& station) {
+    return configs(station, humidityEntities);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "logger/MqttSample.h"
+
+#include <string>
+#include <vector>
+
+// The station as it appears on the broker: the topic prefix and the station's name. Both go into
+// topics as they are; the options refuse names that MQTT topics cannot carry.
+struct TmqttStation {
+    std::string prefix = "corvasine";
+    std::string name;
+};
+
+struct TmqttMessage {
+    std::string topic;
+    std::string payload;
+};
+
+// PREFIX/NAME/state and PREFIX/NAME/status.
+std::string mqttStateTopic(const TmqttStation& station);
+std::string mqttStatusTopic(const TmqttStation& station);
+
+// Whether a name can stand as one level of a topic: not empty, no '/', '+', '#' or NUL.
+bool mqttTopicLevelValid(const std::string& name);
+
+// The JSON state of one sample. Keys carry their units; values the sample lacks are left out.
+std::string mqttStatePayload(const TmqttSample& sample);
+
+// The retained discovery configs of the home-automation system, one per value, all on one
+// device for the station. The humidity configs are separate: they are sent only for a module
+// with the humidity sensor.
+std::vector<TmqttMessage> mqttBaseConfigs(const TmqttStation& station);
+std::vector<TmqttMessage> mqttHumidityConfigs(const TmqttStation& station);
+
+// Words for the weather class and trend codes ("" for an unknown code).
+const char* mqttWeatherWord(int weatherClass);
+const char* mqttTrendWord(int trend);

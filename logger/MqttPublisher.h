@@ -1,0 +1,86 @@
+#pragma once
+
+#include "logger/MqttMessages.h"
+#include "logger/MqttSample.h"
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+struct mosquitto;
+
+struct TmqttSettings {
+    std::string host = "localhost";
+    int port = 1883;
+    TmqttStation station;
+    std::string user;     // empty: no credentials
+    std::string password; // read from a file, never from the command line
+    std::string caFile;   // empty: no TLS
+    int keepAlive = 30;   // [s]
+    // Back-off between reconnection attempts [s]: doubles from the first to the last.
+    int reconnectFirst = 1;
+    int reconnectLast = 60;
+};
+
+// Publishes the samples of one station to an MQTT broker: a retained JSON state per sample,
+// "online"/"offline" on the status topic (with "offline" as the last will) and the discovery
+// configs of the home-automation system. The client library's own thread does the network work
+// and reconnects with back-off; publish() only hands a message over and never waits for the
+// broker. While the broker is away only the newest state is kept; it goes out on reconnection.
+class TmqttPublisher {
+public:
+    using Tlog = std::function<void(const std::string& line)>;
+
+    TmqttPublisher(TmqttSettings settings, Tlog log);
+    ~TmqttPublisher();
+    TmqttPublisher(const TmqttPublisher&) = delete;
+    TmqttPublisher& operator=(const TmqttPublisher&) = delete;
+
+    // Sets the client up and starts connecting. False, with the reason, only for a setting the
+    // client cannot use (a CA file it cannot read); a broker that is not there is no error.
+    bool start(std::string& error);
+    void publish(const TmqttSample& sample);
+    // Says "offline", disconnects and ends the client's thread. Waits at most about 2 s.
+    void stop();
+    bool connected() const;
+
+private:
+    static void onConnect(mosquitto* client, void* self, int rc);
+    static void onDisconnect(mosquitto* client, void* self, int rc);
+    static void onPublish(mosquitto* client, void* self, int mid);
+    static void onLog(mosquitto* client, void* self, int level, const char* text);
+    void connectUntilAccepted();
+    void report(const std::string& problem);
+    void connectedNow();
+    void refused(int rc);
+    void lost();
+    void sent(int mid);
+    bool send(const TmqttMessage& message, int* mid = nullptr);
+    void sendAll(const std::vector<TmqttMessage>& messages);
+    void sendState();
+    std::string broker() const;
+    bool configure(std::string& error);
+
+    TmqttSettings settings;
+    Tlog log;
+    mosquitto* client = nullptr;
+    bool running = false;
+    std::thread starter;
+    mutable std::mutex lock;
+    std::condition_variable published;
+    std::condition_variable wake;
+    bool stopping = false;
+    bool isConnected = false;
+    // Only for the one line per problem; never held while calling the client library, whose
+    // log may call in at any time.
+    std::mutex reportLock;
+    bool problemReported = false;
+    bool humidity = false;
+    std::string lastState; // the newest state, "" before the first sample
+    bool lastStateOut = true;
+    int lastStateMid = -1;
+    int offlineMid = -1;
+    bool offlineOut = false;
+};

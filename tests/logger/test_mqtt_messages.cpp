@@ -1,0 +1,142 @@
+// The state message and the discovery configs.
+#include "logger/MqttMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <set>
+
+namespace {
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Sets the time zone for one test and restores the previous one afterwards.
+class TfixedZone {
+public:
+    explicit TfixedZone(const char* zone) {
+        const char* now = std::getenv("TZ");
+        if (now) previous = now;
+        hadZone = now != nullptr;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~TfixedZone() {
+        if (hadZone)
+            setenv("TZ", previous.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::string previous;
+    bool hadZone = false;
+};
+
+TmqttSample fullSample() {
+    TmqttSample s;
+    s.time = 1796711465; // 2026-12-08 06:31:05 UTC
+    s.pressure = 963.126;
+    s.seaLevelPressure = 1013.2;
+    s.altitude = -12.5;
+    s.temperature = -3.0;
+    s.humidity = 48.25;
+    s.humidityTemperature = 20.5;
+    s.weatherClass = 3;
+    s.trend = 1;
+    s.D1 = 41234;
+    s.D2 = 30123;
+    return s;
+}
+
+TEST(MqttMessages, StateHoldsEveryValueWithItsUnitAndTheTimeWithItsOffset) {
+    TfixedZone zone("XYZ+02:30");
+    std::string p = mqttStatePayload(fullSample());
+    EXPECT_EQ(p, "{\"time\":\"2026-12-08T04:01:05-02:30\",\"timestamp\":1796711465,"
+                 "\"pressure_mbar\":963.13,\"sea_level_pressure_mbar\":1013.20,"
+                 "\"altitude_m\":-12.50,\"temperature_c\":-3.00,\"humidity_percent\":48.25,"
+                 "\"humidity_temperature_c\":20.50,\"weather\":\"overcast\",\"weather_code\":3,"
+                 "\"trend\":\"slow_down\",\"trend_code\":1,\"d1\":41234,\"d2\":30123}");
+}
+
+TEST(MqttMessages, ValuesTheModuleDidNotGiveAreLeftOut) {
+    TmqttSample s = fullSample();
+    s.humidity.reset();
+    s.humidityTemperature.reset();
+    s.pressure.reset();
+    s.altitude.reset();
+    std::string p = mqttStatePayload(s);
+    EXPECT_FALSE(has(p, "humidity"));
+    EXPECT_FALSE(has(p, "\"pressure_mbar\""));
+    EXPECT_FALSE(has(p, "altitude"));
+    EXPECT_TRUE(has(p, "\"sea_level_pressure_mbar\":1013.20,"));
+    EXPECT_TRUE(has(p, "\"temperature_c\":-3.00,"));
+}
+
+TEST(MqttMessages, WordsForEveryCodeAndNoneForUnknownOnes) {
+    EXPECT_STREQ(mqttWeatherWord(0), "none");
+    EXPECT_STREQ(mqttWeatherWord(4), "rain");
+    EXPECT_STREQ(mqttWeatherWord(5), "");
+    EXPECT_STREQ(mqttTrendWord(0), "quick_down");
+    EXPECT_STREQ(mqttTrendWord(4), "slow_up");
+    EXPECT_STREQ(mqttTrendWord(-1), "");
+}
+
+TEST(MqttMessages, DiscoveryConfigsNameOneDeviceAndDescribeEachValue) {
+    TmqttStation station{"home/weather", "Roof \"North\""};
+    auto base = mqttBaseConfigs(station);
+    auto humidity = mqttHumidityConfigs(station);
+    ASSERT_EQ(base.size(), 8u);
+    ASSERT_EQ(humidity.size(), 2u);
+    std::set<std::string> topics;
+    for (const auto& set : {base, humidity})
+        for (const TmqttMessage& m : set) {
+            topics.insert(m.topic);
+            EXPECT_TRUE(m.topic.starts_with("homeassistant/sensor/corvasine_roof__north_/"))
+                << m.topic;
+            EXPECT_TRUE(m.topic.ends_with("/config"));
+            EXPECT_TRUE(has(m.payload, "\"state_topic\":\"home/weather/Roof \\\"North\\\"/state\""))
+                << m.payload;
+            EXPECT_TRUE(has(m.payload, "\"availability_topic\":\"home/weather/Roof "
+                                       "\\\"North\\\"/status\""));
+            EXPECT_TRUE(has(m.payload, "\"device\":{\"identifiers\":[\"corvasine_roof__north_\"]"));
+        }
+    EXPECT_EQ(topics.size(), 10u);
+
+    const std::string& pressure = base[0].payload;
+    EXPECT_TRUE(has(pressure, "\"device_class\":\"atmospheric_pressure\""));
+    EXPECT_TRUE(has(pressure, "\"unit_of_measurement\":\"mbar\""));
+    EXPECT_TRUE(has(pressure, "\"state_class\":\"measurement\""));
+    EXPECT_TRUE(has(pressure, "\"value_template\":\"{{ value_json.pressure_mbar }}\""));
+    EXPECT_TRUE(
+        has(base[2].payload, "\"device_class\":\"distance\",\"unit_of_measurement\":\"m\""));
+    EXPECT_TRUE(has(base[3].payload, "\"unit_of_measurement\":\"°C\""));
+    EXPECT_TRUE(has(humidity[0].payload, "\"device_class\":\"humidity\""));
+    EXPECT_TRUE(has(humidity[0].payload, "\"unit_of_measurement\":\"%\""));
+    EXPECT_TRUE(has(humidity[1].payload, "{{ value_json.humidity_temperature_c }}"));
+
+    // The words are enumerations without a unit or a state class.
+    const std::string& weather = base[4].payload;
+    EXPECT_TRUE(
+        has(weather, "\"options\":[\"none\",\"sunny\",\"variable\",\"overcast\",\"rain\"]"));
+    EXPECT_FALSE(has(weather, "state_class"));
+    EXPECT_TRUE(has(base[5].payload, "\"options\":[\"quick_down\",\"slow_down\",\"constant\","
+                                     "\"quick_up\",\"slow_up\"]"));
+    EXPECT_TRUE(has(base[6].payload, "\"entity_category\":\"diagnostic\""));
+}
+
+TEST(MqttMessages, TopicsAndTheLevelsTheyAccept) {
+    TmqttStation station{"corvasine", "attic"};
+    EXPECT_EQ(mqttStateTopic(station), "corvasine/attic/state");
+    EXPECT_EQ(mqttStatusTopic(station), "corvasine/attic/status");
+    EXPECT_TRUE(mqttTopicLevelValid("attic-2.local"));
+    EXPECT_FALSE(mqttTopicLevelValid(""));
+    EXPECT_FALSE(mqttTopicLevelValid("a/b"));
+    EXPECT_FALSE(mqttTopicLevelValid("a+"));
+    EXPECT_FALSE(mqttTopicLevelValid("#"));
+}
+
+} // namespace
