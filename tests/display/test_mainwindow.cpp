@@ -141,10 +141,14 @@ TEST_F(MainWindow, ControlsCarryTheirNamesAndFirstCaptions) {
     EXPECT_EQ(pages->widget(1)->objectName(), "sheet_a");
     EXPECT_EQ(pages->tabBar()->layoutDirection(), Qt::RightToLeft);
 
+    int left = 8;
     for (int age : {16, 8, 4, 2, 1, 0}) {
         auto* bar = main.findChild<Tlcd_bar*>(QString("pb%1").arg(age));
         ASSERT_NE(bar, nullptr) << age;
-        EXPECT_EQ(bar->size(), QSize(27, 47));
+        EXPECT_EQ(bar->parentWidget()->objectName(), "Panel6");
+        EXPECT_EQ(bar->geometry(), QRect(left, 24, 27, 47)) << age;
+        EXPECT_EQ(bar->BorderColor(), QColor(0x80, 0x80, 0x80));
+        left += 32;
         EXPECT_EQ(bar->YLowRange(), 995);
         EXPECT_EQ(bar->YHighRange(), 1025);
         EXPECT_EQ(bar->NbrOfSegments(), 7);
