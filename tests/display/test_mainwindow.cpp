@@ -10,6 +10,7 @@
 #include "display/Tsmall.h"
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
+#include "support/WindowButtons.h"
 #include "widgets/Lcd_bar.h"
 
 #include <QAction>
@@ -334,6 +335,8 @@ TEST_F(MainWindow, CloseAsksAndNeverClosesTheWindowItself) {
 TEST_F(MainWindow, SmallWindowStandsInForTheMainWindow) {
     EXPECT_EQ(small.windowTitle(), "Barometer");
     EXPECT_EQ(small.size(), QSize(211, 80));
+    EXPECT_TRUE(onlyCloseButton(small));
+    EXPECT_EQ(small.windowType(), Qt::Tool);
     EXPECT_EQ(small.pos(), QPoint(709, 282));
     EXPECT_EQ(small.findChild<QLabel*>("lbcelsius")->text(), "-27.85 [°C]");
     EXPECT_EQ(small.findChild<QLabel*>("lbpresssea")->text(), "1070.21 [mbar]");
@@ -388,6 +391,7 @@ TEST_F(MainWindow, CtrlShiftDShowsTheDebugWindow) {
 TEST_F(MainWindow, AboutBoxShowsTheBuildDateAndClosesWithOk) {
     EXPECT_EQ(about.windowTitle(), "About Corvasine's Barometer");
     EXPECT_EQ(about.size(), QSize(341, 416));
+    EXPECT_TRUE(onlyCloseButton(about));
     const QString date = about.findChild<QLabel*>("lb_date")->text();
     EXPECT_TRUE(QRegularExpression("^[A-Z][a-z]{2} \\d{2} \\d{4}$").match(date).hasMatch())
         << date.toStdString();
