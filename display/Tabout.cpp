@@ -2,6 +2,7 @@
 
 #include "display/BuildDate.h"
 #include "display/PictureLabel.h"
+#include "widgets/FixedDialog.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -33,7 +34,7 @@ QLabel* onPicture(QLabel* l, int pixels) {
 }
 } // namespace
 
-TWabout::TWabout(QWidget* parent) : QDialog(parent) {
+TWabout::TWabout(QWidget* parent) : QDialog(parent, fixedDialogFlags(Qt::Dialog)) {
     setObjectName("TWabout");
     setWindowTitle("About Corvasine's Barometer");
     setFixedSize(341, 416);

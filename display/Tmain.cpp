@@ -246,14 +246,14 @@ void TWmain::buildBarometerPage(QWidget* page) {
     for (int i = 0; i < 6; ++i) {
         auto* pb = new Tlcd_bar(history);
         pb->setObjectName(QString("pb%1").arg(barAges[i]));
-        pb->setGeometry(14 + i * 34, 26, 27, 47);
+        pb->setGeometry(8 + i * 32, 24, 27, 47);
         pb->Set_LowRange(995);
         pb->Set_HighRange(1025);
         pb->Set_NbrSegments(7);
         pb->Set_FGColor(QColor(128, 128, 0));
-        pb->Set_BDColor(Qt::gray);
+        pb->Set_BDColor(QColor(0x80, 0x80, 0x80));
         pb->Set_Value(1020);
-        label(history, nullptr, captions[i], QRect(10 + i * 34, 76, 34, 16), Qt::AlignCenter);
+        label(history, nullptr, captions[i], QRect(4 + i * 32, 76, 34, 16), Qt::AlignCenter);
     }
     label(history, nullptr, "Variation :", QRect(8, 104, 70, 16));
     label(history, "lb_var", "45.25", QRect(80, 104, 60, 16), Qt::AlignRight | Qt::AlignVCenter);

@@ -404,8 +404,8 @@ void TmainDisplay::loadSettingsDialog() {
     const std::string name =
         theSystem.prompts->openFile("Load settings", settingsFilter, openFileName);
     if (name.empty()) return;
-    openFileName = name;
-    readSettings(name);
+    openFileName = withDefaultExtension(name);
+    readSettings(openFileName);
 }
 
 void TmainDisplay::saveSettingsAsDialog() {

@@ -2,6 +2,7 @@
 
 #include "display/PictureLabel.h"
 #include "display/TmainDisplay.h"
+#include "widgets/FixedDialog.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -31,7 +32,7 @@ QLabel* text(QWidget* parent, const char* name, const char* caption, QRect place
 }
 } // namespace
 
-TWsmall::TWsmall(QWidget* parent) : QWidget(parent, Qt::Tool) {
+TWsmall::TWsmall(QWidget* parent) : QWidget(parent, fixedDialogFlags(Qt::Tool)) {
     setObjectName("TWsmall");
     setWindowTitle("Barometer");
     setFixedSize(211, 80);

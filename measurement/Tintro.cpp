@@ -3,6 +3,7 @@
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "resources/Pictures.h"
+#include "widgets/FixedDialog.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -73,7 +74,7 @@ void TintroPaintBox::paintEvent(QPaintEvent*) {
     lines.paint(canvas, 10, 10, 180);
 }
 
-TWintro::TWintro(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+TWintro::TWintro(QWidget* parent) : QWidget(parent, fixedDialogFlags(Qt::Dialog)) {
     setObjectName("Intro");
     setWindowTitle("Intro");
     setFixedSize(316, 279);

@@ -492,6 +492,20 @@ TEST_F(MainDisplay, SaveAsAddsTheDefaultExtensionToANameWithoutOne) {
     EXPECT_TRUE(fs::exists("kept.cfg"));
 }
 
+// The open dialog has the same default extension: "mine" reads "mine.ini".
+TEST_F(MainDisplay, LoadAddsTheDefaultExtensionToANameWithoutOne) {
+    InTempDir temp;
+    std::ofstream("mine.ini") << "set_altitude\t123\n";
+    std::ofstream("kept.cfg") << "set_altitude\t45\n";
+    prompts.fileNames = {"mine", "kept.cfg"};
+    display.loadSettingsDialog();
+    EXPECT_EQ(display.getParameter(3), 123);
+    display.loadSettingsDialog();
+    EXPECT_EQ(display.getParameter(3), 45);
+    EXPECT_EQ(prompts.dialogPresets, (std::vector<std::string>{"setup.ini", "mine.ini"}));
+    EXPECT_TRUE(prompts.shown.empty()); // no file was missing
+}
+
 TEST_F(MainDisplay, ChartLayoutFollowsTheHumiditySensorOnceSet) {
     sensor.humidity = 0;
     display.applyChartLayout();

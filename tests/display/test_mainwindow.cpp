@@ -11,6 +11,7 @@
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
 #include "support/LastOf.h"
+#include "support/WindowButtons.h"
 #include "widgets/Lcd_bar.h"
 
 #include <QAction>
@@ -144,10 +145,14 @@ TEST_F(MainWindow, ControlsCarryTheirNamesAndFirstCaptions) {
     EXPECT_EQ(pages->widget(1)->objectName(), "sheet_a");
     EXPECT_EQ(pages->tabBar()->layoutDirection(), Qt::RightToLeft);
 
+    int left = 8;
     for (int age : {16, 8, 4, 2, 1, 0}) {
         auto* bar = main.findChild<Tlcd_bar*>(QString("pb%1").arg(age));
         ASSERT_NE(bar, nullptr) << age;
-        EXPECT_EQ(bar->size(), QSize(27, 47));
+        EXPECT_EQ(bar->parentWidget()->objectName(), "Panel6");
+        EXPECT_EQ(bar->geometry(), QRect(left, 24, 27, 47)) << age;
+        EXPECT_EQ(bar->BorderColor(), QColor(0x80, 0x80, 0x80));
+        left += 32;
         EXPECT_EQ(bar->YLowRange(), 995);
         EXPECT_EQ(bar->YHighRange(), 1025);
         EXPECT_EQ(bar->NbrOfSegments(), 7);
@@ -333,6 +338,8 @@ TEST_F(MainWindow, CloseAsksAndNeverClosesTheWindowItself) {
 TEST_F(MainWindow, SmallWindowStandsInForTheMainWindow) {
     EXPECT_EQ(small.windowTitle(), "Barometer");
     EXPECT_EQ(small.size(), QSize(211, 80));
+    EXPECT_TRUE(onlyCloseButton(small));
+    EXPECT_EQ(small.windowType(), Qt::Tool);
     EXPECT_EQ(small.pos(), QPoint(709, 282));
     EXPECT_EQ(small.findChild<QLabel*>("lbcelsius")->text(), "-27.85 [°C]");
     EXPECT_EQ(small.findChild<QLabel*>("lbpresssea")->text(), "1070.21 [mbar]");
@@ -405,6 +412,7 @@ TEST_F(MainWindow, CtrlShiftDShowsTheDebugWindow) {
 TEST_F(MainWindow, AboutBoxShowsTheBuildDateAndClosesWithOk) {
     EXPECT_EQ(about.windowTitle(), "About Corvasine's Barometer");
     EXPECT_EQ(about.size(), QSize(341, 416));
+    EXPECT_TRUE(onlyCloseButton(about));
     const QString date = about.findChild<QLabel*>("lb_date")->text();
     EXPECT_TRUE(QRegularExpression("^[A-Z][a-z]{2} \\d{2} \\d{4}$").match(date).hasMatch())
         << date.toStdString();

@@ -1,6 +1,7 @@
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "measurement/Tintro.h"
+#include "support/WindowButtons.h"
 
 #include <QFontMetrics>
 #include <QFrame>
@@ -54,6 +55,7 @@ struct IntroTest : ::testing::Test {
 TEST_F(IntroTest, WindowAndControlsStandAtTheirPlaces) {
     EXPECT_EQ(intro.windowTitle(), "Intro");
     EXPECT_EQ(intro.size(), QSize(316, 279));
+    EXPECT_TRUE(onlyCloseButton(intro));
     EXPECT_FALSE(intro.isVisible());
     EXPECT_EQ(child("Panel1")->geometry(), QRect(16, 8, 281, 193));
     EXPECT_EQ(child("PaintBox1")->geometry(), QRect(16, 208, 281, 65));
