@@ -88,6 +88,16 @@ struct FaultTest : ::testing::Test {
         EXPECT_TRUE(pty.plug());
         return loop.now();
     }
+    // Pulls the module out while the first conversion of a measurement waits for its reply. The
+    // module works on that conversion until the unplug ends it, so no reply can be on its way
+    // (or already read ahead) when the port goes.
+    void unplugDuringFirstConversion() {
+        module.setTiming({60'000'000, 0});
+        ASSERT_TRUE(
+            loop.pumpUntil([&] { return sensor.getStep() == 410 && sensor.count == 0; }, 60'000));
+        pty.unplug();
+        module.setTiming({});
+    }
     std::size_t logged(const std::string& line) const {
         return static_cast<std::size_t>(std::count(log.lines.begin(), log.lines.end(), line));
     }
@@ -104,9 +114,7 @@ struct FaultTest : ::testing::Test {
 TEST_F(FaultTest, UnplugDuringAMeasurementGivesMarkersThenDetectModuleFindsItAgain) {
     sensor.setN(4);
     foundAndMeasuring();
-    ASSERT_TRUE(
-        loop.pumpUntil([&] { return sensor.getStep() == 410 && sensor.count == 0; }, 60'000));
-    pty.unplug(); // pulled out while the first conversion waits for its reply
+    unplugDuringFirstConversion();
     ASSERT_TRUE(samples(2));
     expectMarkers(view.samples[1]);
     EXPECT_EQ(sensor.count, 4);
@@ -136,9 +144,7 @@ TEST_F(FaultTest, UnplugDuringAMeasurementGivesMarkersThenDetectModuleFindsItAga
 TEST_F(FaultTest, ModuleBackAtOnceIsReopenedWithoutASearch) {
     sensor.setN(4);
     foundAndMeasuring();
-    ASSERT_TRUE(
-        loop.pumpUntil([&] { return sensor.getStep() == 410 && sensor.count == 0; }, 60'000));
-    pty.unplug();
+    unplugDuringFirstConversion();
     ASSERT_TRUE(pty.plug());
     ASSERT_TRUE(samples(3));
     EXPECT_TRUE(log.contains("Tsscp   : !  connected"));
