@@ -122,6 +122,7 @@ int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byt
                            std::int32_t byteSize, bool watch, bool rtsHandshake) {
     close();
     closePort(hPort);
+    if (wakeFd < 0) return OpenNoWakeup; // no worker could ever be stopped: nothing else counts
     if (!name) return OpenNoName;
     copyBounded(portName, name, PortNameSize);
     baudRate = baud;
@@ -136,7 +137,6 @@ int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byt
     } else if (logOpens) {
         logOpenFailure(name, path);
     }
-    if (result == OpenOk && wakeFd < 0) result = OpenNoWakeup;
     if (result != OpenOk) {
         closePort(hPort);
         return result;

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -99,6 +101,26 @@ TEST_F(SerialPort, OpenFailuresReturnTheirCodeAndLeaveThePortClosed) {
     // Every failure closed the device again: the port can be had exclusively now.
     EXPECT_EQ(port.open("COM241", 38400, 2, 7, false, false), 0);
     EXPECT_TRUE(loop.runUntil([&] { return owner.count(0) == 1; }, WaitMs));
+}
+
+// Without its wake-up channel a port can never be opened, and that is the answer whatever else is
+// wrong with the request.
+TEST_F(SerialPort, WithoutItsWakeUpChannelEveryOpenAnswers32) {
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowest = ::dup(0);
+    ASSERT_GE(lowest, 0);
+    ::close(lowest);
+    rlimit tight = saved;
+    tight.rlim_cur = static_cast<rlim_t>(lowest); // no descriptor left for the channel
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    Tserial_resource starved("starved");
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_EQ(starved.open(nullptr, 38400, 0, 8, false, false), 32);
+    EXPECT_EQ(starved.open("COM242", 38400, 0, 8, false, false), 32);
+    EXPECT_EQ(starved.open("COM241", 12345, 0, 8, false, false), 32);
+    EXPECT_EQ(starved.open("COM241", 38400, 0, 8, false, false), 32);
+    EXPECT_FALSE(starved.isRunning());
 }
 
 TEST_F(SerialPort, OpenPortIsExclusiveAndRaw) {
