@@ -183,8 +183,7 @@ void Tbolep_resource::OnNotification(TeventResource* sender, std::int32_t code) 
 // ---- Tsscp ----
 
 Tsscp::Tsscp()
-    : TeventResource("sscp"), bolep(std::make_unique<Tbolep_resource>()),
-      delay(std::make_unique<Tdelay_resource>("sscp_delay")) {
+    : bolep(std::make_unique<Tbolep_resource>()), delay(std::make_unique<Tdelay_resource>()) {
     bolep->reserve(this, false);
     delay->reserve(this, false);
 }

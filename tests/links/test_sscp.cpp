@@ -113,6 +113,12 @@ protected:
     Tsscp sscp;
 };
 
+TEST_F(Commands, OnlyTheFrameLayerAndItsPortCarryNames) {
+    EXPECT_STREQ(sscp.getName(), "--unnamed--");
+    EXPECT_STREQ(sscp.getBolep()->getName(), "bolep");
+    EXPECT_STREQ(sscp.getBolep()->getSerial()->getName(), "com_bolep");
+}
+
 TEST_F(Commands, AckReplyReportsSuccessAndStopsTheWait) {
     sscp.requestAck();
     EXPECT_EQ(sscp.getPending(), 'A');
