@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the pty and window tests of build/ (made by scripts/test.sh) again as an ordinary user:
-# root opens ports and files that a user cannot, so a fault there stays hidden from a root run.
+# Runs the pty, window and broker tests of build/ (made by scripts/test.sh) again as an ordinary
+# user: root opens ports and files that a user cannot, so a fault there stays hidden from a root
+# run.
 # Run as root; creates the user when it is missing. Usage: test-as-user.sh [user]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,4 +37,4 @@ runuser -u "$user" -- install -d -m 700 "$runtime"
 cd "$scratch"
 runuser -u "$user" -- env -i PATH="$PATH" HOME="$home" USER="$user" LOGNAME="$user" \
     TMPDIR="$scratch" XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=offscreen LANG="${LANG:-C.UTF-8}" \
-    ctest --test-dir "$repo/build" --output-on-failure --no-tests=error -j 2 -L 'pty|gui'
+    ctest --test-dir "$repo/build" --output-on-failure --no-tests=error -j 2 -L 'pty|gui|mqtt'
