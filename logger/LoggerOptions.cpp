@@ -4,21 +4,25 @@
 
 #include <getopt.h>
 
-const char* const LoggerUsage =
+#include <iterator>
+#include <vector>
+
+namespace {
+
+const char* const Usage =
     "Usage: corvasine-logger [OPTION]...\n"
     "Measures with the pressure-sensor module every TS seconds and appends every sample to the\n"
     "data file; finds the module again by itself when it is unplugged.\n"
     "\n"
-    "  --settings FILE  settings file (default ./setup.ini)\n"
-    "  --data FILE      data file, appended to (default ./samples.dat)\n"
-    "  --port NAME      LPT1, COMn or a device path (default: search every port)\n"
-    "  --verbose        the search and the debug log on standard error\n"
-    "  --help           this text\n"
-    "  --version        the version\n"
+    "      --settings FILE            settings file (default ./setup.ini)\n"
+    "      --data FILE                data file, appended to (default ./samples.dat)\n"
+    "      --port NAME                LPT1, COMn or a device (default: search them all)\n"
+    "      --verbose                  the search and the debug log on standard error\n"
+    "      --help                     this text\n"
+    "      --version                  the version\n";
+const char* const Signals =
     "\n"
     "SIGTERM and SIGINT end it; SIGHUP reopens the data file and rereads the settings.\n";
-
-namespace {
 
 enum : int { OptSettings = 1, OptData, OptPort, OptVerbose, OptHelp, OptVersion };
 
@@ -29,8 +33,16 @@ const option LongOptions[] = {
     {"verbose", no_argument, nullptr, OptVerbose},
     {"help", no_argument, nullptr, OptHelp},
     {"version", no_argument, nullptr, OptVersion},
-    {nullptr, 0, nullptr, 0},
 };
+
+// The logger's own options, the MQTT options and getopt_long's closing zero entry.
+std::vector<option> longOptions() {
+    std::vector<option> table(std::begin(LongOptions), std::end(LongOptions));
+    const std::vector<option>& mqtt = TmqttOptions::longOptions();
+    table.insert(table.end(), mqtt.begin(), mqtt.end());
+    table.push_back({nullptr, 0, nullptr, 0});
+    return table;
+}
 
 // The option as the user wrote it, for the error line.
 std::string optionWord(char** argv, int index) {
@@ -52,6 +64,10 @@ std::string comOfDevice(const std::string& path) {
 
 } // namespace
 
+std::string loggerUsage() {
+    return std::string(Usage) + TmqttOptions::help() + Signals;
+}
+
 std::string portFromOption(const std::string& value) {
     if (value == "LPT1") return value;
     if (comNumber(value.c_str()) != 0) return value;
@@ -63,10 +79,11 @@ TloggerCommand parseLoggerOptions(int argc, char** argv, TloggerOptions& options
                                   std::string& error) {
     opterr = 0;
     optind = 0;
+    const std::vector<option> table = longOptions();
     TloggerCommand command = TloggerCommand::Run;
     for (;;) {
         const int previous = optind == 0 ? 1 : optind;
-        const int c = getopt_long(argc, argv, ":", LongOptions, nullptr);
+        const int c = getopt_long(argc, argv, ":", table.data(), nullptr);
         if (c == -1) break;
         switch (c) {
         case OptSettings: options.settingsFile = optarg; break;
@@ -87,8 +104,11 @@ TloggerCommand parseLoggerOptions(int argc, char** argv, TloggerOptions& options
             error = optionWord(argv, previous) + ": needs a value";
             return TloggerCommand::Bad;
         default:
-            error = optionWord(argv, previous) + ": unknown option";
-            return TloggerCommand::Bad;
+            if (!options.mqtt.owns(c)) {
+                error = optionWord(argv, previous) + ": unknown option";
+                return TloggerCommand::Bad;
+            }
+            if (!options.mqtt.take(c, optarg, error)) return TloggerCommand::Bad;
         }
     }
     if (optind < argc) {
@@ -100,5 +120,6 @@ TloggerCommand parseLoggerOptions(int argc, char** argv, TloggerOptions& options
             options.dataFile.empty() ? "--data: empty file name" : "--settings: empty file name";
         return TloggerCommand::Bad;
     }
+    if (command == TloggerCommand::Run && !options.mqtt.finish(error)) return TloggerCommand::Bad;
     return command;
 }

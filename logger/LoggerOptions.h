@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logger/MqttOptions.h"
+
 #include <string>
 
 // The logger's command line.
@@ -9,6 +11,7 @@ struct TloggerOptions {
     // "LPT1" or "COM%d"; empty: search LPT1 and every serial port present.
     std::string port;
     bool verbose = false;
+    TmqttOptions mqtt; // publishing is off unless --mqtt names a broker
 };
 
 enum class TloggerCommand { Run, Help, Version, Bad };
@@ -21,4 +24,5 @@ TloggerCommand parseLoggerOptions(int argc, char** argv, TloggerOptions& options
 // (/dev/ttyUSB0 is COM33); empty when the value names no port.
 std::string portFromOption(const std::string& value);
 
-extern const char* const LoggerUsage;
+// The text of --help.
+std::string loggerUsage();

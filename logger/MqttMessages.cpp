@@ -1,6 +1,7 @@
 #include "logger/MqttMessages.h"
 
 #include "Version.h"
+#include "measurement/Tsensor.h"
 
 #include <array>
 #include <charconv>
@@ -9,6 +10,7 @@
 
 namespace {
 
+constexpr double altitudeMarker = 10000; // [m], the altimeter's invalid value
 constexpr std::array weatherWords{"none", "sunny", "variable", "overcast", "rain"};
 constexpr std::array trendWords{"quick_down", "slow_down", "constant", "quick_up", "slow_up"};
 
@@ -184,6 +186,27 @@ const char* mqttWeatherWord(int weatherClass) {
 
 const char* mqttTrendWord(int trend) {
     return trend >= 0 && trend < int(trendWords.size()) ? trendWords[trend] : "";
+}
+
+TmqttSample mqttSampleOf(const TloggedSample& logged) {
+    const auto measured = [](double value, double marker) {
+        return value < marker ? std::optional<double>(value) : std::nullopt;
+    };
+    TmqttSample s;
+    s.time = static_cast<std::time_t>(logged.time);
+    s.pressure = measured(logged.pressure, Tsensor::Invalid);
+    s.seaLevelPressure = measured(logged.seaLevelPressure, Tsensor::Invalid);
+    s.altitude = measured(logged.altitude, altitudeMarker);
+    s.temperature = measured(logged.temperature, Tsensor::InvalidTemperature);
+    if (logged.hasHumidity) {
+        s.humidity = logged.humidity;
+        s.humidityTemperature = logged.humidityTemperature;
+    }
+    s.weatherClass = logged.weatherClass;
+    s.trend = logged.trend;
+    s.D1 = static_cast<std::uint16_t>(logged.D1);
+    s.D2 = static_cast<std::uint16_t>(logged.D2);
+    return s;
 }
 
 std::string mqttStatePayload(const TmqttSample& s) {

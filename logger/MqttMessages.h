@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logger/MqttSample.h"
+#include "logger/SampleObserver.h"
 
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ std::string mqttStatusTopic(const TmqttStation& station);
 
 // Whether a name can stand as one level of a topic: not empty, no '/', '+', '#' or NUL.
 bool mqttTopicLevelValid(const std::string& name);
+
+// A sample of the data file as the publisher sends it: the humidity values only with the
+// humidity sensor, values at their invalid markers left out.
+TmqttSample mqttSampleOf(const TloggedSample& sample);
 
 // The JSON state of one sample. Keys carry their units; values the sample lacks are left out.
 std::string mqttStatePayload(const TmqttSample& sample);

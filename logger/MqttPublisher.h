@@ -2,6 +2,7 @@
 
 #include "logger/MqttMessages.h"
 #include "logger/MqttSample.h"
+#include "logger/SampleObserver.h"
 
 #include <condition_variable>
 #include <functional>
@@ -29,12 +30,12 @@ struct TmqttSettings {
 // configs of the home-automation system. The client library's own thread does the network work
 // and reconnects with back-off; publish() only hands a message over and never waits for the
 // broker. While the broker is away only the newest state is kept; it goes out on reconnection.
-class TmqttPublisher {
+class TmqttPublisher : public TsampleObserver {
 public:
     using Tlog = std::function<void(const std::string& line)>;
 
     TmqttPublisher(TmqttSettings settings, Tlog log);
-    ~TmqttPublisher();
+    ~TmqttPublisher() override;
     TmqttPublisher(const TmqttPublisher&) = delete;
     TmqttPublisher& operator=(const TmqttPublisher&) = delete;
 
@@ -42,6 +43,7 @@ public:
     // client cannot use (a CA file it cannot read); a broker that is not there is no error.
     bool start(std::string& error);
     void publish(const TmqttSample& sample);
+    void sampleWritten(const TloggedSample& sample) override { publish(mqttSampleOf(sample)); }
     // Says "offline", disconnects and ends the client's thread. Waits at most about 2 s.
     void stop();
     bool connected() const;

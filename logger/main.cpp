@@ -4,11 +4,13 @@
 #include "core/RealtimeLoop.h"
 #include "logger/Logger.h"
 #include "logger/LoggerOptions.h"
+#include "logger/MqttPublisher.h"
 #include "logger/SignalWatcher.h"
 
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -25,13 +27,22 @@ int main(int argc, char** argv) {
     std::string error;
     switch (parseLoggerOptions(argc, argv, options, error)) {
     case TloggerCommand::Bad: sayLine("corvasine-logger: " + error); return 2;
-    case TloggerCommand::Help: std::fputs(LoggerUsage, stdout); return 0;
+    case TloggerCommand::Help: std::fputs(loggerUsage().c_str(), stdout); return 0;
     case TloggerCommand::Version: std::printf("corvasine-logger %s\n", CorvVersion); return 0;
     case TloggerCommand::Run: break;
     }
     TsignalWatcher::blockSignals();
     TrealtimeLoop loop;
     Tlogger logger(options, sayLine);
+    std::unique_ptr<TmqttPublisher> mqtt;
+    if (options.mqtt.enabled()) {
+        mqtt = std::make_unique<TmqttPublisher>(options.mqtt.settings(), sayLine);
+        if (!mqtt->start(error)) {
+            sayLine("corvasine-logger: " + error);
+            return 2;
+        }
+        logger.addObserver(mqtt.get());
+    }
     if (!logger.start()) return logger.exitStatus();
     TsignalWatcher signals([&logger](int signal) {
         if (signal == SIGHUP)

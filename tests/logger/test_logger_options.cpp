@@ -84,3 +84,25 @@ TEST(LoggerOptions, BadOptionsAreRefusedWithOneLineNamingThem) {
         EXPECT_EQ(p.error.find('\n'), std::string::npos) << p.error;
     }
 }
+
+// The MQTT options go through the same command line, in any order among the logger's own; they
+// are checked together once the last one is read, and never for --help.
+TEST(LoggerOptions, MqttOptionsAmongTheLoggersOwn) {
+    const Parsed on = parse({"--station", "garden", "--data", "g.dat", "--mqtt=broker.lan:1884",
+                             "--mqtt-topic", "home/weather"});
+    ASSERT_EQ(on.command, TloggerCommand::Run) << on.error;
+    EXPECT_EQ(on.options.dataFile, "g.dat");
+    ASSERT_TRUE(on.options.mqtt.enabled());
+    const TmqttSettings& s = on.options.mqtt.settings();
+    EXPECT_EQ(s.host, "broker.lan");
+    EXPECT_EQ(s.port, 1884);
+    EXPECT_EQ(s.station.name, "garden");
+    EXPECT_EQ(s.station.prefix, "home/weather");
+
+    EXPECT_FALSE(parse({"--data", "x.dat"}).options.mqtt.enabled());
+    const Parsed alone = parse({"--station", "garden"});
+    EXPECT_EQ(alone.command, TloggerCommand::Bad);
+    EXPECT_EQ(alone.error, "--station needs --mqtt HOST[:PORT]");
+    EXPECT_EQ(parse({"--mqtt", "b", "--mqtt-topic", "a/+"}).command, TloggerCommand::Bad);
+    EXPECT_EQ(parse({"--help", "--station", "garden"}).command, TloggerCommand::Help);
+}

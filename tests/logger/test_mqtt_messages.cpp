@@ -76,6 +76,44 @@ TEST(MqttMessages, ValuesTheModuleDidNotGiveAreLeftOut) {
     EXPECT_TRUE(has(p, "\"temperature_c\":-3.00,"));
 }
 
+// A sample of the data file: what sits at its invalid marker, and the humidity values of a
+// module without the humidity sensor, never reach the message.
+TEST(MqttMessages, DataFileSamplesLoseTheirMarkersAndAbsentHumidity) {
+    TloggedSample logged;
+    logged.time = 1796738075;
+    logged.pressure = 1013.26;
+    logged.seaLevelPressure = 9999.9;
+    logged.altitude = 10000;
+    logged.temperature = 23.84;
+    logged.humidity = 39.57;
+    logged.humidityTemperature = 23.8;
+    logged.weatherClass = 2;
+    logged.trend = 4;
+    logged.D1 = 19850;
+    logged.D2 = 30315;
+    TmqttSample s = mqttSampleOf(logged);
+    EXPECT_EQ(s.time, 1796738075);
+    EXPECT_EQ(s.pressure, 1013.26);
+    EXPECT_EQ(s.temperature, 23.84);
+    EXPECT_FALSE(s.seaLevelPressure);
+    EXPECT_FALSE(s.altitude);
+    EXPECT_FALSE(s.humidity);
+    EXPECT_FALSE(s.humidityTemperature);
+    EXPECT_EQ(s.weatherClass, 2);
+    EXPECT_EQ(s.trend, 4);
+    EXPECT_EQ(s.D1, 19850);
+    EXPECT_EQ(s.D2, 30315);
+
+    logged.hasHumidity = true;
+    logged.altitude = 9999.99;
+    logged.temperature = 999.9;
+    s = mqttSampleOf(logged);
+    EXPECT_EQ(s.humidity, 39.57);
+    EXPECT_EQ(s.humidityTemperature, 23.8);
+    EXPECT_EQ(s.altitude, 9999.99);
+    EXPECT_FALSE(s.temperature);
+}
+
 TEST(MqttMessages, WordsForEveryCodeAndNoneForUnknownOnes) {
     EXPECT_STREQ(mqttWeatherWord(0), "none");
     EXPECT_STREQ(mqttWeatherWord(4), "rain");
