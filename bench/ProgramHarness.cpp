@@ -14,9 +14,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -47,18 +50,30 @@ void TworkDir::useOwnSerialRoots() const {
     setSerialRoots(roots);
 }
 
-pid_t forkModuleEmulator(const std::string& emulatedDir) {
+pid_t forkModuleEmulator(const std::string& emulatedDir, int* com) {
+    int told[2];
+    if (::pipe(told) != 0) throw std::runtime_error("cannot make a pipe");
     const pid_t parent = ::getpid();
     const pid_t child = ::fork();
-    if (child != 0) return child;
+    if (child != 0) {
+        ::close(told[1]);
+        int number = 0;
+        if (::read(told[0], &number, sizeof number) != sizeof number) number = 0;
+        ::close(told[0]);
+        if (com) *com = number;
+        return child;
+    }
+    ::close(told[0]);
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) std::_Exit(0);
     TserialModule module;
     TportPublisher publisher(emulatedDir);
-    if (publisher.claim() == 0) std::_Exit(1);
+    const int number = publisher.claim();
     TptyModule pty(module, &publisher);
     pty.setWirePacing(38400);
-    if (!pty.plug()) std::_Exit(1);
+    if (number == 0 || !pty.plug()) std::_Exit(1);
+    if (::write(told[1], &number, sizeof number) != sizeof number) std::_Exit(1);
+    ::close(told[1]);
     // The emulator's weather: a front passing at 1 mbar an hour and the day's temperature and
     // humidity, in real time.
     const TweatherScenario weather;
@@ -84,24 +99,69 @@ double cpuSeconds() {
 }
 
 namespace {
-long statusKiB(const char* key) {
-    std::ifstream status("/proc/self/status");
+long statusKiB(const std::string& file, const char* key) {
+    std::ifstream status(file);
     std::string name;
     long value = 0;
     while (status >> name) {
         if (name == key && status >> value) return value;
         status.ignore(1 << 12, '\n');
     }
-    return -1;
+    return 0;
+}
+
+std::string procFile(pid_t pid, const char* name) {
+    return "/proc/" + std::to_string(pid) + "/" + name;
 }
 } // namespace
 
 long residentKiB() {
-    return statusKiB("VmRSS:");
+    return residentKiBOf(::getpid());
 }
 
 long peakResidentKiB() {
-    return statusKiB("VmHWM:");
+    return peakResidentKiBOf(::getpid());
+}
+
+long residentKiBOf(pid_t pid) {
+    return statusKiB(procFile(pid, "status"), "VmRSS:");
+}
+
+long peakResidentKiBOf(pid_t pid) {
+    return statusKiB(procFile(pid, "status"), "VmHWM:");
+}
+
+// utime and stime, the 14th and 15th fields of /proc/PID/stat, after the command in parentheses.
+double cpuSecondsOf(pid_t pid) {
+    std::ifstream stat(procFile(pid, "stat"));
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::size_t close = text.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream fields(text.substr(close + 2));
+    std::string skipped;
+    for (int field = 3; field < 14; ++field)
+        fields >> skipped;
+    unsigned long long user = 0, system = 0;
+    fields >> user >> system;
+    return static_cast<double>(user + system) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+bool parseSpanOptions(int argc, char** argv, TspanOptions& options) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const double value = std::atof(argv[i + 1]);
+        if (std::strcmp(argv[i], "--span") == 0)
+            options.span = value;
+        else if (std::strcmp(argv[i], "--warmup") == 0)
+            options.warmup = value;
+        else if (std::strcmp(argv[i], "--every") == 0)
+            options.every = value;
+        else if (std::strcmp(argv[i], "--n") == 0)
+            options.n = static_cast<int>(value);
+        else
+            return false;
+    }
+    return argc % 2 == 1 && options.span > 0 && options.every > 0 && options.warmup >= 0 &&
+           options.n >= 1;
 }
 
 double monotonicSeconds() {

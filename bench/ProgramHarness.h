@@ -31,8 +31,9 @@ private:
 
 // Forks a process that plays a serial module on a pty published in `emulatedDir`, at the wire
 // rate of 38400 baud, with the emulator's weather scenario; the module dies with the calling
-// process. Call before any thread is started. Returns the child's pid.
-pid_t forkModuleEmulator(const std::string& emulatedDir);
+// process. Call before any thread is started. Returns the child's pid; `com`, when given, receives
+// the COM number it was published under (0 when it could not be).
+pid_t forkModuleEmulator(const std::string& emulatedDir, int* com = nullptr);
 void stopModuleEmulator(pid_t child);
 
 // User plus system CPU seconds of this process (all its threads).
@@ -40,6 +41,20 @@ double cpuSeconds();
 // Resident and peak resident set size of this process, in KiB.
 long residentKiB();
 long peakResidentKiB();
+// The same of another process of this user (0 when it is gone).
+double cpuSecondsOf(pid_t pid);
+long residentKiBOf(pid_t pid);
+long peakResidentKiBOf(pid_t pid);
+// How long a whole-program benchmark measures, read from --span, --warmup, --every and --n.
+struct TspanOptions {
+    double span = 300;  // measured seconds
+    double warmup = 30; // seconds of measuring before the span starts
+    double every = 30;  // seconds between two readings in the table
+    int n = 1;          // conversions per sample
+};
+// False for an option it does not know or a value out of range.
+bool parseSpanOptions(int argc, char** argv, TspanOptions& options);
+
 // Seconds on the monotonic clock.
 double monotonicSeconds();
 

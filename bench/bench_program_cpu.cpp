@@ -22,36 +22,10 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
-
-struct Options {
-    double span = 300;  // measured seconds
-    double warmup = 30; // seconds of measuring before the span starts
-    double every = 30;  // seconds between two readings in the table
-    int n = 1;          // conversions per sample
-};
-
-bool parse(int argc, char** argv, Options& options) {
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const double value = std::atof(argv[i + 1]);
-        if (std::strcmp(argv[i], "--span") == 0)
-            options.span = value;
-        else if (std::strcmp(argv[i], "--warmup") == 0)
-            options.warmup = value;
-        else if (std::strcmp(argv[i], "--every") == 0)
-            options.every = value;
-        else if (std::strcmp(argv[i], "--n") == 0)
-            options.n = static_cast<int>(value);
-        else
-            return false;
-    }
-    return argc % 2 == 1 && options.span > 0 && options.every > 0 && options.n >= 1;
-}
 
 // Stands between the main sequence and the chart window and counts the samples that reach it.
 class TcountingChart : public TchartView {
@@ -89,7 +63,8 @@ Reading readNow(double start, const TcountingChart& counter, TprogramWindows& wi
             bench::residentKiB(), logLines(windows)};
 }
 
-void report(const Options& options, const std::vector<Reading>& rows, const Reading& atFound) {
+void report(const bench::TspanOptions& options, const std::vector<Reading>& rows,
+            const Reading& atFound) {
     const Reading& first = rows.front();
     const Reading& last = rows.back();
     std::printf("\n%10s %10s %9s %10s %10s\n", "time [s]", "CPU [s]", "samples", "RSS [KiB]",
@@ -130,7 +105,7 @@ void report(const Options& options, const std::vector<Reading>& rows, const Read
 // costs along the span, then ends the program by its own Exit command.
 class Tdriver {
 public:
-    Tdriver(const Options& options, TprogramWindows& windows, TcountingChart& counter)
+    Tdriver(const bench::TspanOptions& options, TprogramWindows& windows, TcountingChart& counter)
         : options(options), windows(windows), counter(counter) {
         QObject::connect(&poll, &QTimer::timeout, [this] { waitForModule(); });
         QObject::connect(&tick, &QTimer::timeout, [this] { read(); });
@@ -180,7 +155,7 @@ private:
         windows.mainWindow().findChild<QAction*>("Exit1")->trigger();
     }
 
-    const Options& options;
+    const bench::TspanOptions& options;
     TprogramWindows& windows;
     TcountingChart& counter;
     TscriptedPrompts prompts;
@@ -194,8 +169,8 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!parse(argc, argv, options)) {
+    bench::TspanOptions options;
+    if (!bench::parseSpanOptions(argc, argv, options)) {
         std::fputs("usage: bench_program_cpu [--span S] [--warmup S] [--every S] [--n N]\n",
                    stderr);
         return 2;
