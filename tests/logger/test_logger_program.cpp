@@ -105,3 +105,17 @@ TEST_F(LoggerProgram, SighupAfterAMoveStartsANewFileWithItsHeaderAndNewSettings)
             EXPECT_TRUE(isWholeSample(line)) << line;
     EXPECT_EQ(loggerErrors().find("Error"), std::string::npos) << loggerErrors();
 }
+
+// A data file that takes no more bytes ends the logger: a station that cannot keep its samples
+// must not look as if it did. One line says why, the status is 1.
+TEST_F(LoggerProgram, ADataFileThatCannotBeWrittenEndsTheLoggerWithStatus1) {
+    startEmulator();
+    logger = std::make_unique<ChildProcess>(
+        CORV_LOGGER, std::vector<std::string>{"--port", port, "--data", "/dev/full"}, dir.path,
+        dir.file("logger.err"));
+    EXPECT_EQ(logger->wait(20'000), 1) << loggerErrors();
+    const Lines err = textLines(loggerErrors());
+    ASSERT_FALSE(err.empty());
+    EXPECT_EQ(err.back(), "Error : The data file /dev/full cannot be written (No space left on "
+                          "device). Data logging has ended.");
+}
