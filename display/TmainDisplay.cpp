@@ -105,10 +105,11 @@ void TmainDisplay::showTemperature(double t, bool forced) {
     if (!mainForm || !smallForm) return;
     if (t == lastTemperature && !forced) return;
     lastTemperature = t;
-    const int c = truncateToInt((std::clamp(t, -13.0, 63.0) + 10) * 2.08);
+    const bool valid = validTemperature(t);
+    // Without a temperature the column stands at the bottom of the scale.
+    const int c = truncateToInt((std::clamp(valid ? t : -13.0, -13.0, 63.0) + 10) * 2.08);
     mainForm->setTop("mercure", 184 - c);
     mainForm->setHeight("mercure", c + 25);
-    const bool valid = validTemperature(t);
     const double f = std::min(1.8 * t + 32, 999.9);
     mainForm->setText("lbcelsius", dashesOr(valid, t, 1, " °C", "---.-"));
     smallForm->setText("lbcelsius", dashesOr(valid, t, 1, " [°C]", "---.-"));
@@ -379,6 +380,7 @@ void TmainDisplay::setCalibration(const Tsensor_wc* in) {
 }
 
 void TmainDisplay::loadStartupSettings() {
+    if (theSystem.meteo) theSystem.meteo->show(); // whether or not the file can be read
     readSettings("setup.ini");
 }
 

@@ -91,15 +91,24 @@ void Tmeteo::pushHistory(double x) {
         history[i] = history[i - 1];
     history[0] = x;
     adaptBarScale(x);
-    if (TmeteoView* view = theSystem.meteoView) {
-        for (int bar : shownEntries) {
-            const double value = history[static_cast<std::size_t>(bar)];
-            const bool filled = value != emptyEntry;
-            view->setBarEnabled(bar, filled);
-            if (filled) view->setBarValue(bar, value);
-        }
-    }
+    showBars();
     computeTrend();
+}
+
+void Tmeteo::show() {
+    showBars();
+    computeTrend();
+}
+
+void Tmeteo::showBars() const {
+    TmeteoView* view = theSystem.meteoView;
+    if (!view) return;
+    for (int bar : shownEntries) {
+        const double value = history[static_cast<std::size_t>(bar)];
+        const bool filled = value != emptyEntry;
+        view->setBarEnabled(bar, filled);
+        if (filled) view->setBarValue(bar, value);
+    }
 }
 
 void Tmeteo::adaptBarScale(double x) {

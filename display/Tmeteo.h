@@ -49,6 +49,9 @@ public:
     // into the history.
     void update(double x);
     // Empties the history and the bar scale; the next update pushes at once.
+    // Tells the view the history bars and the trend as they stand; before the first sample:
+    // no bar, a constant trend, no variation (never what the window was built with).
+    void show();
     void clearHistory();
 
     std::uint8_t getWeatherClass() const { return weatherClass; }
@@ -82,6 +85,7 @@ public:
 private:
     void classify(double x);
     void pushHistory(double x);
+    void showBars() const;
     void adaptBarScale(double x);
     void computeTrend();
 

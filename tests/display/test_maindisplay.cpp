@@ -181,7 +181,13 @@ TEST_F(MainDisplay, ThermometerColumnColourAndTexts) {
     EXPECT_EQ(m.top, 190);
     EXPECT_EQ(m.height, 19);
     EXPECT_EQ((std::tuple{m.red, m.green, m.blue}), (std::tuple{58, 116, 197}));
+    display.showTemperature(70, false);
+    display.showTemperature(Tsensor::InvalidTemperature, false); // none: as for -13 °C
+    EXPECT_EQ(m.top, 190);
+    EXPECT_EQ(m.height, 19);
+    EXPECT_EQ((std::tuple{m.red, m.green, m.blue}), (std::tuple{58, 116, 197}));
     display.showTemperature(150, false);
+    EXPECT_EQ(m.top, 190);
     EXPECT_EQ(mainForm.text("lbcelsius"), "---.- °C");
     EXPECT_EQ(mainForm.text("lbfarenheit"), "---.- °F");
     EXPECT_EQ(smallForm.text("lbcelsius"), "---.- [°C]");
@@ -354,6 +360,17 @@ TEST_F(MainDisplay, CalibrationGoesToAndFromTheSensor) {
     EXPECT_EQ(sensor.coef[0], 123.0);
     display.getCalibration(nullptr);
     display.setCalibration(nullptr);
+}
+
+// Without a settings file nothing else tells the trend display and the history bars their state:
+// the start shows the empty weather model rather than the window's design-time texts.
+TEST_F(MainDisplay, StartWithoutSettingsFileShowsNoInventedTrend) {
+    InTempDir temp;
+    mainForm.controls["lb_var"].text = "45.25";
+    mainForm.controls["pl_trend"].text = "intermediate high pressure system";
+    display.loadStartupSettings();
+    EXPECT_EQ(mainForm.text("lb_var"), "0.000");
+    EXPECT_EQ(mainForm.text("pl_trend"), "Constant");
 }
 
 TEST_F(MainDisplay, SettingsWrittenAsTheExampleAndReadBack) {

@@ -79,6 +79,19 @@ TEST_F(MeteoTest, FirstUpdatePushesAtOnceAndShowsOnlyTheActualBar) {
     EXPECT_EQ(meteo.getTrend(), TREND_CONSTANT);
 }
 
+// Before any sample the model shows its empty state, and after samples what it holds.
+TEST_F(MeteoTest, ShowTellsTheBarsAndTheTrendAsTheyStand) {
+    meteo.show();
+    EXPECT_EQ(view.take(), (Calls{"enable 0 off", "enable 1 off", "enable 2 off", "enable 4 off",
+                                  "enable 8 off", "enable 16 off", "trend 2 0.000"}));
+    meteo.update(1013.0);
+    view.take();
+    meteo.show();
+    EXPECT_EQ(view.take(),
+              (Calls{"enable 0 on", "value 0 1013.000", "enable 1 off", "enable 2 off",
+                     "enable 4 off", "enable 8 off", "enable 16 off", "trend 2 0.000"}));
+}
+
 TEST_F(MeteoTest, PushesOncePerHourOfCalendarTime) {
     ASSERT_TRUE(feedAfter(0, 1013.0));
     EXPECT_FALSE(feedAfter(3599, 1012.0));
