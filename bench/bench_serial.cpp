@@ -286,6 +286,7 @@ void ReceiveHandOffPerByte(benchmark::State& state) {
         line.insert(line.end(), encoded, encoded + frameLength);
 
     Tbolep_resource bolep;
+    bolep.expectPayload(static_cast<int>(payload.size())); // as the sensor does for C's reply
     FrameCounter counter(bolep, payload);
     bolep.open(ComName.c_str(), Baud, 0);
     QElapsedTimer opening;

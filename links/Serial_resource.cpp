@@ -13,12 +13,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 namespace {
 
 constexpr int ModemPollMs = 100;
+
+std::int64_t monotonicNs() {
+    const auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(since).count();
+}
 
 speed_t speedOf(std::int32_t baud) {
     switch (baud) {
@@ -128,6 +135,9 @@ int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byt
     baudRate = baud;
     parity = byteParity;
     watchModem = watch;
+    // Start bit, data bits, parity bit, stop bit.
+    const std::int64_t bits = 2 + byteSize + (byteParity != 0 ? 1 : 0);
+    byteNs = baud > 0 ? bits * 1'000'000'000 / baud : 0;
     const std::string path = comDevicePath(portName);
     hPort = path.empty() ? -1 : ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     int result = OpenDeviceFailed;
@@ -166,6 +176,10 @@ void Tserial_resource::setReadSize(std::int32_t n) {
 
 void Tserial_resource::setReadEnd(std::int32_t byte) {
     readEnd.store(byte < 0 || byte > 0xFF ? NoEndByte : byte);
+}
+
+void Tserial_resource::setReadAtLeast(std::int32_t n) {
+    readAtLeast.store(n < 0 ? 0 : n);
 }
 
 void Tserial_resource::requestRead() {
@@ -221,14 +235,20 @@ void Tserial_resource::workerMain() {
 // One wait and what it brought; false ends the worker.
 bool Tserial_resource::workerStep() {
     const bool writing = txDone < txLength;
+    const std::int64_t now = monotonicNs();
+    const std::int64_t restEnd = restUntilNs;
+    const bool resting = restEnd > now; // a request handled meanwhile does not end the rest
     pollfd fds[2] = {{wakeFd, POLLIN, 0}, {hPort, 0, 0}};
     {
         std::lock_guard lock(rxMutex);
-        if (aheadCount < AheadSize) fds[1].events |= POLLIN;
+        if (aheadCount < AheadSize && !resting) fds[1].events |= POLLIN;
     }
     if (writing) fds[1].events |= POLLOUT;
-    const int timeout = evtPending ? ModemPollMs : -1;
-    if (::poll(fds, 2, timeout) < 0) return errno == EINTR;
+    std::int64_t waitNs = evtPending ? ModemPollMs * 1'000'000LL : -1;
+    if (resting && (waitNs < 0 || restEnd - now < waitNs)) waitNs = restEnd - now;
+    timespec timeout{static_cast<time_t>(waitNs / 1'000'000'000),
+                     static_cast<long>(waitNs % 1'000'000'000)};
+    if (::ppoll(fds, 2, waitNs < 0 ? nullptr : &timeout, nullptr) < 0) return errno == EINTR;
     if (fds[0].revents & POLLIN) {
         std::uint64_t count = 0;
         [[maybe_unused]] const ssize_t got = ::read(wakeFd, &count, sizeof count);
@@ -236,7 +256,8 @@ bool Tserial_resource::workerStep() {
     }
     if (fds[1].revents & (POLLERR | POLLNVAL)) return false;
     if ((fds[1].revents & POLLIN) && !continueRead()) return false;
-    if ((fds[1].revents & POLLHUP) && !(fds[1].revents & POLLIN)) return false;
+    // A hang-up seen while resting is taken up by the next wait, after the bytes still there.
+    if ((fds[1].revents & POLLHUP) && !(fds[1].revents & POLLIN) && !resting) return false;
     if ((fds[1].revents & POLLOUT) && !continueWrite()) return false;
     if (evtPending) checkModemLines();
     return true;
@@ -271,7 +292,17 @@ bool Tserial_resource::continueRead() {
     std::lock_guard lock(rxMutex);
     aheadCount += static_cast<std::int32_t>(got);
     completeRead();
+    restForMissingBytes();
     return true;
+}
+
+// With rxMutex held: after bytes of a chunk whose least length is known, the worker leaves the
+// port alone until all but the last of the missing bytes can have arrived. The last one it waits
+// for as for any byte, so the chunk is handed over as early as without the rest.
+void Tserial_resource::restForMissingBytes() {
+    const std::int32_t missing = readAtLeast.load() - aheadCount;
+    if (!rxPending || aheadCount == 0 || missing <= 2 || byteNs == 0) return;
+    restUntilNs = monotonicNs() + (missing - 1) * byteNs;
 }
 
 // With rxMutex held: the next read begins with the size and end byte asked for now.

@@ -26,6 +26,13 @@
 // requestRead() itself, in the GUI thread, without waking the worker; otherwise the worker
 // completes it when the bytes arrive. Bytes read ahead but not handed out when the worker ends
 // are dropped: after code 1 nothing is delivered for that open.
+//
+// A reader that knows how long the next chunk is at least (the frame layer, from the reply it
+// waits for) says so with setReadAtLeast(). Once the first bytes of such a chunk are here, the
+// worker leaves the port alone until all but the last of the bytes still missing can have come
+// and takes them in one read, instead of waking for every byte; bytes cannot arrive faster than
+// the line carries them, and the last one is waited for as any byte, so the chunk is not handed
+// over later for it.
 class Tserial_resource : public TeventResource {
 public:
     static constexpr int BufferSize = 256;
@@ -56,6 +63,9 @@ public:
     // A byte that also completes a read (NoEndByte: none); takes effect at the next read.
     static constexpr std::int32_t NoEndByte = -1;
     void setReadEnd(std::int32_t byte);
+    // Bytes the next chunks hold at least (0: unknown); takes effect at once.
+    void setReadAtLeast(std::int32_t n);
+    std::int32_t getReadAtLeast() const { return readAtLeast.load(); }
     // Starts the next read unless one is outstanding; completes it at once when enough bytes
     // have been read ahead.
     void requestRead();
@@ -87,6 +97,7 @@ private:
     bool workerStep();
     bool handleRequests(std::uint32_t request);
     bool continueRead();
+    void restForMissingBytes();
     void beginRead();
     std::int32_t chunkLength();
     void completeRead();
@@ -107,6 +118,10 @@ private:
     std::atomic<bool> txPending{false};
     std::atomic<std::int32_t> readSize{1};
     std::atomic<std::int32_t> readEnd{NoEndByte};
+    std::atomic<std::int32_t> readAtLeast{0};
+    std::int64_t byteNs = 0; // line time of one byte at the open's settings
+    // The worker's: until when it leaves the port alone (0: it does not).
+    std::int64_t restUntilNs = 0;
     // Receive state shared by the GUI thread and the worker. rxBuffer and rxLength are written,
     // under rxMutex, only while a read is outstanding, and read by the owner after code 3.
     std::mutex rxMutex;

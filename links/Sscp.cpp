@@ -54,6 +54,10 @@ Tbolep_resource::~Tbolep_resource() {
     serial.reset();
 }
 
+void Tbolep_resource::expectPayload(int length) {
+    serial->setReadAtLeast(length + 2); // with the frame's start and end
+}
+
 int Tbolep_resource::open(const char* name, std::int32_t baud, std::int32_t byteParity) {
     copyBounded(portName, name, PortNameSize);
     baudRate = baud;
@@ -225,6 +229,7 @@ void Tsscp::sendCommand(char letter) {
     pending = static_cast<std::uint8_t>(letter);
     std::uint8_t payload[3] = {2, pending, checksumOf(&pending, 1)};
     if (bolep) {
+        bolep->expectPayload(replyLength(pending));
         debugPrint("sendCommand");
         logHexDump(payload + 1, payload[0]);
         bolep->send(payload);
@@ -234,6 +239,16 @@ void Tsscp::sendCommand(char letter) {
 
 void Tsscp::tellOwner(std::int32_t code) {
     if (owner) owner->OnNotification(this, code);
+}
+
+// The payload of a full reply: the letter, the data bytes of storeReply's layout, the checksum.
+int Tsscp::replyLength(std::uint8_t command) {
+    switch (command) {
+    case 'B': return 10;
+    case 'C':
+    case 'D': return 7;
+    default: return 2;
+    }
 }
 
 // Data bytes of a reply sit at fixed offsets after the letter; a reply shorter than its layout

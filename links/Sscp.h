@@ -40,6 +40,9 @@ public:
     // The complete frame (length byte, then the payload) while one waits, else null.
     const std::uint8_t* frame() const { return rxState == 2 ? rxFrame : nullptr; }
     void consumeFrame() { rxState = 0; }
+    // The next frames carry at least this many payload bytes: the port may then take each of
+    // them in a few reads rather than byte by byte.
+    void expectPayload(int length);
     // One received byte through the frame rebuilding.
     void receiveByte(std::uint8_t byte);
 
@@ -96,6 +99,7 @@ private:
     void sendCommand(char letter);
     void OnMessageArrival();
     void storeReply(const std::uint8_t* payload, int length);
+    static int replyLength(std::uint8_t command);
     void tellOwner(std::int32_t code);
 
     std::unique_ptr<Tbolep_resource> bolep;

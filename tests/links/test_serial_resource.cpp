@@ -287,6 +287,46 @@ TEST_F(SerialPort, AnEndByteCompletesAReadAndEndsItsChunk) {
     EXPECT_EQ(owner.chunks[4], (std::vector<std::uint8_t>{0x09, 0x21, 0x0A, 0x0B}));
 }
 
+// At 1200 baud a byte takes 8.3 ms on the line. With 160 bytes expected, the first one lets the
+// worker leave the port alone until 158 more can have come (1.3 s): what comes meanwhile
+// stays in the device and is taken in one read at the end, as one chunk, even one shorter than
+// expected. A write and a stop request do not wait for the rest to end.
+TEST_F(SerialPort, AChunkOfKnownLengthIsTakenInOneReadAfterTheLineTimeOfItsBytes) {
+    port.setReadEnd(0x21);
+    port.setReadAtLeast(160);
+    port.setReadSize(Tserial_resource::BufferSize);
+    ASSERT_EQ(port.open("COM241", 1200, 0, 8, false, false), 0);
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(0) == 1; }, WaitMs));
+    pty.write({0x24});
+    loop.runFor(100); // the pty moves it over, the worker takes it and rests
+    pty.write({0x01, 0x02, 0x03, 0x21});
+    loop.runFor(150);
+    EXPECT_EQ(waitingInDevice(), 4);
+    const std::vector<std::uint8_t> command{'$', 'C', '!'};
+    port.send(command.data(), 3);
+    EXPECT_EQ(pty.read(3, 500), command);
+    EXPECT_EQ(waitingInDevice(), 4);
+    EXPECT_EQ(owner.count(3), 0);
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 1; }, WaitMs));
+    EXPECT_EQ(owner.chunks[0], (std::vector<std::uint8_t>{0x24, 0x01, 0x02, 0x03, 0x21}));
+
+    // Unknown length: every byte is read as it comes.
+    port.setReadAtLeast(0);
+    pty.write({0x24});
+    loop.runFor(100);
+    pty.write({0x05});
+    EXPECT_TRUE(loop.runUntil([&] { return waitingInDevice() == 0; }, 150));
+
+    port.setReadAtLeast(160);
+    pty.write({0x21});
+    ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 2; }, WaitMs));
+    pty.write({0x24});
+    loop.runFor(100);
+    const auto stop = std::chrono::steady_clock::now();
+    port.close();
+    EXPECT_LT(std::chrono::steady_clock::now() - stop, std::chrono::milliseconds(500));
+}
+
 TEST_F(SerialPort, SendWritesUpTo255BytesAndRefuses256OrNull) {
     ASSERT_TRUE(openPort());
     const auto big = bytes(256, 7);

@@ -219,6 +219,21 @@ TEST_F(Commands, ConversionAndHumidityOffsets) {
     EXPECT_EQ(owner.codes, (std::vector<std::int32_t>{0, 0}));
 }
 
+// Each command tells the port how many bytes its reply frame holds at least: '$', the letter,
+// the data bytes of the reply's layout, the checksum, '!'.
+TEST_F(Commands, EachCommandTellsThePortTheLeastLengthOfItsReply) {
+    const Tserial_resource& port = *sscp.getBolep()->getSerial();
+    std::uint16_t w[5] = {}, d1 = 0, d2 = 0;
+    sscp.requestAck();
+    EXPECT_EQ(port.getReadAtLeast(), 4);
+    sscp.requestW(w);
+    EXPECT_EQ(port.getReadAtLeast(), 12);
+    sscp.requestD1D2(&d1, &d2);
+    EXPECT_EQ(port.getReadAtLeast(), 9);
+    sscp.requestHumidity(&d1, &d2);
+    EXPECT_EQ(port.getReadAtLeast(), 9);
+}
+
 TEST_F(Commands, ShortReplyReadsMissingBytesAsZero) {
     std::uint16_t d1 = 0, d2 = 0xBEEF;
     sscp.requestD1D2(&d1, &d2);
