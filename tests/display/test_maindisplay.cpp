@@ -177,6 +177,14 @@ TEST_F(MainDisplay, GaugeRangesLabelsAndArrow) {
     c["bvl1"].top = -1;
     display.showAltitude(-900, false);
     EXPECT_EQ(c["bvl1"].top, -1);
+    display.showAltitude(-980, false); // 1 pixel up: still a bar
+    EXPECT_EQ(c["shparrow"].height, 2);
+    EXPECT_TRUE(c["shparrow"].visible);
+    // Just under the top of the middle and the high range: 199 of the 200 pixels.
+    display.showAltitude(5999.9, false);
+    EXPECT_EQ(c["bvl1"].top, 25);
+    display.showAltitude(9999.9, false);
+    EXPECT_EQ(c["bvl1"].top, 25);
 }
 
 TEST_F(MainDisplay, ThermometerColumnColourAndTexts) {
@@ -258,6 +266,7 @@ TEST_F(MainDisplay, RainPictureIsChosenOnlyWhenTheClassChanges) {
 
 TEST_F(MainDisplay, TrendTextVariationAndSmallArrows) {
     display.showTrend(TREND_QUICK_DOWN, -1.0);
+    EXPECT_EQ(smallForm.controls.size(), 1u); // no arrow was shown before: none is hidden
     EXPECT_EQ(mainForm.text("lb_var"), "-1.000");
     EXPECT_EQ(mainForm.text("pl_trend"), "thunderstorm");
     EXPECT_TRUE(smallForm.visible("img_quick_down"));
