@@ -1,4 +1,6 @@
+#include "charts/Plot_time.h"
 #include "charts/Tchart.h"
+#include "charts/Tchart_settings.h"
 #include "core/Globals.h"
 #include "core/Main.h"
 #include "core/Prompts.h"
@@ -14,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTimer>
@@ -140,6 +143,16 @@ TEST_F(Program, FindsTheModuleShowsLiveValuesAndClosesInOrder) {
 
     EXPECT_TRUE(live);
     EXPECT_EQ(exitCode, 0); // ended by the main sequence, not by the give-up timer
+    // The start message put every plot of the chart into auto scale, its box checked.
+    TWchart& chart = windows.chartWindow();
+    for (TchartPlot which : {TchartPlot::pressure, TchartPlot::altitude, TchartPlot::temperature,
+                             TchartPlot::humidity, TchartPlot::humidityTemperature})
+        EXPECT_TRUE(chart.plot(which)->model().AutoScaleYOn()) << int(which);
+    for (const char* name :
+         {"PAutoScaleBox", "AAutoScaleBox", "TAutoScaleBox", "HAutoScaleBox", "THAutoScaleBox"}) {
+        const auto* box = chart.rangeDialog()->findChild<QCheckBox*>(name);
+        EXPECT_TRUE(box && box->isChecked()) << name;
+    }
     if (HasFailure()) {
         const auto& lines = windows.debugWindow().lines();
         for (std::size_t i = lines.size() > 60 ? lines.size() - 60 : 0; i < lines.size(); ++i)
