@@ -259,15 +259,21 @@ TEST_F(Editor, UnreadableFieldsShowTheirMessagesWithoutComparisons) {
     editor.text.n = "x";
     editor.text.sunny = "high";
     editor.text.variable = "900"; // would fail the comparison
+    editor.text.overcast = "low";
     editor.text.hysteresis = "0e400";
     editor.text.quickDown = "fast";
+    editor.text.slowDown = "slow";
+    editor.text.quickUp = "up";
     editor.text.slowUp = "-9"; // would fail the comparison
     EXPECT_EQ(ok(), TsettingsEditor::Result::Failed);
     const std::vector<std::string> expected = {
         nMessage,
         "Error : The \"Sunny\" limit for the meteo must be a number",
+        "Error : The \"Overcast\" limit for the meteo must be a number",
         "Error : The \"Hysteresis\" limit for the meteo must be a number",
         "Error : The rate limit for the fast falling trend must be a number",
+        "Error : The rate limit for the slow falling trend must be a number",
+        "Error : The rate limit for the fast rising trend must be a number",
     };
     EXPECT_EQ(messages(), expected);
     EXPECT_TRUE(parameters.calls.empty());
@@ -304,15 +310,14 @@ TEST_F(Editor, RatesMustBeOrderedButMayBeEqual) {
     EXPECT_EQ(parameters.values[11], 0.5);
 }
 
-TEST_F(Editor, RateComparisonsAreSkippedOnceAnEarlierGroupFailed) {
+TEST_F(Editor, ComparisonsAreSkippedOnceAnEarlierGroupFailed) {
     editor.text.quickDown = "-0.2"; // above the slow-down rate: would fail its comparison
     editor.text.slowDown = "-0.3";
     editor.text.sunny = "1000"; // below the variable limit
     EXPECT_EQ(ok(), TsettingsEditor::Result::Failed);
     EXPECT_EQ(messages(), std::vector<std::string>{sunnyLarger});
     prompts.shown.clear();
-    editor.text.sunny = "1016";
-    editor.text.n = "0";
+    editor.text.n = "0"; // the limits are still out of order
     EXPECT_EQ(ok(), TsettingsEditor::Result::Failed);
     EXPECT_EQ(messages(), std::vector<std::string>{nMessage});
 }
