@@ -322,7 +322,7 @@ TEST(PlotDraw, ColumnsOfOneAndAHalfSamplesRoundTheirFirstUpAndTheirLastDown) {
 }
 
 TEST(PlotDraw, ColumnSummaryOutsideTheHistoryIsTheNewestSample) {
-    Tplot_timeModel plot = chartPlot(10);
+    Tplot_timeModel plot = chartPlot(3);
     for (double v : {0.0, 87.0, 174.0})
         plot.AddSample(v, 0);
     plot.UpdateDrawScaling();
@@ -334,6 +334,11 @@ TEST(PlotDraw, ColumnSummaryOutsideTheHistoryIsTheNewestSample) {
     EXPECT_EQ(plot.PixOut, 88);
     EXPECT_EQ(plot.PixMin, 175);
     EXPECT_EQ(plot.PixMax, 88);
+    plot.MinMaxInOut(0, 2); // the full history, up to its last place
+    EXPECT_EQ(plot.PixIn, 175);
+    EXPECT_EQ(plot.PixOut, 1);
+    EXPECT_EQ(plot.PixMin, 175);
+    EXPECT_EQ(plot.PixMax, 1);
 }
 
 TEST(PlotDraw, ColumnSummaryWithoutSamplesLeavesTheRows) {
