@@ -2,6 +2,7 @@
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "display/ParameterAccess.h"
+#include "support/CaptureLog.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -150,10 +153,14 @@ TEST_F(DataLog, FileFullEndsLoggingWithOneBoxAndNoPartialLine) {
     limited.rlim_cur = whole + 20; // the next line fits only in part
     auto* previous = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limited);
+    TcaptureLog debug;
     const bool written = log.write(longSample);
     const bool after = log.write(longSample);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
+    // The cut succeeded: only the end is logged.
+    EXPECT_EQ(debug.lines, std::vector<std::string>{"Data file " + path +
+                                                    " : File too large; data logging ended"});
 
     EXPECT_FALSE(written);
     EXPECT_TRUE(after); // logging has ended: nothing more is tried

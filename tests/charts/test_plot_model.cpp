@@ -326,9 +326,11 @@ TEST(PlotDraw, ColumnSummaryOutsideTheHistoryIsTheNewestSample) {
     for (double v : {0.0, 87.0, 174.0})
         plot.AddSample(v, 0);
     plot.UpdateDrawScaling();
-    plot.MinMaxInOut(1, 5);
-    EXPECT_EQ(plot.PixIn, 1); // 174, the newest, is the top row
-    EXPECT_EQ(plot.PixMin, 1);
+    for (auto [a, b] : {std::pair{1, 5}, {-1, 1}, {0, -1}}) {
+        plot.MinMaxInOut(a, b);
+        EXPECT_EQ(plot.PixIn, 1) << a << " " << b; // 174, the newest, is the top row
+        EXPECT_EQ(plot.PixMin, 1) << a << " " << b;
+    }
     plot.MinMaxInOut(0, 1);
     EXPECT_EQ(plot.PixIn, 175);
     EXPECT_EQ(plot.PixOut, 88);
