@@ -137,7 +137,7 @@ TEST_F(Program, FindsTheModuleShowsLiveValuesAndClosesInOrder) {
         main.findChild<QAction*>("Exit1")->trigger();
     });
     poll.start(50);
-    QTimer::singleShot(30000, [] { QCoreApplication::exit(1); }); // give up
+    QTimer::singleShot(30000, &poll, [] { QCoreApplication::exit(1); }); // give up
     int exitCode = -1;
     runMessageLoop([&exitCode] { exitCode = QApplication::exec(); });
 
@@ -286,7 +286,7 @@ TEST_F(Program, ChartWindowInBothLayoutsWithTheEmulatorsSamples) {
         windows.mainWindow().findChild<QAction*>("Exit1")->trigger();
     });
     poll.start(20);
-    QTimer::singleShot(90000, [] { QCoreApplication::exit(1); }); // give up
+    QTimer::singleShot(90000, &poll, [] { QCoreApplication::exit(1); }); // give up
     int exitCode = -1;
     runMessageLoop([&exitCode] { exitCode = QApplication::exec(); });
     model.destroy();
