@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -121,6 +122,21 @@ TEST_F(DataLog, CancelledDialogOrUncreatableFileLeavesLoggingOffWithoutABox) {
     EXPECT_FALSE(log.logging());
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_TRUE(parameters.reads.empty());
+    std::string reason; // appending, as the logger does, tells why it cannot
+    EXPECT_FALSE(log.beginAppending(dir + "/missing/samples.dat", reason));
+    EXPECT_EQ(reason, "No such file or directory");
+}
+
+TEST_F(DataLog, DestroyedWhileLoggingClosesTheFile) {
+    const int lowest = ::open("/dev/null", O_RDONLY); // the descriptor the data file gets
+    ::close(lowest);
+    {
+        TdataLog log([this] { return next(); });
+        ASSERT_TRUE(begin(log));
+    }
+    const int probe = ::open("/dev/null", O_RDONLY);
+    EXPECT_EQ(probe, lowest);
+    ::close(probe);
 }
 
 TEST_F(DataLog, ExistingFileIsOverwrittenOnlyAfterYes) {
