@@ -1,4 +1,6 @@
+#include "charts/Plot_time.h"
 #include "charts/Tchart.h"
+#include "charts/Tchart_settings.h"
 #include "core/Globals.h"
 #include "core/Main.h"
 #include "core/Prompts.h"
@@ -14,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTimer>
@@ -134,12 +137,22 @@ TEST_F(Program, FindsTheModuleShowsLiveValuesAndClosesInOrder) {
         main.findChild<QAction*>("Exit1")->trigger();
     });
     poll.start(50);
-    QTimer::singleShot(30000, [] { QCoreApplication::exit(1); }); // give up
+    QTimer::singleShot(30000, &poll, [] { QCoreApplication::exit(1); }); // give up
     int exitCode = -1;
     runMessageLoop([&exitCode] { exitCode = QApplication::exec(); });
 
     EXPECT_TRUE(live);
     EXPECT_EQ(exitCode, 0); // ended by the main sequence, not by the give-up timer
+    // The start message put every plot of the chart into auto scale, its box checked.
+    TWchart& chart = windows.chartWindow();
+    for (TchartPlot which : {TchartPlot::pressure, TchartPlot::altitude, TchartPlot::temperature,
+                             TchartPlot::humidity, TchartPlot::humidityTemperature})
+        EXPECT_TRUE(chart.plot(which)->model().AutoScaleYOn()) << int(which);
+    for (const char* name :
+         {"PAutoScaleBox", "AAutoScaleBox", "TAutoScaleBox", "HAutoScaleBox", "THAutoScaleBox"}) {
+        const auto* box = chart.rangeDialog()->findChild<QCheckBox*>(name);
+        EXPECT_TRUE(box && box->isChecked()) << name;
+    }
     if (HasFailure()) {
         const auto& lines = windows.debugWindow().lines();
         for (std::size_t i = lines.size() > 60 ? lines.size() - 60 : 0; i < lines.size(); ++i)
@@ -273,7 +286,7 @@ TEST_F(Program, ChartWindowInBothLayoutsWithTheEmulatorsSamples) {
         windows.mainWindow().findChild<QAction*>("Exit1")->trigger();
     });
     poll.start(20);
-    QTimer::singleShot(90000, [] { QCoreApplication::exit(1); }); // give up
+    QTimer::singleShot(90000, &poll, [] { QCoreApplication::exit(1); }); // give up
     int exitCode = -1;
     runMessageLoop([&exitCode] { exitCode = QApplication::exec(); });
     model.destroy();

@@ -4,9 +4,11 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -41,6 +43,13 @@ TEST_F(TimeLabel, EnglishMonthTwoDigitFieldsAndALineEnd) {
     EXPECT_EQ(FormatTimeLabel(1796634303), "Dec 07 09:05:03 2026\n");
     EXPECT_EQ(FormatTimeLabel(0), "Jan 01 00:00:00 1970\n");
     EXPECT_EQ(FormatTimeLabel(4102444800LL), "Jan 01 00:00:00 2100\n"); // beyond 32 bits
+    // The 15th of every month of 2001 at noon.
+    const std::pair<std::int64_t, const char*> months[] = {
+        {979560000, "Jan"},  {982238400, "Feb"},  {984657600, "Mar"},  {987336000, "Apr"},
+        {989928000, "May"},  {992606400, "Jun"},  {995198400, "Jul"},  {997876800, "Aug"},
+        {1000555200, "Sep"}, {1003147200, "Oct"}, {1005825600, "Nov"}, {1008417600, "Dec"}};
+    for (const auto& [seconds, month] : months)
+        EXPECT_EQ(FormatTimeLabel(seconds), std::string(month) + " 15 12:00:00 2001\n");
 }
 
 TEST_F(TimeLabel, FollowsTheLocalZoneWhateverTheLanguage) {

@@ -166,10 +166,14 @@ TEST_F(ChartWindow, ClearChartsEmptiesThePlotsAndKeepsTheLabelsUntilTheNextSampl
 }
 
 TEST_F(ChartWindow, ResetChartsTurnsAutoScaleOnEverywhere) {
-    plot(TchartPlot::temperature)->SetAutoScaleY(false);
+    const TchartPlot plots[] = {TchartPlot::pressure, TchartPlot::altitude, TchartPlot::temperature,
+                                TchartPlot::humidity, TchartPlot::humidityTemperature};
+    for (TchartPlot which : plots)
+        plot(which)->SetAutoScaleY(false);
     chart.rangeDialog()->SetTAutoScale(false);
     chart.ResetCharts();
-    EXPECT_TRUE(plot(TchartPlot::temperature)->model().AutoScaleYOn());
+    for (TchartPlot which : plots)
+        EXPECT_TRUE(plot(which)->model().AutoScaleYOn()) << int(which);
     for (const char* name :
          {"PAutoScaleBox", "AAutoScaleBox", "TAutoScaleBox", "HAutoScaleBox", "THAutoScaleBox"})
         EXPECT_TRUE(chart.rangeDialog()->findChild<QCheckBox*>(name)->isChecked()) << name;

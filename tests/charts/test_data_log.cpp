@@ -2,18 +2,22 @@
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "display/ParameterAccess.h"
+#include "support/CaptureLog.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -118,6 +122,21 @@ TEST_F(DataLog, CancelledDialogOrUncreatableFileLeavesLoggingOffWithoutABox) {
     EXPECT_FALSE(log.logging());
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_TRUE(parameters.reads.empty());
+    std::string reason; // appending, as the logger does, tells why it cannot
+    EXPECT_FALSE(log.beginAppending(dir + "/missing/samples.dat", reason));
+    EXPECT_EQ(reason, "No such file or directory");
+}
+
+TEST_F(DataLog, DestroyedWhileLoggingClosesTheFile) {
+    const int lowest = ::open("/dev/null", O_RDONLY); // the descriptor the data file gets
+    ::close(lowest);
+    {
+        TdataLog log([this] { return next(); });
+        ASSERT_TRUE(begin(log));
+    }
+    const int probe = ::open("/dev/null", O_RDONLY);
+    EXPECT_EQ(probe, lowest);
+    ::close(probe);
 }
 
 TEST_F(DataLog, ExistingFileIsOverwrittenOnlyAfterYes) {
@@ -150,10 +169,14 @@ TEST_F(DataLog, FileFullEndsLoggingWithOneBoxAndNoPartialLine) {
     limited.rlim_cur = whole + 20; // the next line fits only in part
     auto* previous = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limited);
+    TcaptureLog debug;
     const bool written = log.write(longSample);
     const bool after = log.write(longSample);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
+    // The cut succeeded: only the end is logged.
+    EXPECT_EQ(debug.lines, std::vector<std::string>{"Data file " + path +
+                                                    " : File too large; data logging ended"});
 
     EXPECT_FALSE(written);
     EXPECT_TRUE(after); // logging has ended: nothing more is tried

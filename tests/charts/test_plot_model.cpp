@@ -221,6 +221,17 @@ TEST(PlotGrid, NegativeCountsAreZeroAndEdgesCarryLines) {
                                           "pen 808080", "pen ffffff"}));
 }
 
+TEST(PlotGrid, OneDivisionAddsTheMiddleLines) {
+    Tplot_timeModel plot = chartPlot();
+    plot.Set_x_grid_nbr(1);
+    plot.Set_y_grid_nbr(1);
+    TrecordingCanvas canvas;
+    plot.DrawComponent(canvas, true);
+    EXPECT_EQ(canvas.lines(), (std::vector<std::string>{"line 0 0 0 177", "line 216 0 216 177",
+                                                        "line 432 0 432 177", "line 0 0 433 0",
+                                                        "line 0 88 433 88", "line 0 176 433 176"}));
+}
+
 TEST(PlotGrid, MoreDivisionsThanPixelsDrawTheFirstLineOnly) {
     Tplot_timeModel plot = chartPlot();
     plot.Set_x_grid_nbr(INT_MAX);
@@ -322,18 +333,25 @@ TEST(PlotDraw, ColumnsOfOneAndAHalfSamplesRoundTheirFirstUpAndTheirLastDown) {
 }
 
 TEST(PlotDraw, ColumnSummaryOutsideTheHistoryIsTheNewestSample) {
-    Tplot_timeModel plot = chartPlot(10);
+    Tplot_timeModel plot = chartPlot(3);
     for (double v : {0.0, 87.0, 174.0})
         plot.AddSample(v, 0);
     plot.UpdateDrawScaling();
-    plot.MinMaxInOut(1, 5);
-    EXPECT_EQ(plot.PixIn, 1); // 174, the newest, is the top row
-    EXPECT_EQ(plot.PixMin, 1);
+    for (auto [a, b] : {std::pair{1, 5}, {-1, 1}, {0, -1}}) {
+        plot.MinMaxInOut(a, b);
+        EXPECT_EQ(plot.PixIn, 1) << a << " " << b; // 174, the newest, is the top row
+        EXPECT_EQ(plot.PixMin, 1) << a << " " << b;
+    }
     plot.MinMaxInOut(0, 1);
     EXPECT_EQ(plot.PixIn, 175);
     EXPECT_EQ(plot.PixOut, 88);
     EXPECT_EQ(plot.PixMin, 175);
     EXPECT_EQ(plot.PixMax, 88);
+    plot.MinMaxInOut(0, 2); // the full history, up to its last place
+    EXPECT_EQ(plot.PixIn, 175);
+    EXPECT_EQ(plot.PixOut, 1);
+    EXPECT_EQ(plot.PixMin, 175);
+    EXPECT_EQ(plot.PixMax, 1);
 }
 
 TEST(PlotDraw, ColumnSummaryWithoutSamplesLeavesTheRows) {
@@ -366,4 +384,9 @@ TEST(PlotPaint, GeometryChangesForceARedrawAndHiddenPlotsDrawNothing) {
     plot.SetGridColor(0x123456);
     plot.DrawIfNeeded(again, true);
     EXPECT_EQ(again.ops.size(), 4u); // fill, frame, grid pen, wave pen
+    plot.Set_x_grid_nbr(3);          // a new grid is drawn at the next chance
+    EXPECT_TRUE(plot.NeedsRedraw());
+    plot.DrawIfNeeded(again, true);
+    plot.Set_y_grid_nbr(3);
+    EXPECT_TRUE(plot.NeedsRedraw());
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 using Tfields = std::array<std::string, RangeFieldCount>;
@@ -20,6 +23,19 @@ TEST(RangeCheck, DecimalCommaFailsAndKeepsThePartBeforeIt) {
     ASSERT_EQ(check.errors.size(), 1u);
     EXPECT_EQ(check.errors[0], "Error : The value for the temperature high range must be a number");
     EXPECT_EQ(check.values[ed_th], 1.0);
+}
+
+TEST(RangeCheck, EveryFieldHasItsOwnNumberMessage) {
+    Tfields words;
+    words.fill("x");
+    const char* const names[] = {
+        "pressure high",   "pressure low",  "altitude high", "altitude low",     "temperature high",
+        "temperature low", "humidity high", "humidity low",  "temperature high", "temperature low"};
+    std::vector<std::string> expected;
+    for (const char* name : names)
+        expected.push_back(std::string("Error : The value for the ") + name +
+                           " range must be a number");
+    EXPECT_EQ(checkRangeFields(words).errors, expected); // all 0 then: no pair is reversed
 }
 
 TEST(RangeCheck, EveryFailingFieldThenEveryReversedPairInOrder) {

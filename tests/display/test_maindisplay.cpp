@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,6 +20,17 @@
 namespace fs = std::filesystem;
 
 namespace {
+// Also records each file dialog's title and filter (the save dialog comes through openFile too).
+class DialogPrompts : public TscriptedPrompts {
+public:
+    std::string openFile(const std::string& title, const std::string& filter,
+                         const std::string& preset) override {
+        dialogs.push_back(title + " | " + filter);
+        return TscriptedPrompts::openFile(title, filter, preset);
+    }
+    std::vector<std::string> dialogs;
+};
+
 class MainDisplay : public ::testing::Test {
 protected:
     MainDisplay() : meteo([this] { return now; }) {
@@ -44,7 +56,7 @@ protected:
     Tsensor sensor;
     std::int64_t now = 1'000'000;
     Tmeteo meteo;
-    TscriptedPrompts prompts;
+    DialogPrompts prompts;
     FakeChart chart;
     FakeForm mainForm;
     FakeForm smallForm;
@@ -165,6 +177,14 @@ TEST_F(MainDisplay, GaugeRangesLabelsAndArrow) {
     c["bvl1"].top = -1;
     display.showAltitude(-900, false);
     EXPECT_EQ(c["bvl1"].top, -1);
+    display.showAltitude(-980, false); // 1 pixel up: still a bar
+    EXPECT_EQ(c["shparrow"].height, 2);
+    EXPECT_TRUE(c["shparrow"].visible);
+    // Just under the top of the middle and the high range: 199 of the 200 pixels.
+    display.showAltitude(5999.9, false);
+    EXPECT_EQ(c["bvl1"].top, 25);
+    display.showAltitude(9999.9, false);
+    EXPECT_EQ(c["bvl1"].top, 25);
 }
 
 TEST_F(MainDisplay, ThermometerColumnColourAndTexts) {
@@ -201,6 +221,9 @@ TEST_F(MainDisplay, AFirstTemperatureOfZeroWaitsForAChangeUnlessForced) {
     display.showTemperature(0, false);
     EXPECT_EQ(mainForm.text("lbcelsius"), "");
     display.showTemperature(0, true);
+    EXPECT_EQ(mainForm.text("lbcelsius"), "0.0 °C");
+    display.setSmallForm(nullptr); // without the small window neither window is written
+    display.showTemperature(10, true);
     EXPECT_EQ(mainForm.text("lbcelsius"), "0.0 °C");
 }
 
@@ -249,6 +272,7 @@ TEST_F(MainDisplay, RainPictureIsChosenOnlyWhenTheClassChanges) {
 
 TEST_F(MainDisplay, TrendTextVariationAndSmallArrows) {
     display.showTrend(TREND_QUICK_DOWN, -1.0);
+    EXPECT_EQ(smallForm.controls.size(), 1u); // no arrow was shown before: none is hidden
     EXPECT_EQ(mainForm.text("lb_var"), "-1.000");
     EXPECT_EQ(mainForm.text("pl_trend"), "thunderstorm");
     EXPECT_TRUE(smallForm.visible("img_quick_down"));
@@ -345,6 +369,8 @@ TEST_F(MainDisplay, SamplingValuesBeyondTheIntegerRangeStopAtItsEnds) {
     EXPECT_EQ(display.getParameter(2), 2147483647);
     display.setParameter(2, -1e300);
     EXPECT_EQ(display.getParameter(2), 1);
+    display.setParameter(1, std::nan("")); // not a number at all: 0
+    EXPECT_EQ(display.getParameter(1), 0);
 }
 
 TEST_F(MainDisplay, CalibrationGoesToAndFromTheSensor) {
@@ -486,6 +512,10 @@ TEST_F(MainDisplay, ExitSavesToTheLastSaveAsNameNotTheLoadedOne) {
     EXPECT_EQ(prompts.dialogPresets, (std::vector<std::string>{"setup.ini", "setup.ini"}));
     display.loadSettingsDialog(); // cancelled: nothing read, nothing shown
     EXPECT_EQ(prompts.shown.size(), 1u);
+    const std::string filter = " | Settings files (*.ini);;All files (*)";
+    EXPECT_EQ(prompts.dialogs,
+              (std::vector<std::string>{"Save settings As" + filter, "Load settings" + filter,
+                                        "Load settings" + filter}));
 }
 
 // The save dialog's default extension: a name typed without one gets ".ini", and exit writes
@@ -526,7 +556,7 @@ TEST_F(MainDisplay, LoadAddsTheDefaultExtensionToANameWithoutOne) {
 TEST_F(MainDisplay, ChartLayoutFollowsTheHumiditySensorOnceSet) {
     sensor.humidity = 0;
     display.applyChartLayout();
-    sensor.humidity = 45;
+    sensor.humidity = 999; // the top of the range still counts as a humidity
     display.applyChartLayout();
     sensor.humidity = 0;
     display.applyChartLayout(); // stays with humidity

@@ -146,6 +146,11 @@ TEST_F(MainDisplaySession, UnplugKeepsTheValuesAndADetectAfterTheReplugTakesTheR
     unplug();
     ASSERT_TRUE(samples(chart.samples.size() + 2));
     EXPECT_EQ(lastOf(chart.samples)[3], Tsensor::Invalid);
+    // The words of the last good conversion reach neither the labels nor the chart's data file.
+    EXPECT_EQ(lastOf(chart.samples)[0], 0);
+    EXPECT_EQ(lastOf(chart.samples)[1], 0);
+    EXPECT_EQ(mainForm.text("lb_d1"), "0");
+    EXPECT_EQ(mainForm.text("lb_d2"), "0");
     EXPECT_EQ(markerShown(), "");
     EXPECT_EQ(mainForm.text("lb_pmax"), pmax);
     EXPECT_EQ(mainForm.text("lb_amin"), amin);

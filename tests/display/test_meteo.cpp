@@ -270,6 +270,10 @@ TEST_F(MeteoTest, TrendRulesApplyInOrderAndRateSettersShowAtOnce) {
     EXPECT_EQ(meteo.getQuickDownRate(), 0.4);
     EXPECT_EQ(meteo.getQuickUpRate(), 0.9);
     EXPECT_EQ(meteo.getSlowUpRate(), 1.0);
+    // Back inside every rate: constant again.
+    meteo.setQuickDownRate(-0.9);
+    meteo.setSlowDownRate(-0.23);
+    EXPECT_EQ(meteo.getTrend(), TREND_CONSTANT);
 }
 
 TEST_F(MeteoTest, BarScaleFollowsTheNewestValue) {
@@ -287,8 +291,10 @@ TEST_F(MeteoTest, BarScaleFollowsTheNewestValue) {
     EXPECT_EQ(calls[12], "enable 0 on");
     EXPECT_EQ(calls[15], "value 1 1013.000");
     now += 3600;
+    view.take();
     meteo.update(1005.0);
     EXPECT_EQ(range(), (std::pair{1005.0, 1019.0}));
+    EXPECT_EQ(view.take()[1], "high 0 1019.000");
     // A value inside the scale leaves it where it is and sets no range.
     now += 3600;
     view.take();

@@ -61,6 +61,7 @@ TEST(Tokenizer, EmptyLinesAndALastLineWithoutEnd) {
 TEST(Tokenizer, QuotesGroupBlanksAndTakeEscapes) {
     EXPECT_EQ(texts("\"1002.5\"\n"), (std::vector<std::string>{"1002.5", ""}));
     EXPECT_EQ(texts("\"a b\"c d"), (std::vector<std::string>{"a bc", "d"}));
+    EXPECT_EQ(texts("\"run on\""), (std::vector<std::string>{"run on"})); // n, r unescaped
     EXPECT_EQ(texts(R"("q\"x\\y\nz\rw\k")"), (std::vector<std::string>{"q\"x\\y\nz\rwk"}));
     // Outside quotes a backslash is an ordinary character, and so are / and *.
     EXPECT_EQ(texts(R"(a\b /*c*/)"), (std::vector<std::string>{"a\\b", "/*c*/"}));

@@ -86,6 +86,10 @@ TEST_F(IntroTest, ProgressLinesArePaintedInTheirColours) {
     intro.result(true);
     EXPECT_EQ(intro.lines().left[0], "Searching on LPT1 port");
     EXPECT_EQ(intro.lines().right[1], "FOUND");
+    EXPECT_EQ(intro.lines().rightColour[0], 0xFF0000u); // NOT FOUND in red
+    EXPECT_EQ(intro.lines().rightColour[1], 0x008000u); // FOUND in dark green
+    EXPECT_EQ(intro.lines().leftColour[0], 0x000000u);
+    EXPECT_EQ(intro.lines().leftColour[1], 0x000000u);
     const QImage image = paintBox();
     const QRect rightColumn(180, 0, 101, 65), leftColumn(0, 0, 175, 65);
     EXPECT_GT(countRed(image, rightColumn), 20);

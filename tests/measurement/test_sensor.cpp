@@ -98,6 +98,8 @@ TEST_F(SensorTest, NAndTsBeyondTheIntegerRangeStopAtItsEnds) {
 
 TEST_F(SensorTest, MeasurementWithoutModuleEndsAtOnceWithMarkers) {
     sensor.pressure = 1000;
+    sensor.D1 = 7168; // words of an earlier measurement
+    sensor.D2 = 20224;
     sensor.start_measure();
     EXPECT_EQ(finish(), SEQUENCE_SUCCESS);
     EXPECT_EQ(loop.now(), 0);
@@ -105,6 +107,8 @@ TEST_F(SensorTest, MeasurementWithoutModuleEndsAtOnceWithMarkers) {
     EXPECT_EQ(sensor.temperature, 999.9);
     EXPECT_EQ(sensor.humidity, 9999.9);
     EXPECT_EQ(sensor.humidityTemperature, 9999.9);
+    EXPECT_EQ(sensor.getD1(), 0);
+    EXPECT_EQ(sensor.getD2(), 0);
 }
 
 TEST_F(SensorTest, LptSearchTakesTheModulesCalibration) {

@@ -46,6 +46,7 @@ TEST_F(Editor, ShowFillsEveryFieldInItsFormat) {
     parameters.values[3] = 123.45;
     parameters.values[7] = 0.25;
     parameters.calibration.W1 = 0xFFFF;
+    parameters.calibration.W4 = 0x1234;
     parameters.calibration.computeC();
     editor.show(&parameters);
     const TsettingsTexts& t = editor.text;
@@ -56,6 +57,8 @@ TEST_F(Editor, ShowFillsEveryFieldInItsFormat) {
     EXPECT_EQ(t.w[0], "65535");
     EXPECT_EQ(t.lbW[0], "0xffff");
     EXPECT_EQ(t.lbW[1], "0x0");
+    EXPECT_EQ(t.w[3], "4660");
+    EXPECT_EQ(t.lbW[3], "0x1234");
     EXPECT_EQ(t.c[0], "32767");
     EXPECT_EQ(t.lbC[4], "0x400");
     EXPECT_EQ(t.sunny + " " + t.variable + " " + t.overcast + " " + t.hysteresis,
@@ -64,11 +67,14 @@ TEST_F(Editor, ShowFillsEveryFieldInItsFormat) {
               "-0.900 -0.230 0.900 0.230");
 }
 
-TEST_F(Editor, TsJustBelowADaySplitsIntoHoursMinutesAndSeconds) {
+TEST_F(Editor, TsAtAndJustBelowADaySplitsIntoItsParts) {
     parameters.values[2] = 86399;
     editor.show(&parameters);
     const TsettingsTexts& t = editor.text;
     EXPECT_EQ(t.ts[0] + " " + t.ts[1] + " " + t.ts[2] + " " + t.ts[3], "0 23 59 59");
+    parameters.values[2] = 86400;
+    editor.show(&parameters);
+    EXPECT_EQ(t.ts[0] + " " + t.ts[1] + " " + t.ts[2] + " " + t.ts[3], "1 0 0 0");
 }
 
 TEST_F(Editor, ShowWithoutMainWindowLeavesTheFields) {
@@ -156,8 +162,10 @@ TEST_F(Editor, RestoreFromSensorTakesTheModuleCalibration) {
 
 TEST_F(Editor, OkCommitsEverythingInOrder) {
     editor.text.n = "4";
-    editor.text.ts[2] = "2";
-    editor.tsLeft(2);
+    for (int part : {0, 1, 2}) {
+        editor.text.ts[part] = part == 2 ? "2" : "1"; // 1 d 1 h 2 min, and the shown 1 s
+        editor.tsLeft(part);
+    }
     editor.text.alti = "500";
     editor.altitudeTyped();
     editor.text.hysteresis = ""; // an empty field reads as 0
@@ -167,8 +175,8 @@ TEST_F(Editor, OkCommitsEverythingInOrder) {
     EXPECT_TRUE(prompts.shown.empty());
     // Unchanged limits go variable first, then overcast, then sunny.
     const std::vector<std::pair<int, double>> expected = {
-        {1, 4}, {2, 121},  {3, 500},    {5, 1009}, {6, 1002}, {4, 1016},
-        {7, 0}, {9, -0.9}, {10, -0.23}, {11, 0.9}, {12, 0.23}};
+        {1, 4}, {2, 90121}, {3, 500},    {5, 1009}, {6, 1002}, {4, 1016},
+        {7, 0}, {9, -0.9},  {10, -0.23}, {11, 0.9}, {12, 0.23}};
     EXPECT_EQ(parameters.calls, expected);
     EXPECT_EQ(parameters.calibrationsSet, 1);
     EXPECT_EQ(parameters.calibration.C1, 32767);
@@ -182,6 +190,8 @@ TEST_F(Editor, FailedSamplingGroupAsksNoConfirmation) {
     }
     EXPECT_EQ(ok(), TsettingsEditor::Result::Failed);
     EXPECT_EQ(messages(), std::vector<std::string>{tsMessage});
+    EXPECT_EQ(prompts.shown.at(0).caption, "Error");
+    EXPECT_EQ(prompts.shown.at(0).icon, TpromptIcon::Error);
     editor.text.n = "9.0"; // a whole number
     editor.text.ts[3] = "1";
     editor.tsLeft(3);
@@ -189,6 +199,9 @@ TEST_F(Editor, FailedSamplingGroupAsksNoConfirmation) {
     prompts.answers = {TpromptAnswer::Yes};
     EXPECT_EQ(ok(), TsettingsEditor::Result::Committed);
     EXPECT_EQ(messages(), std::vector<std::string>{confirmation});
+    EXPECT_EQ(prompts.shown.at(0).caption, "Error");
+    EXPECT_EQ(prompts.shown.at(0).icon, TpromptIcon::Warning);
+    EXPECT_EQ(prompts.shown.at(0).buttons, TpromptButtons::YesNo);
     EXPECT_EQ(parameters.values[2], 2);
 }
 
@@ -259,15 +272,21 @@ TEST_F(Editor, UnreadableFieldsShowTheirMessagesWithoutComparisons) {
     editor.text.n = "x";
     editor.text.sunny = "high";
     editor.text.variable = "900"; // would fail the comparison
+    editor.text.overcast = "low";
     editor.text.hysteresis = "0e400";
     editor.text.quickDown = "fast";
+    editor.text.slowDown = "slow";
+    editor.text.quickUp = "up";
     editor.text.slowUp = "-9"; // would fail the comparison
     EXPECT_EQ(ok(), TsettingsEditor::Result::Failed);
     const std::vector<std::string> expected = {
         nMessage,
         "Error : The \"Sunny\" limit for the meteo must be a number",
+        "Error : The \"Overcast\" limit for the meteo must be a number",
         "Error : The \"Hysteresis\" limit for the meteo must be a number",
         "Error : The rate limit for the fast falling trend must be a number",
+        "Error : The rate limit for the slow falling trend must be a number",
+        "Error : The rate limit for the fast rising trend must be a number",
     };
     EXPECT_EQ(messages(), expected);
     EXPECT_TRUE(parameters.calls.empty());
@@ -304,15 +323,14 @@ TEST_F(Editor, RatesMustBeOrderedButMayBeEqual) {
     EXPECT_EQ(parameters.values[11], 0.5);
 }
 
-TEST_F(Editor, RateComparisonsAreSkippedOnceAnEarlierGroupFailed) {
+TEST_F(Editor, ComparisonsAreSkippedOnceAnEarlierGroupFailed) {
     editor.text.quickDown = "-0.2"; // above the slow-down rate: would fail its comparison
     editor.text.slowDown = "-0.3";
     editor.text.sunny = "1000"; // below the variable limit
     EXPECT_EQ(ok(), TsettingsEditor::Result::Failed);
     EXPECT_EQ(messages(), std::vector<std::string>{sunnyLarger});
     prompts.shown.clear();
-    editor.text.sunny = "1016";
-    editor.text.n = "0";
+    editor.text.n = "0"; // the limits are still out of order
     EXPECT_EQ(ok(), TsettingsEditor::Result::Failed);
     EXPECT_EQ(messages(), std::vector<std::string>{nMessage});
 }
