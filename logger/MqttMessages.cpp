@@ -43,7 +43,10 @@ std::string fixed(double v, int decimals) {
 class TjsonObject {
 public:
     TjsonObject& raw(const std::string& key, const std::string& json) {
-        text += (text.empty() ? "{" : ",") + jsonString(key) + ":" + json;
+        text += text.empty() ? '{' : ',';
+        text += jsonString(key);
+        text += ':';
+        text += json;
         return *this;
     }
     TjsonObject& str(const std::string& key, const std::string& value) {
@@ -117,16 +120,26 @@ std::string identifier(const std::string& name) {
     return "corvasine_" + id;
 }
 
+// GCC 12 at -O3 takes `"[" + std::string(...)` for an overlapping copy (a false -Wrestrict), so
+// lists are built by appending.
+std::string jsonList(const std::string& items) {
+    std::string list = "[";
+    list += items;
+    return list + "]";
+}
+
 template <std::size_t N> std::string jsonWords(const std::array<const char*, N>& words) {
     std::string list = "[";
-    for (const char* w : words)
-        list += (list.size() > 1 ? "," : "") + jsonString(w);
+    for (const char* w : words) {
+        if (list.size() > 1) list += ',';
+        list += jsonString(w);
+    }
     return list + "]";
 }
 
 std::string devicePayload(const TmqttStation& station) {
     return TjsonObject()
-        .raw("identifiers", "[" + jsonString(identifier(station.name)) + "]")
+        .raw("identifiers", jsonList(jsonString(identifier(station.name))))
         .str("name", "Corvasine " + station.name)
         .str("manufacturer", "Corvasine")
         .str("model", "Pressure-sensor module")
