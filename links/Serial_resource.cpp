@@ -221,6 +221,7 @@ void Tserial_resource::workerMain() {
     txLength = 0;
     txDone = 0;
     evtPending = false;
+    restUntilNs = 0; // a rest of the previous open's worker does not hold up this one
     postNotification(this, 0);
     if (watchModem) signal(ModemWaitRequest);
     while (workerStep()) {
