@@ -57,6 +57,8 @@ TEST(LcdBarModel, LitCount) {
     EXPECT_EQ(lcdLitSegments(-1e300, 0.0, 1e-300, 7), 0);
     EXPECT_EQ(lcdLitSegments(std::nan(""), 0.0, 100.0, 7), 0);
     EXPECT_EQ(lcdLitSegments(5.0, 5.0, 5.0, 7), 0);
+    // A value left above a range whose ends were made equal lights nothing either.
+    EXPECT_EQ(lcdLitSegments(6.0, 5.0, 5.0, 7), 0);
 }
 
 TEST(LcdBarModel, ValueIsClampedHighFirstThenLow) {
@@ -103,7 +105,8 @@ TEST(LcdBarModel, SegmentCountIsBoundByTheCachedHeight) {
     EXPECT_EQ(bar.segments(), 22);
     EXPECT_EQ(bar.usableHeight(), 1);
     EXPECT_EQ(bar.segmentHeight(), 0);
-    bar.beginPaint(27, 4); // too small for any segment: one is kept
+    EXPECT_EQ(bar.drawing().size(), 2u); // segments of no height are not drawn
+    bar.beginPaint(27, 4);               // too small for any segment: one is kept
     bar.setNbrSegments(3, 4);
     EXPECT_EQ(bar.segments(), 1);
 }
@@ -150,6 +153,20 @@ TEST(LcdBarModel, RedrawOnlyAfterASetterOrAResize) {
     EXPECT_FALSE(bar.beginPaint(27, 47));
     bar.rescale(47); // a rescale alone asks for nothing
     EXPECT_FALSE(bar.beginPaint(27, 47));
+
+    // Each setter on its own asks for a redraw.
+    const std::vector<void (*)(Tlcd_bar_model&)> setters{
+        [](Tlcd_bar_model& b) { b.setLowRange(1.0, 47); },
+        [](Tlcd_bar_model& b) { b.setHighRange(90.0, 47); },
+        [](Tlcd_bar_model& b) { b.setNbrSegments(3, 47); },
+        [](Tlcd_bar_model& b) { b.setBackground(0x101010); },
+        [](Tlcd_bar_model& b) { b.setBorder(0x202020); },
+        [](Tlcd_bar_model& b) { b.setEnable(false); },
+    };
+    for (std::size_t i = 0; i < setters.size(); ++i) {
+        setters[i](bar);
+        EXPECT_TRUE(bar.beginPaint(27, 47)) << "setter " << i;
+    }
 }
 
 TEST(LcdBarModel, RescaleUsesTheCurrentHeightAndAResizeRescales) {
@@ -157,6 +174,10 @@ TEST(LcdBarModel, RescaleUsesTheCurrentHeightAndAResizeRescales) {
     bar.setNbrSegments(7, 47); // the control was resized but not painted yet
     EXPECT_EQ(bar.usableHeight(), 31);
     EXPECT_EQ(bar.segmentHeight(), 4);
+    bar.setLowRange(10.0, 33);
+    EXPECT_EQ(bar.usableHeight(), 17);
+    bar.setHighRange(90.0, 61);
+    EXPECT_EQ(bar.usableHeight(), 45);
     bar.beginPaint(27, 61);
     EXPECT_EQ(bar.usableHeight(), 45);
     EXPECT_EQ(bar.segmentHeight(), 6);
