@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +32,7 @@ TEST(EventResource, NamesKeepUpTo63CharactersAndDefaultToUnnamed) {
 
 TEST(EventResource, ReserveAndReleaseFollowTheOwnerAndForceRules) {
     TeventResource resource, a, b;
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(resource.reserve(nullptr, true));
     EXPECT_TRUE(resource.reserve(&a, false));
     EXPECT_TRUE(resource.reserve(&a, false)); // already the owner
@@ -44,6 +46,9 @@ TEST(EventResource, ReserveAndReleaseFollowTheOwnerAndForceRules) {
     EXPECT_EQ(resource.getOwner(), &b);
     resource.release(&b);
     EXPECT_EQ(resource.getOwner(), nullptr);
+    // Each change gives the owner lock back: none of them sat out the one-second lock wait,
+    // nor even half of it.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
 TEST(EventResource, PostedNotificationsArriveInOrderAsSentToThemselves) {

@@ -49,10 +49,12 @@ TEST(RealtimeLoop, TimersFireAfterTheirTime) {
 
 TEST(RealtimeLoop, AForgottenTargetLosesItsPostsAndTimersOnly) {
     TrealtimeLoop loop;
-    Recorder forgotten, kept, owner;
-    Tdelay_resource delay;
+    Recorder forgotten, kept, owner, keptOwner;
+    Tdelay_resource delay, keptDelay;
     delay.reserve(&owner, false);
+    keptDelay.reserve(&keptOwner, false);
     delay.setDelay(10);
+    keptDelay.setDelay(10);
     postNotification(&forgotten, 1);
     postNotification(&kept, 2);
     loop.forget(&forgotten);
@@ -61,4 +63,14 @@ TEST(RealtimeLoop, AForgottenTargetLosesItsPostsAndTimersOnly) {
     EXPECT_TRUE(forgotten.codes.empty());
     EXPECT_EQ(kept.codes, std::vector<std::int32_t>{2});
     EXPECT_TRUE(owner.codes.empty());
+    EXPECT_EQ(keptOwner.codes, std::vector<std::int32_t>{SEQUENCE_SUCCESS});
+}
+
+TEST(RealtimeLoop, ALoopGivesBackTheOneBeforeItWhenDestroyed) {
+    TrealtimeLoop outer;
+    {
+        TrealtimeLoop inner;
+        EXPECT_EQ(eventLoop(), &inner);
+    }
+    EXPECT_EQ(eventLoop(), &outer);
 }

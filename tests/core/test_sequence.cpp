@@ -173,5 +173,7 @@ TEST(SequenceTrace, TraceBitOneLogsNamesAndStep) {
     EXPECT_TRUE(log.lines.empty());
     plain.traceFlags = TeventResource::TraceNotifications;
     plain.OnNotification(&plain, 1);
-    EXPECT_EQ(log.lines, (std::vector<std::string>{"plain : OnNotification(plain, 1) @0"}));
+    plain.OnNotification(nullptr, 2); // no sender, no name
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"plain : OnNotification(plain, 1) @0",
+                                                   "plain : OnNotification(, 2) @0"}));
 }
