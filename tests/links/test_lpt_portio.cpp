@@ -3,6 +3,46 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdarg>
+#include <linux/ppdev.h>
+#include <sys/ioctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+// No parallel port here: while armed, the next claim makes its descriptor one, with a status
+// register the test sets and a data register that keeps what is written.
+struct FakeParport {
+    bool armed = false;
+    int fd = -1;
+    unsigned char status = 0;
+    unsigned char data = 0;
+} parport;
+} // namespace
+
+// Every ioctl of this test program passes here; all but the fake port's go to the kernel.
+extern "C" int ioctl(int fd, unsigned long request, ...) noexcept {
+    va_list args;
+    va_start(args, request);
+    void* arg = va_arg(args, void*);
+    va_end(args);
+    if (parport.armed && request == PPCLAIM) {
+        parport.fd = fd;
+        return 0;
+    }
+    if (fd >= 0 && fd == parport.fd) {
+        auto* byte = static_cast<unsigned char*>(arg);
+        switch (request) {
+        case PPRSTATUS: *byte = parport.status; return 0;
+        case PPRDATA: *byte = parport.data; return 0;
+        case PPWDATA: parport.data = *byte; return 0;
+        case PPRELEASE: parport.fd = -1; return 0;
+        default: break;
+        }
+    }
+    return static_cast<int>(::syscall(SYS_ioctl, fd, request, arg));
+}
+
 TEST(PpdevPortIO, MissingDeviceReadsAnOpenLineAndSaysWhyOnce) {
     TcaptureLog log;
     TppdevPortIO port("/nonexistent/parport0");
@@ -22,4 +62,20 @@ TEST(PpdevPortIO, DeviceThatIsNoParallelPortIsRefusedAtTheClaim) {
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(log.lines,
               std::vector<std::string>{"LPT1: /dev/null: Inappropriate ioctl for device"});
+}
+
+TEST(PpdevPortIO, ClaimedDeviceReadsBothRegistersAndWritesOnlyData) {
+    TcaptureLog log;
+    parport = {true, -1, 0x5A, 0};
+    {
+        TppdevPortIO port("/dev/null");
+        EXPECT_TRUE(port.isOpen());
+        port.write(LPT1_DATA, 0xA5);
+        port.write(LPT1_STATUS, 0x11); // the status register takes nothing
+        EXPECT_EQ(port.read(LPT1_STATUS), 0x5A);
+        EXPECT_EQ(port.read(LPT1_DATA), 0xA5);
+    }
+    EXPECT_EQ(parport.fd, -1); // released with the port
+    parport.armed = false;
+    EXPECT_TRUE(log.lines.empty());
 }

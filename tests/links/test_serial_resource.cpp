@@ -101,6 +101,10 @@ TEST_F(SerialPort, OpenFailuresReturnTheirCodeAndLeaveThePortClosed) {
     // Every failure closed the device again: the port can be had exclusively now.
     EXPECT_EQ(port.open("COM241", 38400, 2, 7, false, false), 0);
     EXPECT_TRUE(loop.runUntil([&] { return owner.count(0) == 1; }, WaitMs));
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(pty.keeper, &tio), 0);
+    EXPECT_EQ(tio.c_cflag & PARODD, 0u); // even
+    EXPECT_NE(tio.c_iflag & INPCK, 0u);
 }
 
 // Without its wake-up channel a port can never be opened, and that is the answer whatever else is
@@ -135,6 +139,10 @@ TEST_F(SerialPort, OpenPortIsExclusiveAndRaw) {
     EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
     EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | ICRNL), 0u);
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B38400));
+    // Odd parity. A pty forces CS8 and clears PARENB: of the parity it keeps PARODD and INPCK.
+    ASSERT_EQ(port.open("COM241", 38400, 1, 8, false, false), 0);
+    ASSERT_EQ(::tcgetattr(pty.keeper, &tio), 0);
+    EXPECT_NE(tio.c_cflag & PARODD, 0u);
 }
 
 // The exclusive flag stays on a pty after the close unless it is cleared: root would not notice,
@@ -287,8 +295,9 @@ TEST_F(SerialPort, AnEndByteCompletesAReadAndEndsItsChunk) {
     EXPECT_EQ(owner.chunks[4], (std::vector<std::uint8_t>{0x09, 0x21, 0x0A, 0x0B}));
 }
 
-// At 1200 baud a byte takes 8.3 ms on the line. With 160 bytes expected, the first one lets the
-// worker leave the port alone until 158 more can have come (1.3 s): what comes meanwhile
+// At 1200 baud a byte (start, 8 data and stop bits) takes 8.3 ms on the line. With 160 bytes
+// expected, the first one lets the worker leave the port alone until 158 more can have come
+// (1317 ms, never less, however loaded the machine): what comes meanwhile
 // stays in the device and is taken in one read at the end, as one chunk, even one shorter than
 // expected. A write and a stop request do not wait for the rest to end.
 TEST_F(SerialPort, AChunkOfKnownLengthIsTakenInOneReadAfterTheLineTimeOfItsBytes) {
@@ -297,6 +306,7 @@ TEST_F(SerialPort, AChunkOfKnownLengthIsTakenInOneReadAfterTheLineTimeOfItsBytes
     port.setReadSize(Tserial_resource::BufferSize);
     ASSERT_EQ(port.open("COM241", 1200, 0, 8, false, false), 0);
     ASSERT_TRUE(loop.runUntil([&] { return owner.count(0) == 1; }, WaitMs));
+    const auto first = std::chrono::steady_clock::now();
     pty.write({0x24});
     loop.runFor(100); // the pty moves it over, the worker takes it and rests
     pty.write({0x01, 0x02, 0x03, 0x21});
@@ -308,6 +318,7 @@ TEST_F(SerialPort, AChunkOfKnownLengthIsTakenInOneReadAfterTheLineTimeOfItsBytes
     EXPECT_EQ(waitingInDevice(), 4);
     EXPECT_EQ(owner.count(3), 0);
     ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == 1; }, WaitMs));
+    EXPECT_GE(std::chrono::steady_clock::now() - first, std::chrono::microseconds(1316666));
     EXPECT_EQ(owner.chunks[0], (std::vector<std::uint8_t>{0x24, 0x01, 0x02, 0x03, 0x21}));
 
     // Unknown length: every byte is read as it comes.

@@ -140,10 +140,23 @@ TEST_F(SerialModuleLink, UnplugReopensOnceThenReportsDisconnected) {
 }
 
 TEST_F(SerialModuleLink, UnplugWithTheModuleGoneFailsTheReopen) {
+    // No port named yet: nothing to open again, and nothing to say about it.
+    const std::size_t quiet = log.lines.size();
+    EXPECT_FALSE(sscp.reconnect());
+    EXPECT_EQ(log.lines.size(), quiet);
     ASSERT_TRUE(connect());
     pty.unplug();
     ASSERT_TRUE(waitCodes(2));
     EXPECT_EQ(owner.codes, (std::vector<std::int32_t>{4, 2}));
+    // Every measurement tries again; only the change from back to gone and back is logged.
+    EXPECT_FALSE(sscp.reconnect());
+    EXPECT_FALSE(sscp.reconnect());
+    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(),
+                         "COM241: port gone, opened again at every measurement"),
+              1);
+    pty.plug();
+    EXPECT_TRUE(sscp.reconnect());
+    EXPECT_EQ(lastOf(log.lines), "COM241: port back, measuring again");
 }
 
 TEST_F(SerialModuleLink, ConfigureOnARunningPortOpensTheNewOneWhenTheOldEnds) {
