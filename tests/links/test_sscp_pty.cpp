@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -157,6 +158,13 @@ TEST_F(SerialModuleLink, UnplugWithTheModuleGoneFailsTheReopen) {
     pty.plug();
     EXPECT_TRUE(sscp.reconnect());
     EXPECT_EQ(lastOf(log.lines), "COM241: port back, measuring again");
+    // A name too long for the link leaves it without one, not with the old one's tail.
+    pty.unplug();
+    ASSERT_TRUE(waitCodes(owner.codes.size() + 1));
+    sscp.configure(std::string(40, 'C').c_str(), 38400);
+    const std::size_t unnamed = log.lines.size();
+    EXPECT_FALSE(sscp.reconnect());
+    EXPECT_EQ(log.lines.size(), unnamed);
 }
 
 TEST_F(SerialModuleLink, ConfigureOnARunningPortOpensTheNewOneWhenTheOldEnds) {
