@@ -144,3 +144,7 @@ bool TptyModule::writeAll(const std::vector<std::uint8_t>& bytes) {
     }
     return true;
 }
+
+bool TptyModule::lineSettings(termios& tio) const {
+    return slaveKeeper >= 0 && ::tcgetattr(slaveKeeper, &tio) == 0;
+}

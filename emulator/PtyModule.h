@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <termios.h>
 #include <thread>
 
 class TportPublisher;
@@ -39,6 +40,8 @@ public:
     bool isPlugged() const { return master >= 0; }
     // The device the program opens, e.g. "/dev/pts/3"; empty while unplugged.
     const std::string& slavePath() const { return slave; }
+    // The line settings of the device as the program left them; false while unplugged.
+    bool lineSettings(termios& tio) const;
 
 private:
     void run();

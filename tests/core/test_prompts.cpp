@@ -1,3 +1,4 @@
+#include "core/PostedMessages.h"
 #include "core/Prompts.h"
 #include "core/VirtualLoop.h"
 
@@ -33,4 +34,19 @@ TEST(PostedMessages, TheFollowUpRunsOnceTheBoxHasBeenAnswered) {
     events.clear();
     prompts.post("at once", "Error", TpromptIcon::Error, [&] { events.push_back("then"); });
     EXPECT_EQ(events, (std::vector<std::string>{"at once", "then"}));
+}
+
+TEST(PostedMessages, OnlyItsOwnNotificationShowsTheNextBox) {
+    TscriptedPrompts prompts;
+    TvirtualLoop loop;
+    TpostedMessages posted(prompts);
+    TeventResource other;
+    posted.post("waiting", "Error", TpromptIcon::Error);
+    posted.OnNotification(&other, 1);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(posted.waiting(), 1u);
+    loop.runUntilIdle();
+    EXPECT_EQ(prompts.shown.size(), 1u);
+    posted.OnNotification(&posted, 1); // nothing left to show
+    EXPECT_EQ(prompts.shown.size(), 1u);
 }

@@ -23,7 +23,8 @@ public:
 };
 
 // 0 -(self,3)-> 100 -(self,1)-> 200 / -(self,1)-> 300 (the later wins) ; 300 -(self,4)-> 300;
-// 300 -(self,5)-> 1000; 300 -(self,6)-> 1002; any of 100..300 -(self,9000)-> 1001.
+// 300 -(self,5)-> 1000; 300 -(self,6)-> 1002; 300 -(self,7)-> 999, an ordinary step; any of
+// 100..300 -(self,9000)-> 1001.
 class Machine : public Tsequence {
 public:
     void OnNotification(TeventResource* sender, std::int32_t code) override {
@@ -46,6 +47,7 @@ protected:
             transitionOn(this, 4, 300);
             transitionOn(this, 5, 1000);
             transitionOn(this, 6, 1002);
+            transitionOn(this, 7, 999);
             transitionOn(this, CANCEL_REQUEST, 1001);
             break;
         default: break;
@@ -73,6 +75,15 @@ TEST_F(SequenceTest, OneTransitionPerNotificationAndTheLastMatchWins) {
     deliver(1);
     EXPECT_EQ(machine.getStep(), 300);
     EXPECT_EQ(machine.entries, (std::vector<std::int32_t>{100, 300}));
+}
+
+TEST_F(SequenceTest, StepNineHundredNinetyNineIsAnOrdinaryStep) {
+    deliver(3);
+    deliver(1);
+    deliver(7);
+    EXPECT_EQ(machine.getStep(), 999);
+    EXPECT_EQ(machine.entries, (std::vector<std::int32_t>{100, 300, 999}));
+    EXPECT_TRUE(owner.reports.empty());
 }
 
 TEST_F(SequenceTest, UnmatchedNotificationChangesNothingButIsLogged) {

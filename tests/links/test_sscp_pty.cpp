@@ -73,6 +73,10 @@ TEST_F(SerialModuleLink, RoundTripsStoreTheModulesValues) {
     module.setConditions({980.5, 12.25, 63.0, 11.0, true});
     ASSERT_TRUE(connect());
     EXPECT_TRUE(log.contains("Tsscp   : !  connected"));
+    termios tio{};
+    ASSERT_TRUE(pty.lineSettings(tio));
+    EXPECT_EQ(tio.c_iflag & INPCK, 0u); // no parity: nothing to check
+    EXPECT_EQ(tio.c_cflag & PARODD, 0u);
     EXPECT_EQ(ask([&] { sscp.requestAck(); }), 0);
     std::uint16_t w[5] = {};
     EXPECT_EQ(ask([&] { sscp.requestW(w); }), 0);
