@@ -129,12 +129,12 @@ std::string jsonList(const std::string& items) {
 }
 
 template <std::size_t N> std::string jsonWords(const std::array<const char*, N>& words) {
-    std::string list = "[";
+    std::string items;
     for (const char* w : words) {
-        if (list.size() > 1) list += ',';
-        list += jsonString(w);
+        if (!items.empty()) items += ',';
+        items += jsonString(w);
     }
-    return list + "]";
+    return jsonList(items);
 }
 
 std::string devicePayload(const TmqttStation& station) {
