@@ -10,7 +10,8 @@
 // has its device node but no UART in sysfs.
 struct PtyBench {
     PtyBench(SerialTree& tree, int com, TmoduleConditions conditions = {}, bool present = true)
-        : module(Tqx4180Model(Tqx4180Coefficients{19800, 2400, 410, 395, 1170, 28})), pty(module) {
+        : tree(tree), com(com),
+          module(Tqx4180Model(Tqx4180Coefficients{19800, 2400, 410, 395, 1170, 28})), pty(module) {
         module.setConditions(conditions);
         if (!pty.plug()) return;
         if (present)
@@ -18,6 +19,14 @@ struct PtyBench {
         else
             tree.link(com, pty.slavePath());
     }
+    // The pty goes and its device node with it: the freed pty number may go to another
+    // program's pty at once, which a node left behind would then lead to.
+    void unplug() {
+        pty.unplug();
+        tree.unlink(com);
+    }
+    SerialTree& tree;
+    int com;
     TserialModule module;
     TptyModule pty;
 };

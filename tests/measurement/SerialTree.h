@@ -37,10 +37,11 @@ public:
     }
     // Only the device node: without sysfs the port does not count as present.
     void link(int com, const std::string& target) {
-        const std::string node = root + "/dev/ttyS" + std::to_string(com - 1);
-        std::filesystem::remove(node);
-        std::filesystem::create_symlink(target, node);
+        unlink(com);
+        std::filesystem::create_symlink(target, node(com));
     }
+    // The device node goes, as with an adapter pulled out.
+    void unlink(int com) { std::filesystem::remove(node(com)); }
     // A plain file that opens but refuses every line setting.
     std::string plainFile(const char* name) {
         const std::string path = root + "/" + name;
@@ -49,6 +50,8 @@ public:
     }
 
 private:
+    std::string node(int com) const { return root + "/dev/ttyS" + std::to_string(com - 1); }
+
     TserialRoots previous;
     std::string root;
 };

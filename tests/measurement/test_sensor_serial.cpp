@@ -141,7 +141,7 @@ TEST_F(SensorSerialTest, ConnectedWhileIdleRunsTheSerialCheck) {
 TEST_F(SensorSerialTest, FailedReopenWhileIdleEndsWithAnError) {
     sensor.start_searchCOM("COM3");
     ASSERT_EQ(report(1), SEQUENCE_SUCCESS);
-    com3.pty.unplug(); // the reopen that follows finds no device
+    com3.unplug(); // the reopen that follows finds no device
     ASSERT_EQ(report(2), SEQUENCE_ERROR);
     EXPECT_EQ(sensor.getStep(), 0);
 }

@@ -113,7 +113,7 @@ TEST_F(SeqMainSerialTest, AReportOfTheSensorOutsideTheSearchIsIgnored) {
     seq.start();
     ASSERT_TRUE(samples(1));
     ASSERT_TRUE(reach(510));
-    com3.pty.unplug(); // the sensor reports a failed reopen while the sequence waits
+    com3.unplug(); // the sensor reports a failed reopen while the sequence waits
     loop.settle();
     EXPECT_EQ(seq.getStep(), 510);
     ASSERT_TRUE(samples(3));
