@@ -139,8 +139,21 @@ void TdataLog::end() {
     fd = -1;
 }
 
+// A rotation that copied the file and cut it to nothing (logrotate's copytruncate) leaves the
+// descriptor's offset beyond the end: the file then starts again at its end, with its header
+// when it is empty, instead of behind a hole of zero bytes as long as the old contents.
+void TdataLog::followTruncation() {
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || static_cast<long long>(status.st_size) >= committed) return;
+    debugPrint("Data file %s : cut to %lld bytes from outside, logging goes on at its end",
+               name.c_str(), static_cast<long long>(status.st_size));
+    committed = static_cast<long long>(status.st_size);
+    lseek(fd, 0, SEEK_END);
+}
+
 bool TdataLog::write(const TlogSample& sample) {
     if (!logging()) return true;
+    followTruncation();
     const std::string time = now();
     if (committed == 0 && !append(formatLogHeader(time, readHeader()))) return false;
     return append(formatLogSample(time, sample));

@@ -49,13 +49,15 @@ public:
     void end();
     bool logging() const { return fd >= 0; }
     const std::string& fileName() const { return name; }
-    // Writes one line; does nothing when not logging. False when the write failed and logging
-    // has ended.
+    // Writes one line; does nothing when not logging. A file that was cut short from outside
+    // (log rotation by copy and truncate) is written on at its new end, and an empty one gets
+    // its header again. False when the write failed and logging has ended.
     bool write(const TlogSample& sample);
 
 private:
     TlogHeader readHeader() const;
     bool open(const std::string& path, int flags);
+    void followTruncation();
     bool append(const std::string& text);
     void fail(const std::string& reason);
 

@@ -6,9 +6,11 @@
 #include "display/Fixedtext.h"
 #include "display/ParameterAccess.h"
 #include "display/Tstreamtokenizer.h"
+#include "settings/TsettingsEditor.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cfloat>
 #include <charconv>
 #include <cstdio>
@@ -155,8 +157,12 @@ double readSettingsNumber(const char* text) {
 }
 
 double settingsFileValue(int code, double value) {
-    if (code == 1) return std::clamp(value, 1.0, MaxFileSamples);
-    return value;
+    switch (code) {
+    case 1: return std::clamp(value, 1.0, MaxFileSamples);
+    case 2: return std::clamp(value, 1.0, MaxFileInterval);
+    case 3: return std::clamp(value, TsettingsEditor::MinAltitude, TsettingsEditor::MaxAltitude);
+    default: return value;
+    }
 }
 
 void readSettingsStream(std::FILE* stream, TparameterAccess& access) {
@@ -177,23 +183,37 @@ void readSettingsStream(std::FILE* stream, TparameterAccess& access) {
 }
 
 namespace {
-// The file for reading, or null. O_NONBLOCK keeps the open of a FIFO without a writer from
-// waiting for good; anything but a regular file is refused before a byte is read.
-std::FILE* openRegularFile(const std::string& fileName) {
+// The file for reading, or null with `reason` telling why. O_NONBLOCK keeps the open of a FIFO
+// without a writer from waiting for good; anything but a regular file is refused before a byte
+// is read.
+std::FILE* openRegularFile(const std::string& fileName, std::string& reason) {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        reason = errno == ENOENT ? "" : std::strerror(errno);
+        return nullptr;
+    }
     struct stat st {};
     std::FILE* file = nullptr;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) file = fdopen(fd, "rb");
+    if (fstat(fd, &st) != 0)
+        reason = std::strerror(errno);
+    else if (S_ISDIR(st.st_mode))
+        reason = std::strerror(EISDIR);
+    else if (!S_ISREG(st.st_mode))
+        reason = "not a regular file";
+    else if (!(file = fdopen(fd, "rb")))
+        reason = std::strerror(errno);
     if (!file) ::close(fd);
     return file;
 }
 } // namespace
 
 bool readSettingsFile(const std::string& fileName, TparameterAccess& access) {
-    std::FILE* file = openRegularFile(fileName);
+    std::string reason;
+    std::FILE* file = openRegularFile(fileName, reason);
     if (!file) {
-        postError("Error : Unable to open input file " + fileName);
+        postError(reason.empty()
+                      ? "Error : Unable to open input file " + fileName
+                      : "Error : Unable to read input file " + fileName + " (" + reason + ")");
         return false;
     }
     readSettingsStream(file, access);

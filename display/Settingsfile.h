@@ -21,8 +21,14 @@ double readSettingsNumber(const char* text);
 // module has stopped answering and every conversion waits out its time-out.
 constexpr double MaxFileSamples = 1000;
 
+// The longest TS a settings file may give, in seconds: the longest wait the measurement timer
+// holds (its milliseconds are a 32-bit count), about 24.8 days. A longer TS would not be kept,
+// and one of 1e12 s would leave the display on its first sample for good.
+constexpr double MaxFileInterval = 2147483;
+
 // A value read from a file, brought into the range the settings dialog accepts where the
-// program would otherwise stop being usable: N (code 1) into 1 to MaxFileSamples.
+// program would otherwise stop being usable: N (code 1) into 1 to MaxFileSamples, TS (code 2)
+// into 1 to MaxFileInterval, the local altitude (code 3) into the dialog's metres.
 double settingsFileValue(int code, double value);
 
 // Applies every key of an open stream, in stream order, through `access`.
@@ -30,8 +36,9 @@ void readSettingsStream(std::FILE* stream, TparameterAccess& access);
 
 // Applies every key of the file, in file order, through `access`. A key without a value on its
 // line has no effect. Only a regular file is read, and it is opened without waiting, so a FIFO
-// or a device never holds the program. When the file cannot be opened, or is no regular
-// file, it shows "Error : Unable to open input file <name>" and returns false.
+// or a device never holds the program. A missing file shows "Error : Unable to open input file
+// <name>"; a file that is there but cannot be read (no permission, a directory, no regular file)
+// shows "Error : Unable to read input file <name> (<reason>)". Both return false.
 bool readSettingsFile(const std::string& fileName, TparameterAccess& access);
 
 // The 17 lines of a settings file holding the current values.

@@ -242,3 +242,22 @@ TEST_F(DataLog, KilledWhileLoggingLeavesOnlyWholeLines) {
     }
     EXPECT_GT(samples, 10);
 }
+
+// logrotate's copytruncate cuts the file to nothing under the open descriptor: the next sample
+// starts it again with its header, with no hole of zero bytes before it, whether the file was
+// created from the dialog or is appended to as the logger does.
+TEST_F(DataLog, AFileCutToNothingStartsAgainWithItsHeader) {
+    for (const bool appending : {false, true}) {
+        TdataLog log([] { return std::string("20.02.2001 10:44:55"); });
+        std::string reason;
+        ASSERT_TRUE(appending ? log.beginAppending(path, reason) : begin(log));
+        ASSERT_TRUE(log.write(longSample));
+        const std::string first = readFile(path); // the header and one sample
+        ASSERT_TRUE(log.write(longSample));
+        ASSERT_EQ(truncate(path.c_str(), 0), 0);
+        ASSERT_TRUE(log.write(longSample));
+        EXPECT_EQ(readFile(path), first) << (appending ? "appending" : "from the dialog");
+        log.end();
+        std::remove(path.c_str());
+    }
+}

@@ -129,12 +129,27 @@ TEST_F(SettingsFile, MissingFileShowsTheInputError) {
     EXPECT_TRUE(parameters.applied.empty());
 }
 
-// A directory opens for reading on this system but holds no settings: the same error.
-TEST_F(SettingsFile, ADirectoryShowsTheInputError) {
-    FakeParameters parameters;
-    EXPECT_FALSE(readSettingsFile(dir.string(), parameters));
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, "Error : Unable to open input file " + dir.string());
+// A file that is there but cannot be read says why, in other words than a missing one.
+TEST_F(SettingsFile, AnUnreadableFileSaysWhy) {
+    const std::string loop = (dir / "loop.ini").string();
+    ASSERT_EQ(symlink(loop.c_str(), loop.c_str()), 0);
+    std::vector<std::pair<std::string, std::string>> cases = {
+        {dir.string(), "Is a directory"},
+        {loop, "Too many levels of symbolic links"},
+        {file("plain", "") + "/setup.ini", "Not a directory"}};
+    // Root reads whatever the permissions say.
+    const std::string locked = file("locked.ini", "set_altitude\t500\n");
+    chmod(locked.c_str(), 0);
+    if (geteuid() != 0) cases.emplace_back(locked, "Permission denied");
+    for (const auto& [name, reason] : cases) {
+        FakeParameters parameters;
+        prompts.shown.clear();
+        EXPECT_FALSE(readSettingsFile(name, parameters));
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].text,
+                  "Error : Unable to read input file " + name + " (" + reason + ")");
+        EXPECT_TRUE(parameters.applied.empty());
+    }
 }
 
 // A FIFO without a writer would hold an ordinary open for good, a device would give bytes for
@@ -149,7 +164,8 @@ TEST_F(SettingsFile, FifoOrDeviceShowsTheInputErrorWithoutWaiting) {
             FakeParameters parameters;
             const bool read = readSettingsFile(name, parameters);
             const bool shown = prompts.shown.size() == 1 &&
-                               prompts.shown[0].text == "Error : Unable to open input file " + name;
+                               prompts.shown[0].text == "Error : Unable to read input file " +
+                                                            name + " (not a regular file)";
             _exit(!read && shown && parameters.applied.empty() ? 0 : 1);
         }
         int status = -1;
@@ -159,15 +175,29 @@ TEST_F(SettingsFile, FifoOrDeviceShowsTheInputErrorWithoutWaiting) {
     }
 }
 
-// An N of millions would hold the program in one sample for days: the file's N is kept within
-// 1 to 1000; the other values pass as they are.
-TEST_F(SettingsFile, SampleCountFromAFileIsKeptWithinItsRange) {
-    EXPECT_EQ(
-        read("set_sampling_n 2000000000\nset_sampling_n 0\nset_sampling_n -7\n"
-             "set_sampling_n 1000\nset_sampling_n 12\nset_sampling_ts 1e9\n"
-             "set_small_x -30000\n"),
-        (Applied{
-            {1, 1000.0}, {1, 1.0}, {1, 1.0}, {1, 1000.0}, {1, 12.0}, {2, 1e9}, {15, -30000.0}}));
+// An N of millions would hold the program in one sample for days, a TS of 1e12 s would freeze
+// the display after its first sample, an altitude beyond the dialog's would put the altimeter's
+// marker into the data file: each is kept within the dialog's range; other values pass as they are.
+TEST_F(SettingsFile, ValuesFromAFileAreKeptWithinTheDialogsRange) {
+    EXPECT_EQ(read("set_sampling_n 2000000000\nset_sampling_n 0\nset_sampling_n -7\n"
+                   "set_sampling_n 1000\nset_sampling_n 12\nset_sampling_ts 1e12\n"
+                   "set_sampling_ts -3\nset_sampling_ts 2147483\nset_sampling_ts 600\n"
+                   "set_altitude 20000\nset_altitude -800\nset_altitude 9166\nset_altitude -703\n"
+                   "set_small_x -30000\n"),
+              (Applied{{1, 1000.0},
+                       {1, 1.0},
+                       {1, 1.0},
+                       {1, 1000.0},
+                       {1, 12.0},
+                       {2, 2147483.0},
+                       {2, 1.0},
+                       {2, 2147483.0},
+                       {2, 600.0},
+                       {3, 9166.0},
+                       {3, -703.0},
+                       {3, 9166.0},
+                       {3, -703.0},
+                       {15, -30000.0}}));
 }
 
 TEST_F(SettingsFile, TextHoldsTheSeventeenLines) {

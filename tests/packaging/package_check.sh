@@ -87,14 +87,26 @@ man_pages() {
 }
 
 # The service as installed, its command looked up in the package and its manual pages among
-# the package's own.
+# the package's own; it waits for the network (the MQTT broker), does not restart on a bad option
+# (status 2) and is hardened to an exposure below 2.0 as systemd-analyze scores it.
 service() {
     root=$work/root
     unit=$root/usr/lib/systemd/system/corvasine-logger.service
     [ -f "$unit" ] || fail "no service file in the package"
     grep -q '^ExecStart=/usr/bin/' "$unit" || fail "the service does not start a program of /usr/bin"
-    sed "s#^ExecStart=/usr/#ExecStart=$root/usr/#" "$unit" >"$work/corvasine-logger.service"
-    quiet env MANPATH="$root/usr/share/man" systemd-analyze verify "$work/corvasine-logger.service"
+    copy=$work/corvasine-logger.service
+    sed "s#^ExecStart=/usr/#ExecStart=$root/usr/#" "$unit" >"$copy"
+    quiet env MANPATH="$root/usr/share/man" systemd-analyze verify "$copy"
+    for line in '^Wants=.*network-online\.target' '^After=.*network-online\.target' \
+        '^RestartPreventExitStatus=2$'; do
+        grep -q "$line" "$unit" || fail "the service has no line $line"
+    done
+    score=$(systemd-analyze security --offline=yes "$copy" 2>&1 |
+        sed -n 's/^.*Overall exposure level for [^:]*: \([0-9.]*\) .*$/\1/p')
+    [ -n "$score" ] || fail "systemd-analyze security gave no score"
+    awk -v score="$score" 'BEGIN { exit !(score < 2.0) }' ||
+        fail "systemd-analyze security scores the service $score, not below 2.0"
+    echo "systemd-analyze security: $score"
 }
 
 case $action in
