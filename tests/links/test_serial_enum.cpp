@@ -1,9 +1,15 @@
+#include "links/PortAccess.h"
 #include "links/SerialTestSupport.h"
 #include "links/Serial_enum.h"
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 #include <fstream>
@@ -129,6 +135,41 @@ TEST(ComNames, OutsideTheSchemeMapToNothing) {
                              "COM-1", "COM99999999999", ""})
         EXPECT_EQ(comDevicePath(name, roots), "") << name;
     EXPECT_EQ(comDevicePath(nullptr, roots), "");
+}
+
+// Why a port could not be opened, in the words of the logs; a device that is not there keeps no
+// problem, so that its search still says "not found".
+TEST(PortAccess, ProblemsAreSaidInTheLogsWords) {
+    TempDir tmp;
+    const std::string shared = tmp.path + "/shared", closed = tmp.path + "/closed";
+    std::ofstream(shared) << "x";
+    std::ofstream(closed) << "x";
+    ::chmod(shared.c_str(), 0660);
+    ::chmod(closed.c_str(), 0600);
+    const struct {
+        int error;
+        std::string path;
+        std::string problem;
+    } cases[] = {{EBUSY, shared, "busy"},
+                 {EWOULDBLOCK, shared, "busy"},
+                 {EACCES, shared, "permission denied"}, // its group is ours already
+                 {EACCES, closed, "permission denied"},
+                 {EIO, shared, std::strerror(EIO)}};
+    for (const auto& c : cases)
+        EXPECT_EQ(openProblem(c.error, c.path), c.problem) << c.error << " " << c.path;
+    const group* dialout = ::getgrnam("dialout");
+    if (::geteuid() == 0 && dialout && ::chown(shared.c_str(), 0, dialout->gr_gid) == 0) {
+        EXPECT_EQ(openProblem(EACCES, shared), "permission denied: not in the dialout group");
+    }
+
+    const struct {
+        int error;
+        std::string problem;
+    } notes[] = {{EBUSY, "busy"}, {ENOENT, ""}, {EACCES, "permission denied"}, {0, ""}};
+    for (const auto& n : notes) {
+        notePortOpen("COM9", n.error, closed);
+        EXPECT_EQ(portProblem("COM9"), n.problem) << n.error;
+    }
 }
 
 } // namespace
