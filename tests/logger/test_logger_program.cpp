@@ -73,7 +73,7 @@ TEST_F(LoggerProgram, SigtermDuringAMeasurementEndsCleanlyWithWholeLines) {
 
 // While another program holds the port the logger says it is busy, not "not found", and finds
 // the module once the port is free. A logger killed with SIGKILL leaves the port free: the next
-// one finds the module at once, as an ordinary user too.
+// one finds the module at once, as an ordinary user too, and ends cleanly on SIGINT.
 TEST_F(LoggerProgram, ABusyPortIsSaidAndOneLeftByAKilledLoggerOpensAgainAtOnce) {
     startEmulator();
     const std::string device = TserialRoots::defaultEmulatedDir() + "/" + port;
@@ -97,6 +97,8 @@ TEST_F(LoggerProgram, ABusyPortIsSaidAndOneLeftByAKilledLoggerOpensAgainAtOnce) 
     ASSERT_TRUE(waitForSamples("samples.dat", before + 1)) << loggerErrors();
     EXPECT_EQ(textLines(loggerErrors()).back().rfind("module found on " + port, 0), 0u)
         << loggerErrors();
+    logger->signal(SIGINT);
+    EXPECT_EQ(logger->wait(), 0);
 }
 
 // Log rotation: the file is moved away, SIGHUP reopens the name, which starts a new file with
