@@ -1,9 +1,9 @@
 #include "links/PortIO.h"
 
 #include "core/Tdebug.h"
+#include "links/PortAccess.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
@@ -18,14 +18,17 @@ TppdevPortIO::~TppdevPortIO() {
     close(fd);
 }
 
+// The lock comes first: claiming a port that another process has claimed would wait for it.
 bool TppdevPortIO::open() {
     tried = true;
     fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd >= 0 && ioctl(fd, PPCLAIM) == 0) return true;
-    const int error = errno;
+    int error = fd < 0 ? errno : lockPort(fd);
+    if (error == 0 && ioctl(fd, PPCLAIM) != 0) error = errno;
+    notePortOpen("LPT1", error, path);
+    if (error == 0) return true;
     if (fd >= 0) close(fd);
     fd = -1;
-    debugPrint("LPT1: %s: %s", path.c_str(), std::strerror(error));
+    debugPrint("LPT1: %s: %s", path.c_str(), openProblem(error, path).c_str());
     return false;
 }
 

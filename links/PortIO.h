@@ -15,9 +15,10 @@ public:
     virtual void write(std::uint16_t port, std::uint8_t value) = 0;
 };
 
-// LPT1 through the Linux parallel-port device. The device is opened and claimed on the first
-// access; when that fails, one log line says why (for example "LPT1: /dev/parport0: Permission
-// denied"), writes go nowhere and every read gives 0xFF, the level of an open line.
+// LPT1 through the Linux parallel-port device. The device is opened, locked (see PortAccess.h)
+// and claimed on the first access; when that fails, one log line says why (for example "LPT1:
+// /dev/parport0: permission denied: not in the lp group", or "busy" when another program holds
+// it), writes go nowhere and every read gives 0xFF, the level of an open line.
 class TppdevPortIO : public TportIO {
 public:
     static constexpr std::uint8_t OpenLine = 0xFF;

@@ -1,6 +1,7 @@
 #include "links/Serial_resource.h"
 
 #include "core/Tdebug.h"
+#include "links/PortAccess.h"
 #include "links/Serial_enum.h"
 #include "links/Strutil.h"
 
@@ -80,12 +81,9 @@ void dropModemLines(int fd, bool rtsHandshake) {
     ::ioctl(fd, TIOCMBIC, &lines);
 }
 
-// The exclusive flag outlives the close on a tty whose other side stays open (a pty, an adapter
-// that another process holds): it is cleared first, so that the port can be opened again at once,
-// by this program or by anyone else.
+// Closing the descriptor also drops the port's lock.
 void closePort(int& fd) {
     if (fd < 0) return;
-    ::ioctl(fd, TIOCNXCL);
     ::close(fd);
     fd = -1;
 }
@@ -107,7 +105,6 @@ int Tserial_resource::configurePort(std::int32_t baud, std::int32_t byteParity,
     int status = 0;
     if (watchModem && ::ioctl(hPort, TIOCMGET, &status) != 0) result = OpenModemWatchFailed;
     modemStatus = status;
-    if (::ioctl(hPort, TIOCEXCL) != 0) result = OpenModeFailed;
     if (!applyLineSettings(hPort, baud, byteParity, byteSize, rtsHandshake))
         result = OpenLineFailed;
     else
@@ -116,14 +113,21 @@ int Tserial_resource::configurePort(std::int32_t baud, std::int32_t byteParity,
     return result;
 }
 
-namespace {
-void logOpenFailure(const char* name, const std::string& path) {
-    if (path.empty())
-        debugPrint("%s: no such port", name);
-    else
-        debugPrint("%s: %s: %s", name, path.c_str(), std::strerror(errno));
+// Opens the device and takes its lock before anything changes its line settings, which belong
+// to the program that holds it. On failure `error` holds the errno of the refusal.
+int Tserial_resource::openDevice(const std::string& path, int& error) {
+    error = ENOENT;
+    if (path.empty()) return OpenDeviceFailed;
+    hPort = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (hPort < 0) {
+        error = errno;
+        return OpenDeviceFailed;
+    }
+    error = lockPort(hPort);
+    if (error == 0) return OpenOk;
+    closePort(hPort);
+    return OpenLockFailed;
 }
-} // namespace
 
 int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byteParity,
                            std::int32_t byteSize, bool watch, bool rtsHandshake) {
@@ -139,13 +143,16 @@ int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byt
     const std::int64_t bits = 2 + byteSize + (byteParity != 0 ? 1 : 0);
     byteNs = baud > 0 ? bits * 1'000'000'000 / baud : 0;
     const std::string path = comDevicePath(portName);
-    hPort = path.empty() ? -1 : ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    int result = OpenDeviceFailed;
-    if (hPort >= 0) {
+    int error = 0;
+    int result = openDevice(path, error);
+    notePortOpen(portName, error, path);
+    if (result == OpenOk) {
         if (logOpens) debugPrint("%s: %s", name, path.c_str());
         result = configurePort(baud, byteParity, byteSize, rtsHandshake);
+    } else if (logOpens && path.empty()) {
+        debugPrint("%s: no such port", name);
     } else if (logOpens) {
-        logOpenFailure(name, path);
+        debugPrint("%s: %s: %s", name, path.c_str(), openProblem(error, path).c_str());
     }
     if (result != OpenOk) {
         closePort(hPort);

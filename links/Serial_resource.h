@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <thread>
 
 // One serial port with its worker thread. The worker does all reads, writes and modem-line
@@ -42,7 +43,7 @@ public:
     // open() results; when several settings fail, the last failing one is returned.
     static constexpr int OpenOk = 0;
     static constexpr int OpenModemWatchFailed = 1; // modem lines cannot be read
-    static constexpr int OpenModeFailed = 2;       // exclusive or non-blocking mode refused
+    static constexpr int OpenLockFailed = 2;       // another program holds the port (busy)
     static constexpr int OpenLineFailed = 4;       // speed, parity or data bits refused
     static constexpr int OpenDeviceFailed = 8;     // no device or cannot be opened
     static constexpr int OpenNoName = 16;
@@ -53,7 +54,9 @@ public:
 
     // Opens "COM%d" (see Serial_enum.h for the devices) raw with byteSize data bits, parity
     // 0 none / 1 odd / 2 even, one stop bit, no flow control unless rtsHandshake, DTR and RTS
-    // inactive, exclusive, and starts the worker. Stops a worker of an earlier open first.
+    // inactive, kept to this open by the device's lock (see PortAccess.h), and starts the
+    // worker. Stops a worker of an earlier open first. Why an open failed is logged (unless
+    // logging is off) and noted as the port's problem.
     int open(const char* name, std::int32_t baud, std::int32_t parity, std::int32_t byteSize,
              bool watchModem, bool rtsHandshake);
     // Stops the worker and waits for its end; the worker closes the port and posts code 1.
@@ -90,6 +93,7 @@ private:
     static constexpr std::uint32_t WriteRequest = 1u << 4;
     static constexpr std::uint32_t ModemWaitRequest = 1u << 6;
 
+    int openDevice(const std::string& path, int& error);
     int configurePort(std::int32_t baud, std::int32_t parity, std::int32_t byteSize,
                       bool rtsHandshake);
     void signal(std::uint32_t request);

@@ -1,6 +1,7 @@
 #include "logger/Refinder.h"
 
 #include "core/Globals.h"
+#include "links/PortAccess.h"
 #include "links/Serial_enum.h"
 #include "measurement/Tsensor.h"
 
@@ -69,8 +70,11 @@ void Trefinder::searching(const char* port) {
     if (verbose) say("searching on " + trying);
 }
 
+// A port that could not be opened says why: busy, or no permission, rather than "not found".
 void Trefinder::result(bool found) {
-    if (verbose) say(trying + (found ? ": found" : ": not found"));
+    if (!verbose) return;
+    const std::string problem = found ? std::string() : portProblem(trying);
+    say(trying + ": " + (found ? "found" : problem.empty() ? "not found" : problem));
 }
 
 void Trefinder::closeIntro(bool wasFound) {

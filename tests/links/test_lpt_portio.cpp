@@ -1,10 +1,13 @@
+#include "links/PortAccess.h"
 #include "links/PortIO.h"
 #include "support/CaptureLog.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdarg>
+#include <fcntl.h>
 #include <linux/ppdev.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -62,6 +65,20 @@ TEST(PpdevPortIO, DeviceThatIsNoParallelPortIsRefusedAtTheClaim) {
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(log.lines,
               std::vector<std::string>{"LPT1: /dev/null: Inappropriate ioctl for device"});
+}
+
+// Another program's lock keeps the device from this one before anything claims it.
+TEST(PpdevPortIO, DeviceLockedByAnotherProgramIsBusy) {
+    TcaptureLog log;
+    const int holder = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    parport = {true, -1, 0x5A, 0};
+    TppdevPortIO port("/dev/null");
+    EXPECT_FALSE(port.isOpen());
+    parport.armed = false;
+    ::close(holder);
+    EXPECT_EQ(log.lines, std::vector<std::string>{"LPT1: /dev/null: busy"});
+    EXPECT_EQ(portProblem("LPT1"), "busy");
 }
 
 TEST(PpdevPortIO, ClaimedDeviceReadsBothRegistersAndWritesOnlyData) {

@@ -1,9 +1,15 @@
+#include "links/PortAccess.h"
 #include "links/SerialTestSupport.h"
 #include "links/Serial_enum.h"
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 #include <fstream>
@@ -129,6 +135,36 @@ TEST(ComNames, OutsideTheSchemeMapToNothing) {
                              "COM-1", "COM99999999999", ""})
         EXPECT_EQ(comDevicePath(name, roots), "") << name;
     EXPECT_EQ(comDevicePath(nullptr, roots), "");
+}
+
+// Why a port could not be opened, in the words of the logs; a device that is not there keeps no
+// problem, so that its search still says "not found".
+TEST(PortAccess, ProblemsAreSaidInTheLogsWords) {
+    TempDir tmp;
+    const std::string shared = tmp.path + "/shared", closed = tmp.path + "/closed";
+    std::ofstream(shared) << "x";
+    std::ofstream(closed) << "x";
+    ::chmod(shared.c_str(), 0660);
+    ::chmod(closed.c_str(), 0600);
+    // What the log says, and what is kept for the search: an absent device keeps nothing.
+    const struct {
+        int error;
+        std::string path, said, kept;
+    } cases[] = {{EBUSY, shared, "busy", "busy"},
+                 {EWOULDBLOCK, shared, "busy", "busy"},
+                 {EACCES, shared, "permission denied", "permission denied"}, // our own group
+                 {EACCES, closed, "permission denied", "permission denied"},
+                 {EIO, shared, std::strerror(EIO), std::strerror(EIO)},
+                 {ENOENT, shared, std::strerror(ENOENT), ""}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(openProblem(c.error, c.path), c.said) << c.error << " " << c.path;
+        notePortOpen("COM9", c.error, c.path);
+        EXPECT_EQ(portProblem("COM9"), c.kept) << c.error;
+    }
+    const group* dialout = ::getgrnam("dialout");
+    if (::geteuid() == 0 && dialout && ::chown(shared.c_str(), 0, dialout->gr_gid) == 0) {
+        EXPECT_EQ(openProblem(EACCES, shared), "permission denied: not in the dialout group");
+    }
 }
 
 } // namespace

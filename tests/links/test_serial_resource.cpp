@@ -1,17 +1,21 @@
 #include "core/RealtimeLoop.h"
+#include "links/PortAccess.h"
 #include "links/SerialTestSupport.h"
 #include "links/Serial_resource.h"
+#include "support/CaptureLog.h"
 #include "support/LastOf.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <thread>
 #include <vector>
 
@@ -127,11 +131,8 @@ TEST_F(SerialPort, WithoutItsWakeUpChannelEveryOpenAnswers32) {
     EXPECT_FALSE(starved.isRunning());
 }
 
-TEST_F(SerialPort, OpenPortIsExclusiveAndRaw) {
+TEST_F(SerialPort, OpenPortIsRaw) {
     ASSERT_TRUE(openPort());
-    int exclusive = 0;
-    ASSERT_EQ(::ioctl(pty.keeper, TIOCGEXCL, &exclusive), 0);
-    EXPECT_NE(exclusive, 0);
     termios tio{};
     ASSERT_EQ(::tcgetattr(pty.keeper, &tio), 0);
     EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
@@ -145,25 +146,50 @@ TEST_F(SerialPort, OpenPortIsExclusiveAndRaw) {
     EXPECT_NE(tio.c_cflag & PARODD, 0u);
 }
 
-// The exclusive flag stays on a pty after the close unless it is cleared: root would not notice,
-// an ordinary user could never open the port again.
-TEST_F(SerialPort, EveryCloseClearsTheExclusiveFlag) {
-    auto exclusive = [this] {
-        int flag = -1;
-        ::ioctl(pty.keeper, TIOCGEXCL, &flag);
-        return flag;
+// The device's lock keeps the port to one open, and is taken before the line settings are
+// touched: while another program holds it, an open is refused as busy, says so and leaves the
+// holder's settings alone. A close, and an open that fails later, let it go.
+TEST_F(SerialPort, APortIsKeptToOneOpenByItsLock) {
+    const auto lockedElsewhere = [this] {
+        const int fd = ::open(pty.slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        const bool refused = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        ::close(fd);
+        return refused;
     };
     ASSERT_TRUE(openPort());
+    EXPECT_TRUE(lockedElsewhere());
     port.close();
-    EXPECT_EQ(exclusive(), 0);
-    EXPECT_EQ(port.open("COM241", 38400, 3, 8, false, false), 4); // refused after TIOCEXCL
-    EXPECT_EQ(exclusive(), 0);
-    {
-        Tserial_resource other("com_other");
-        ASSERT_EQ(other.open("COM241", 38400, 0, 8, false, false), 0);
-        EXPECT_EQ(exclusive(), 1);
+    EXPECT_FALSE(lockedElsewhere());
+    EXPECT_EQ(port.open("COM241", 38400, 3, 8, false, false), 4); // parity unknown
+    EXPECT_FALSE(lockedElsewhere());
+
+    TcaptureLog log;
+    const int holder = ::open(pty.slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(port.open("COM241", 38400, 1, 8, false, false), 2);
+    EXPECT_EQ(lastOf(log.lines), "COM241: " + roots.dir.path + "/COM241: busy");
+    EXPECT_EQ(portProblem("COM241"), "busy");
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(pty.keeper, &tio), 0);
+    EXPECT_EQ(tio.c_cflag & PARODD, 0u);
+    ::close(holder);
+    EXPECT_EQ(port.open("COM241", 38400, 1, 8, false, false), 0);
+    EXPECT_EQ(portProblem("COM241"), "");
+}
+
+// A program killed while it holds the port leaves nothing behind on the device: the port opens
+// again at once, for an ordinary user as for root.
+TEST_F(SerialPort, APortWhoseHolderWasKilledOpensAgainAtOnce) {
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        Tserial_resource held("held");
+        if (held.open("COM241", 38400, 0, 8, false, false) == 0) ::kill(::getpid(), SIGKILL);
+        ::_exit(1);
     }
-    EXPECT_EQ(exclusive(), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(holder, &status, 0), holder);
+    ASSERT_TRUE(WIFSIGNALED(status)); // killed while it held the port
+    EXPECT_EQ(port.open("COM241", 38400, 0, 8, false, false), 0);
 }
 
 TEST_F(SerialPort, EachByteWaitsForTheOwnersReadRequest) {

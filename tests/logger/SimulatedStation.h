@@ -40,8 +40,9 @@ public:
 
     // COM numbers present without the module (their search fails after the time-outs).
     std::vector<int> otherPorts{1};
-    int moduleCom = 0;   // 0: unplugged
-    bool reports = true; // false: a failing cycle reports nothing at all
+    std::int64_t tsMs = TsMs; // the sensor's TS, which the re-finder reads
+    int moduleCom = 0;        // 0: unplugged
+    bool reports = true;      // false: a failing cycle reports nothing at all
     std::vector<std::int64_t> searchStarts;
     Trefinder* finder = nullptr;
     TloggerChart* chart = nullptr;
@@ -78,7 +79,7 @@ private:
         if (index >= plan.size()) {
             finder->closeIntro(false);
             measuredCom.clear();
-            wait(Phase::Waiting, TsMs);
+            wait(Phase::Waiting, tsMs);
             return;
         }
         const std::string& port = plan[index];
@@ -112,10 +113,10 @@ private:
     // One cycle's end: a sample (or, with no module, the invalid marker), then TS to the next.
     void measure() {
         if (!measuredCom.empty() && holdsModule(measuredCom)) {
-            wait(Phase::Waiting, TsMs + MeasureMs);
+            wait(Phase::Waiting, tsMs + MeasureMs);
             chart->NewSample(19900, 29500, 20.5, 1001.25, 98.5, 55.0, 20.25);
         } else {
-            wait(Phase::Waiting, TsMs + FailedMeasureMs);
+            wait(Phase::Waiting, tsMs + FailedMeasureMs);
             if (reports) chart->NewSample(0, 0, 999.9, 9999.9, 10000, 9999.9, 9999.9);
         }
     }

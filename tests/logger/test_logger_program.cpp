@@ -2,8 +2,12 @@
 // stop and reload signals and the data file they leave behind.
 #include "LoggerProgram.h"
 #include "Version.h"
+#include "links/Serial_enum.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
 
 #include <algorithm>
 #include <chrono>
@@ -65,6 +69,36 @@ TEST_F(LoggerProgram, SigtermDuringAMeasurementEndsCleanlyWithWholeLines) {
     const Lines err = textLines(loggerErrors());
     ASSERT_FALSE(err.empty());
     EXPECT_EQ(err.back().rfind("module found on " + port + " (", 0), 0u) << loggerErrors();
+}
+
+// While another program holds the port the logger says it is busy, not "not found", and finds
+// the module once the port is free. A logger killed with SIGKILL leaves the port free: the next
+// one finds the module at once, as an ordinary user too, and ends cleanly on SIGINT.
+TEST_F(LoggerProgram, ABusyPortIsSaidAndOneLeftByAKilledLoggerOpensAgainAtOnce) {
+    startEmulator();
+    const std::string device = TserialRoots::defaultEmulatedDir() + "/" + port;
+    const int holder = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    startLogger({"--verbose"});
+    const auto said = [this](const std::string& line) {
+        const Lines err = textLines(loggerErrors());
+        return std::find(err.begin(), err.end(), line) != err.end();
+    };
+    for (int i = 0; i < 500 && !said(port + ": busy"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ::close(holder);
+    EXPECT_TRUE(said(port + ": busy")) << loggerErrors();
+    ASSERT_TRUE(waitForSamples("samples.dat", 1)) << loggerErrors();
+    logger->signal(SIGKILL);
+    logger->wait();
+    bool whole = false;
+    const std::size_t before = samples("samples.dat", whole).size();
+    startLogger();
+    ASSERT_TRUE(waitForSamples("samples.dat", before + 1)) << loggerErrors();
+    EXPECT_EQ(textLines(loggerErrors()).back().rfind("module found on " + port, 0), 0u)
+        << loggerErrors();
+    logger->signal(SIGINT);
+    EXPECT_EQ(logger->wait(), 0);
 }
 
 // Log rotation: the file is moved away, SIGHUP reopens the name, which starts a new file with

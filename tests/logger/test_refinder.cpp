@@ -177,6 +177,20 @@ TEST_F(RefinderTest, CyclesThatReportNothingCountAsFailedToo) {
     EXPECT_EQ(said.back(), "module lost");
 }
 
+// At a long TS with a single conversion a cycle lasts a minute: the loss watchdog waits for three
+// of them, so a module that measures well is never taken for lost.
+TEST_F(RefinderTest, ALongTsIsNoLossWhileTheModuleMeasures) {
+    sensor.setTS(60);
+    sensor.setN(1);
+    station.tsMs = 60'000;
+    station.moduleCom = 34;
+    start();
+    runFor(3'600'000);
+    EXPECT_EQ(said, Lines{"module found on COM34 (/dev/ttyUSB1)"});
+    EXPECT_EQ(station.searchStarts.size(), 1u);
+    EXPECT_GE(times.at.size(), 59u);
+}
+
 TEST(RefinderTexts, DurationsAndPorts) {
     EXPECT_EQ(Trefinder::durationText(130), "00:02:10");
     EXPECT_EQ(Trefinder::durationText(0), "00:00:00");
