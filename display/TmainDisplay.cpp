@@ -134,9 +134,12 @@ void TmainDisplay::setLocalAltitude(double h) {
     Tsensor* sensor = theSystem.sensor;
     if (!sensor || !mainForm) return;
     localAltitude = h;
-    // Without a valid pressure now (no module, unplugged) the next valid one becomes the reference.
-    referencePending = !validPressure(sensor->pressure);
-    if (!referencePending) referencePressure = sensor->pressure;
+    // Without a valid pressure now (no module, unplugged) the reference held goes on, so that a
+    // module found again goes on from where it was.
+    if (validPressure(sensor->pressure)) {
+        referencePressure = sensor->pressure;
+        referenceHeld = true;
+    }
     localStandardPressure = pressureFromAltitude(h);
     mainForm->setText("lb_alti", formatFixed(h, 1));
     mainForm->setText("lb_altifeet", formatFixed(h * 3.28, 1));
@@ -145,9 +148,9 @@ void TmainDisplay::setLocalAltitude(double h) {
 void TmainDisplay::computeAltitude() {
     Tsensor* sensor = theSystem.sensor;
     if (!sensor) return;
-    if (referencePending && validPressure(sensor->pressure)) {
+    if (!referenceHeld && validPressure(sensor->pressure)) {
         referencePressure = sensor->pressure;
-        referencePending = false;
+        referenceHeld = true;
     }
     altimeterOffset = referencePressure - localStandardPressure;
     const double x = std::min(sensor->pressure - altimeterOffset, Invalid);

@@ -97,8 +97,8 @@ public:
     double temperatureMin = 0, temperatureMax = 0;
     // Whether a valid value has entered each pair of extremes since the last reset.
     bool pressureSeen = false, altitudeSeen = false, temperatureSeen = false;
-    // The local altitude was set while no valid pressure was there to become the reference.
-    bool referencePending = false;
+    // A valid pressure has become the altimeter reference; until then the next valid one does.
+    bool referenceHeld = false;
     std::uint8_t shownWeatherClass = 0;
     std::uint8_t shownTrend = TrendNone;
     bool minimized = false;
