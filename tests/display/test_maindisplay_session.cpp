@@ -122,6 +122,8 @@ TEST_F(MainDisplaySession, StartedWithoutModuleShowsNoWeatherAndNoMarkerUntilOne
     EXPECT_EQ(mainForm.text("lb_amin"), "----- [m]");
     EXPECT_EQ(mainForm.text("lb_tmax"), "---.- [°C]");
     EXPECT_EQ(mainForm.text("lbmeter"), "-----");
+    EXPECT_EQ(mainForm.text("pl_trend") + mainForm.text("lb_var"), "");
+    EXPECT_FALSE(smallForm.visible("img_unch"));
 
     plug(955);
     ASSERT_TRUE(detect());
@@ -132,6 +134,8 @@ TEST_F(MainDisplaySession, StartedWithoutModuleShowsNoWeatherAndNoMarkerUntilOne
     EXPECT_NEAR(meteo.getHistory(0), 1013.6, 0.2);
     EXPECT_NEAR(display.altitudeMin, 500, 1);
     EXPECT_EQ(mainForm.text("lb_tmin"), "20.0 [°C]");
+    EXPECT_EQ(mainForm.text("pl_trend"), "Constant");
+    EXPECT_TRUE(smallForm.visible("img_unch"));
     EXPECT_EQ(markerShown(), "");
 }
 
