@@ -105,8 +105,10 @@ void TWsmall::keepOnScreen() {
         screens.push_back(screenRect(screen->availableGeometry()));
     const TscreenRect placed = reachableFrame(screenRect(frame), title, screens,
                                               screenRect(primary->availableGeometry()), Grip);
-    // move() places the frame, so the title bar lands where it was reckoned.
-    if (placed.left != frame.x() || placed.top != frame.y()) move(placed.left, placed.top);
+    // The client area moves with the frame: a window not yet framed would otherwise take the
+    // frame's place for its client area and leave its title bar above it.
+    const QPoint shift(placed.left - frame.x(), placed.top - frame.y());
+    if (!shift.isNull()) setGeometry(QRect(geometry().topLeft() + shift, size()));
 }
 
 void TWsmall::Panel1Click() {
