@@ -9,17 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <string>
-#include <vector>
-
-namespace {
-struct Altitudes : TsampleObserver {
-    void sampleWritten(const TloggedSample& sample) override { seen.push_back(sample.altitude); }
-    std::vector<double> seen;
-};
-} // namespace
-
 TEST(LoggerRefind, TheAltitudeGoesOnWhenTheModuleIsFoundAgain) {
     TstepLoop loop;
     SerialTree tree; // no serial port
@@ -27,31 +16,24 @@ TEST(LoggerRefind, TheAltitudeGoesOnWhenTheModuleIsFoundAgain) {
     TempDir dir;
     std::ofstream(dir.file("setup.ini")) << "set_altitude\t100\nset_sampling_ts\t1\n";
     lpt.module.setConditions(1000, 20);
-    std::vector<std::string> said;
-    TloggerOptions options;
-    options.settingsFile = dir.file("setup.ini");
-    options.dataFile = dir.file("samples.dat");
-    options.port = "LPT1";
+    TloggerOptions options{dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", false, {}};
+    std::string said;
     Tlogger logger(
-        options, [&said](const std::string& line) { said.push_back(line); },
+        options, [&said](const std::string& line) { said = line; },
         [&loop] { return loop.now() / 1000; });
-    Altitudes altitudes;
-    logger.addObserver(&altitudes);
-    const auto samples = [&altitudes](std::size_t n) {
-        return [&altitudes, n] { return altitudes.seen.size() >= n; };
-    };
-    const auto saidLine = [&said](const char* start) {
-        return [&said, start] { return !said.empty() && said.back().starts_with(start); };
+    const auto saying = [&](const char* start) {
+        return loop.runUntil([&] { return said.starts_with(start); }, 120'000);
     };
     ASSERT_TRUE(logger.start());
-    ASSERT_TRUE(loop.runUntil(samples(2), 60'000));
-    EXPECT_NEAR(altitudes.seen.back(), 100, 0.05);
+    ASSERT_TRUE(saying("module found"));
+    loop.advance(3'000);
+    EXPECT_NEAR(logger.mainDisplay().altitude, 100, 0.05);
 
     lpt.module.setFault(TlptModuleFault::DoutStuckHigh);
-    ASSERT_TRUE(loop.runUntil(saidLine("module lost"), 60'000));
+    ASSERT_TRUE(saying("module lost"));
     lpt.module.setConditions(999, 20); // about 8.4 m up meanwhile
     lpt.module.setFault(TlptModuleFault::None);
-    ASSERT_TRUE(loop.runUntil(saidLine("module found again"), 120'000)) << said.back();
-    ASSERT_TRUE(loop.runUntil(samples(altitudes.seen.size() + 1), 60'000));
-    EXPECT_NEAR(altitudes.seen.back(), 108.4, 0.3);
+    ASSERT_TRUE(saying("module found again"));
+    loop.advance(3'000);
+    EXPECT_NEAR(logger.mainDisplay().altitude, 108.4, 0.3);
 }
