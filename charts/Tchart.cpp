@@ -158,7 +158,7 @@ void TWchart::buildPanels(QWidget* client) {
          "Label1",
          "Humidity Chart vs time",
          "Label5",
-         "Humidity [% RH]"},
+         "Humidity [%\u00A0RH]"}, // the unit in brackets stays on one line
         {"Panel4",
          {552, 256},
          "lb_thh",
@@ -235,9 +235,15 @@ Tplot_time* TWchart::plot(TchartPlot which) const {
     return panels[static_cast<std::size_t>(which)].plot;
 }
 
+// A plot without samples has no time to show: its labels stay empty rather than name 1970.
 void TWchart::UpdateTimeLabels(TchartPlot which) {
     Tpanel& panel = panelOf(which);
+    const bool empty = panel.plot->model().SampleCount() == 0;
     for (std::size_t i = 0; i < 4; ++i) {
+        if (empty) {
+            panel.times[i]->clear();
+            continue;
+        }
         const auto seconds =
             static_cast<std::int64_t>(panel.plot->GetRangeTempsAtX(TimeFractions[i]));
         panel.times[i]->setText(QString::fromLatin1(FormatTimeLabel(seconds).c_str()));

@@ -45,6 +45,12 @@ void widen(double& low, double& high, bool& seen, bool valid, double value) {
     seen = true;
 }
 
+// Whole metres or feet; a value that rounds to zero from below reads "0", not "-0".
+std::string whole(double value) {
+    const std::string text = formatFixed(value, 0);
+    return text == "-0" ? "0" : text;
+}
+
 std::string dashesOr(bool valid, double value, int decimals, const char* unit, const char* dashes) {
     return (valid ? formatFixed(value, decimals) : std::string(dashes)) + unit;
 }
@@ -134,9 +140,12 @@ void TmainDisplay::setLocalAltitude(double h) {
     Tsensor* sensor = theSystem.sensor;
     if (!sensor || !mainForm) return;
     localAltitude = h;
-    // Without a valid pressure now (no module, unplugged) the next valid one becomes the reference.
-    referencePending = !validPressure(sensor->pressure);
-    if (!referencePending) referencePressure = sensor->pressure;
+    // Without a valid pressure now (no module, unplugged) the reference held goes on, so that a
+    // module found again goes on from where it was.
+    if (validPressure(sensor->pressure)) {
+        referencePressure = sensor->pressure;
+        referenceHeld = true;
+    }
     localStandardPressure = pressureFromAltitude(h);
     mainForm->setText("lb_alti", formatFixed(h, 1));
     mainForm->setText("lb_altifeet", formatFixed(h * 3.28, 1));
@@ -145,9 +154,9 @@ void TmainDisplay::setLocalAltitude(double h) {
 void TmainDisplay::computeAltitude() {
     Tsensor* sensor = theSystem.sensor;
     if (!sensor) return;
-    if (referencePending && validPressure(sensor->pressure)) {
+    if (!referenceHeld && validPressure(sensor->pressure)) {
         referencePressure = sensor->pressure;
-        referencePending = false;
+        referenceHeld = true;
     }
     altimeterOffset = referencePressure - localStandardPressure;
     const double x = std::min(sensor->pressure - altimeterOffset, Invalid);
@@ -173,9 +182,9 @@ void TmainDisplay::showAltitude(double a, bool forced) {
         gaugeScale = 200 / (span == 0 ? 0.00001 : span);
     }
     const bool valid = validAltitude(altitude);
-    mainForm->setText("lbtop", valid ? formatFixed(altitude, 0) + " m" : "-----");
-    mainForm->setText("lbmeter", dashesOr(valid, altitude, 0, "", "-----"));
-    mainForm->setText("lbfeet", dashesOr(valid, altitude * 3.2808, 0, "", "-----"));
+    mainForm->setText("lbtop", valid ? whole(altitude) + " m" : "-----");
+    mainForm->setText("lbmeter", valid ? whole(altitude) : "-----");
+    mainForm->setText("lbfeet", valid ? whole(altitude * 3.2808) : "-----");
     showArrow();
 }
 
@@ -268,13 +277,15 @@ void TmainDisplay::showWeather() {
     if (c != WEATHER_NONE) mainForm->setText("Panel5", weatherText(c, lastTemperature));
 }
 
+// Without a trend (no sample yet) the texts are empty and no arrow shows, as for the weather.
 void TmainDisplay::showTrend(int trend, double variation) {
-    if (mainForm) mainForm->setText("lb_var", formatFixed(variation, 3));
+    const bool known = trend >= 0 && trend < TrendNone;
+    if (mainForm) mainForm->setText("lb_var", known ? formatFixed(variation, 3) : "");
     if (trend == shownTrend || !smallForm) return;
     if (shownTrend < TrendNone) smallForm->setVisible(trendArrows[shownTrend], false);
     shownTrend = static_cast<std::uint8_t>(trend);
     if (mainForm) mainForm->setText("pl_trend", trendText(trend));
-    if (trend >= 0 && trend < TrendNone) smallForm->setVisible(trendArrows[trend], true);
+    if (known) smallForm->setVisible(trendArrows[trend], true);
 }
 
 void TmainDisplay::setBarEnabled(int bar, bool enabled) {

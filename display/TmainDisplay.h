@@ -4,6 +4,7 @@
 #include "display/MeteoView.h"
 #include "display/ParameterAccess.h"
 #include "display/SettingsStore.h"
+#include "display/Tmeteo.h"
 
 #include <cstdint>
 #include <string>
@@ -20,7 +21,7 @@ class TmainDisplay : public TmainView,
                      public TsettingsStore {
 public:
     static constexpr double Invalid = 9999.9;
-    static constexpr int TrendNone = 5;
+    static constexpr int TrendNone = TREND_NONE;
 
     void setMainForm(TformView* form) { mainForm = form; }
     void setSmallForm(TformView* form) { smallForm = form; }
@@ -97,10 +98,11 @@ public:
     double temperatureMin = 0, temperatureMax = 0;
     // Whether a valid value has entered each pair of extremes since the last reset.
     bool pressureSeen = false, altitudeSeen = false, temperatureSeen = false;
-    // The local altitude was set while no valid pressure was there to become the reference.
-    bool referencePending = false;
+    // A valid pressure has become the altimeter reference; until then the next valid one does.
+    bool referenceHeld = false;
     std::uint8_t shownWeatherClass = 0;
-    std::uint8_t shownTrend = TrendNone;
+    // Nothing told yet: the first trend, even none, replaces the window's design-time caption.
+    std::uint8_t shownTrend = 0xff;
     bool minimized = false;
     bool autosaveOnExit = true;
     bool humidityLayout = false;

@@ -143,7 +143,8 @@ void Tmeteo::computeTrend() {
         trend = TREND_CONSTANT;
         v = 0.0;
     }
-    if (TmeteoView* view = theSystem.meteoView) view->showTrend(trend, v);
+    TmeteoView* view = theSystem.meteoView;
+    if (view) view->showTrend(history[0] == emptyEntry ? int{TREND_NONE} : int{trend}, v);
 }
 
 void Tmeteo::setSunnyLimit(double v) {

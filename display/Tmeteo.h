@@ -20,6 +20,8 @@ enum : std::uint8_t {
     TREND_CONSTANT = 2,
     TREND_QUICK_UP = 3,
     TREND_SLOW_UP = 4,
+    // Told to the view only: no sample has entered the history yet.
+    TREND_NONE = 5,
 };
 
 // Calendar time in whole seconds since 1970-01-01 00:00 UTC.
@@ -50,7 +52,7 @@ public:
     void update(double x);
     // Empties the history and the bar scale; the next update pushes at once.
     // Tells the view the history bars and the trend as they stand; before the first sample:
-    // no bar, a constant trend, no variation (never what the window was built with).
+    // no bar and TREND_NONE (never what the window was built with).
     void show();
     void clearHistory();
 

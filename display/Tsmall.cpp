@@ -1,6 +1,7 @@
 #include "display/Tsmall.h"
 
 #include "display/PictureLabel.h"
+#include "display/ScreenReach.h"
 #include "display/TmainDisplay.h"
 #include "widgets/FixedDialog.h"
 
@@ -10,8 +11,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyle>
 
-#include <algorithm>
+#include <vector>
 
 namespace {
 QFrame* panel(QWidget* parent, const char* name, QRect place) {
@@ -20,6 +22,10 @@ QFrame* panel(QWidget* parent, const char* name, QRect place) {
     f->setGeometry(place);
     f->setFrameStyle(QFrame::Panel | QFrame::Raised);
     return f;
+}
+
+TscreenRect screenRect(const QRect& r) {
+    return {r.x(), r.y(), r.width(), r.height()};
 }
 
 QLabel* text(QWidget* parent, const char* name, const char* caption, QRect place,
@@ -82,18 +88,27 @@ void TWsmall::moveForm(int left, int top) {
     keepOnScreen();
 }
 
+// Until the window manager has framed the window, a title bar of the style's height is taken to
+// stand above the client area.
 void TWsmall::keepOnScreen() {
-    constexpr int Grip = 40; // enough of the window to see it and click its picture
-    const QRect frame = frameGeometry();
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect seen = screen->availableGeometry().intersected(frame);
-        if (seen.width() >= Grip && seen.height() >= Grip) return;
-    }
+    constexpr int Grip = 40; // enough of the title bar to see it and drag the window back
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (!primary) return;
-    const QRect area = primary->availableGeometry();
-    move(std::clamp(x(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())),
-         std::clamp(y(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
+    QRect frame = frameGeometry();
+    int title = geometry().top() - frame.top();
+    if (title <= 0) {
+        title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        frame.setTop(geometry().top() - title);
+    }
+    std::vector<TscreenRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.push_back(screenRect(screen->availableGeometry()));
+    const TscreenRect placed = reachableFrame(screenRect(frame), title, screens,
+                                              screenRect(primary->availableGeometry()), Grip);
+    // The client area moves with the frame: a window not yet framed would otherwise take the
+    // frame's place for its client area and leave its title bar above it.
+    const QPoint shift(placed.left - frame.x(), placed.top - frame.y());
+    if (!shift.isNull()) setGeometry(QRect(geometry().topLeft() + shift, size()));
 }
 
 void TWsmall::Panel1Click() {

@@ -29,8 +29,8 @@ public:
     // the window is shown, and differs from one window manager to the next.
     int formLeft() override { return geometry().x(); }
     int formTop() override { return geometry().y(); }
-    // A place off every screen (a settings file from another display) is brought onto the
-    // primary screen, so the window never shows nowhere.
+    // A place where the title bar is not on a screen (a settings file from another display, a
+    // window left at an edge) is brought onto the primary screen, so that it can be grabbed.
     void moveForm(int left, int top) override;
 
 public slots:

@@ -134,8 +134,6 @@ void TseqMAIN::runSearchStep() {
     case 400:
     case 450:
         if (entered) {
-            // A module found takes the altimeter reference from its first valid sample.
-            if (step == 400) firstSample = true;
             if (intro()) intro()->closeIntro(step == 400);
             postNotification(this, GoOn);
         }

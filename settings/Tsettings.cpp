@@ -50,7 +50,12 @@ TWsettings::TWsettings(QWidget* parent)
 
     PageControl1->setObjectName("PageControl1");
     PageControl1->setGeometry(4, 4, 487, 484);
-    PageControl1->tabBar()->setStyleSheet("QTabBar::tab { padding: 3px 3px; }");
+    // The five captions in a row, each clear of its tab's borders: the captions alone are
+    // almost as wide as the dialog, so they run a little narrower than the dialog's font.
+    QFont tabFont = font;
+    tabFont.setStretch(94);
+    PageControl1->tabBar()->setFont(tabFont);
+    PageControl1->tabBar()->setStyleSheet("QTabBar::tab { padding: 3px 6px; }");
     PageControl1->addTab(buildMeasurements(), "Measurements");
     PageControl1->addTab(buildAltitude(), "Altitude Configuration");
     PageControl1->addTab(buildSensor(), "Sensor coefficients");

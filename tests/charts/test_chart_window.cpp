@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -115,13 +116,33 @@ TEST_F(ChartWindow, TimeLabelsShowTheSamplesAtAThirdAndTwoThirds) {
     EXPECT_EQ(text("lb_px100"), "Feb 20 10:46:35 2001\n");
 }
 
-TEST_F(ChartWindow, WithoutHumidityTheHumidityPlotsShowTimeZero) {
+TEST_F(ChartWindow, WithoutHumidityTheHumidityPlotsShowNoTime) {
     chart.ResetCharts();
     sample(1000, 20, 100);
     EXPECT_EQ(plot(TchartPlot::humidity)->model().SampleCount(), 0);
-    EXPECT_EQ(text("lb_hx0"), "Jan 01 00:00:00 1970\n");
-    EXPECT_EQ(text("lb_thx100"), "Jan 01 00:00:00 1970\n");
+    EXPECT_EQ(text("lb_hx0"), "");
+    EXPECT_EQ(text("lb_thx100"), "");
     EXPECT_EQ(text("lb_tx33"), "Feb 20 10:44:55 2001\n");
+}
+
+// A unit caption wraps between its words, never inside its brackets.
+TEST_F(ChartWindow, UnitCaptionsWrapOutsideTheirBrackets) {
+    for (const char* name : {"lb_press", "Label3", "Label5", "Label8"}) {
+        const QLabel* label = find<QLabel>(name);
+        const QString caption = label->text();
+        QTextLayout layout(caption, label->font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(label->contentsRect().width());
+            const QString part = caption.mid(line.textStart(), line.textLength());
+            EXPECT_EQ(part.count('['), part.count(']')) << name << ": " << part.toStdString();
+        }
+        layout.endLayout();
+    }
+    EXPECT_EQ(text("Label5").replace(QChar(0xA0), ' '), "Humidity [% RH]");
 }
 
 TEST_F(ChartWindow, AltitudeModeAndBackShowTheHiddenPlotsSamples) {
@@ -159,7 +180,7 @@ TEST_F(ChartWindow, ClearChartsEmptiesThePlotsAndKeepsTheLabelsUntilTheNextSampl
         EXPECT_EQ(plot(which)->model().SampleCount(), 0);
     EXPECT_EQ(text("lb_ph100"), "1010.00");
     EXPECT_EQ(text("lb_hh0"), "40.00");
-    EXPECT_EQ(text("lb_px0"), "Jan 01 00:00:00 1970\n");
+    EXPECT_EQ(text("lb_px0"), "");
     sample(1005, 21, 95, 45, 21);
     EXPECT_EQ(text("lb_ph100"), "1005.00");
     EXPECT_EQ(text("lb_ph0"), "1005.00");

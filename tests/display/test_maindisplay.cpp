@@ -156,6 +156,8 @@ TEST_F(MainDisplay, GaugeRangesLabelsAndArrow) {
     display.showAltitude(20000, false);
     EXPECT_EQ(display.altitude, 10000);
     EXPECT_EQ(mainForm.text("lbtop"), "-----");
+    display.showAltitude(-0.1, false); // rounds to no sign
+    EXPECT_EQ(mainForm.text("lbmeter") + mainForm.text("lbfeet") + mainForm.text("lbtop"), "000 m");
 
     // 0 m in the low range: 66 pixels up; the bar stands under the up arrow.
     display.showAltitude(0, false);
@@ -395,8 +397,9 @@ TEST_F(MainDisplay, StartWithoutSettingsFileShowsNoInventedTrend) {
     mainForm.controls["lb_var"].text = "45.25";
     mainForm.controls["pl_trend"].text = "intermediate high pressure system";
     display.loadStartupSettings();
-    EXPECT_EQ(mainForm.text("lb_var"), "0.000");
-    EXPECT_EQ(mainForm.text("pl_trend"), "Constant");
+    EXPECT_EQ(mainForm.text("lb_var"), "");
+    EXPECT_EQ(mainForm.text("pl_trend"), "");
+    EXPECT_FALSE(smallForm.visible("img_unch"));
 }
 
 TEST_F(MainDisplay, SettingsWrittenAsTheExampleAndReadBack) {

@@ -363,22 +363,34 @@ TEST_F(MainWindow, SmallWindowStandsInForTheMainWindow) {
     EXPECT_EQ(lastOf(prompts.shown).text, "Close application ?");
 }
 
-// A file written on a larger display: a place off every screen comes onto the screen, a place
-// partly on it stays.
-TEST_F(MainWindow, SmallWindowPlacedOffEveryScreenComesBackOntoIt) {
+// A file written on a larger display, or a window left at an edge: a place where the title bar
+// is not on the screen comes back onto it, also when the file restores the small window; a place
+// within reach stays.
+TEST_F(MainWindow, SmallWindowPlacedOutOfReachComesBackOntoTheScreen) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    std::ofstream("far.ini") << "set_small_x\t30000\r\nset_small_y\t-30000\r\n";
-    prompts.fileNames = {"far.ini"};
-    item("Loadsettings1")->trigger();
-    EXPECT_TRUE(screen.contains(small.frameGeometry())) << small.x() << "," << small.y();
-    EXPECT_EQ(small.x(), screen.right() + 1 - small.frameGeometry().width());
-    EXPECT_EQ(small.y(), screen.top());
-
-    std::ofstream("edge.ini") << "set_small_x\t" << screen.right() - 100 << "\r\nset_small_y\t"
-                              << screen.top() + 10 << "\r\n";
-    prompts.fileNames = {"edge.ini"};
-    item("Loadsettings1")->trigger();
-    EXPECT_EQ(small.pos(), QPoint(screen.right() - 100, screen.top() + 10));
+    const struct {
+        const char* what;
+        int x, y, minimized;
+        bool stays;
+    } places[] = {
+        {"far off", 30000, -30000, 0, false},
+        {"a few pixels on the screen", screen.right() - 4, screen.top() + 50, 1, false},
+        {"title bar above the screen", screen.left() + 100, screen.top(), 1, false},
+        {"within reach", screen.right() - 100, screen.top() + 40, 1, true},
+    };
+    for (const auto& p : places) {
+        std::ofstream("place.ini") << "set_small_x\t" << p.x << "\r\nset_small_y\t" << p.y
+                                   << "\r\nset_minimized\t" << p.minimized << "\r\n";
+        prompts.fileNames = {"place.ini"};
+        item("Loadsettings1")->trigger();
+        EXPECT_EQ(small.isVisible(), p.minimized == 1) << p.what;
+        if (p.stays)
+            EXPECT_EQ(small.geometry().topLeft(), QPoint(p.x, p.y)) << p.what;
+        else
+            EXPECT_TRUE(screen.contains(small.geometry()) &&
+                        small.frameGeometry().top() >= screen.top())
+                << p.what;
+    }
 }
 
 TEST_F(MainWindow, SettingsFileThroughTheMenus) {

@@ -83,7 +83,7 @@ TEST_F(MeteoTest, FirstUpdatePushesAtOnceAndShowsOnlyTheActualBar) {
 TEST_F(MeteoTest, ShowTellsTheBarsAndTheTrendAsTheyStand) {
     meteo.show();
     EXPECT_EQ(view.take(), (Calls{"enable 0 off", "enable 1 off", "enable 2 off", "enable 4 off",
-                                  "enable 8 off", "enable 16 off", "trend 2 0.000"}));
+                                  "enable 8 off", "enable 16 off", "trend 5 0.000"}));
     meteo.update(1013.0);
     view.take();
     meteo.show();

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -282,4 +283,16 @@ TEST_F(Dialog, CancelCommitsNothing) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(parameters.calls.empty());
+}
+
+// Every tab caption keeps a margin to its tab's borders, and all five tabs stay in view.
+TEST_F(Dialog, TabCaptionsKeepAMarginAndAllTabsFit) {
+    auto* pages = control<QTabWidget>("PageControl1");
+    QTabBar* bar = pages->tabBar();
+    const QFontMetrics metrics(bar->font());
+    for (int i = 0; i < bar->count(); ++i) {
+        const int room = bar->tabRect(i).width() - metrics.horizontalAdvance(bar->tabText(i));
+        EXPECT_GE(room, 12) << bar->tabText(i).toStdString();
+    }
+    EXPECT_LE(bar->tabRect(bar->count() - 1).right(), pages->width());
 }
