@@ -1,6 +1,7 @@
 #include "display/TmainDisplay.h"
 
 #include "charts/ChartView.h"
+#include "core/AppControl.h"
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "display/Atmosphere.h"
@@ -432,9 +433,15 @@ void TmainDisplay::closeApplication() {
     if (!theSystem.prompts) return;
     const TpromptAnswer answer = theSystem.prompts->message(
         "Close application ?", "Confirm", TpromptIcon::Question, TpromptButtons::YesNo);
-    if (answer != TpromptAnswer::Yes) return;
+    if (answer == TpromptAnswer::Yes) endApplication();
+}
+
+void TmainDisplay::endApplication() {
     if (autosaveOnExit) writeSettings(saveFileName.empty() ? "setup.ini" : saveFileName);
-    if (theSystem.seqMain) theSystem.seqMain->cancel(nullptr, false);
+    if (theSystem.seqMain && theSystem.seqMain->getStep() != 0)
+        theSystem.seqMain->cancel(nullptr, false);
+    else if (theSystem.app)
+        theSystem.app->quit();
 }
 
 void TmainDisplay::applyChartLayout() {
