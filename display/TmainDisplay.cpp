@@ -1,7 +1,6 @@
 #include "display/TmainDisplay.h"
 
 #include "charts/ChartView.h"
-#include "core/AppControl.h"
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "display/Atmosphere.h"
@@ -438,10 +437,7 @@ void TmainDisplay::closeApplication() {
 
 void TmainDisplay::endApplication() {
     if (autosaveOnExit) writeSettings(saveFileName.empty() ? "setup.ini" : saveFileName);
-    if (theSystem.seqMain && theSystem.seqMain->getStep() != 0)
-        theSystem.seqMain->cancel(nullptr, false);
-    else if (theSystem.app)
-        theSystem.app->quit();
+    if (theSystem.seqMain) theSystem.seqMain->cancel(nullptr, false);
 }
 
 void TmainDisplay::applyChartLayout() {
