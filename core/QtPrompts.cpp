@@ -1,5 +1,7 @@
 #include "core/QtPrompts.h"
 
+#include "widgets/FixedDialog.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -52,6 +54,7 @@ TpromptAnswer TqtPrompts::message(const std::string& text, const std::string& ca
     QMessageBox box(toQt(icon), fromLocal(caption), fromLocal(text),
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
+    refuseMinimize(box);
     const int result = box.exec();
     if (!yesNo) return TpromptAnswer::Ok;
     return result == QMessageBox::Yes ? TpromptAnswer::Yes : TpromptAnswer::No;
