@@ -58,9 +58,8 @@ TEST(PostedMessages, ABoxRaisedWhileAnotherIsOpenWaitsForIt) {
     TvirtualLoop loop;
     std::vector<std::string> events;
     const auto post = [&](const std::string& text) {
-        prompts.post(text, "Error", TpromptIcon::Error, [&events, text] {
-            events.push_back("then " + text);
-        });
+        prompts.post(text, "Error", TpromptIcon::Error,
+                     [&events, text] { events.push_back("then " + text); });
     };
     prompts.whileOpen = [&](const TscriptedPrompts::Shown& box) {
         events.push_back(box.text);
