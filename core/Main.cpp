@@ -3,6 +3,7 @@
 #include "charts/Tchart.h"
 #include "core/Globals.h"
 #include "core/ProgramFonts.h"
+#include "core/QuitSignals.h"
 #include "core/TWdebug.h"
 #include "core/Wsignal.h"
 #include "display/Tabout.h"
@@ -14,7 +15,11 @@
 #include "measurement/Tsensor.h"
 #include "settings/Tsettings.h"
 
+#include "Version.h"
+
+#include <cstdio>
 #include <exception>
+#include <string_view>
 
 TmodelObjects::TmodelObjects()
     : sensor(std::make_unique<Tsensor>()), meteo(std::make_unique<Tmeteo>()),
@@ -57,10 +62,12 @@ TprogramWindows::TprogramWindows() {
     main->setSettingsDialog(settings.get());
     about = std::make_unique<TWabout>();
     main->setAboutBox(about.get());
+    quitSignals = std::make_unique<TquitSignals>([this] { main->display().endApplication(); });
     main->show();
 }
 
 TprogramWindows::~TprogramWindows() {
+    quitSignals.reset();
     theSystem.introView = nullptr;
     theSystem.chartView = nullptr;
     if (theSystem.app == this) theSystem.app = nullptr;
@@ -108,7 +115,35 @@ void runMessageLoop(const std::function<void()>& loop) {
     }
 }
 
+namespace {
+const char* const Usage =
+    "Usage: corvasine-barometer [--help] [--version]\n"
+    "Barometer, altimeter and weather station for the Corvasine pressure-sensor module. It keeps\n"
+    "its settings in setup.ini in the current directory.\n"
+    "\n"
+    "  --help     show this help and end\n"
+    "  --version  show the version and end\n"
+    "\n"
+    "The options of the Qt toolkit, such as -platform NAME, are taken as well. SIGTERM, SIGINT\n"
+    "and SIGHUP end the program as File -> Exit answered Yes does.\n";
+} // namespace
+
+std::string commandLineAnswer(int argc, const char* const* argv) {
+    bool version = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help") return Usage;
+        version = version || arg == "--version";
+    }
+    return version ? std::string("corvasine-barometer ") + CorvVersion + "\n" : std::string();
+}
+
 int runProgram(int argc, char** argv) {
+    const std::string answer = commandLineAnswer(argc, argv);
+    if (!answer.empty()) {
+        std::fputs(answer.c_str(), stdout);
+        return 0;
+    }
     TmodelObjects model;
     TbarometerApplication application(argc, argv);
     TprogramWindows windows;

@@ -20,6 +20,7 @@ class TWintro;
 class TWabout;
 class TWchart;
 class TWsettings;
+class TquitSignals;
 
 // The long-lived model objects, created in the order sensor, weather model, main sequence and
 // registered in theSystem. Nothing in them talks to a port or posts anything while they are
@@ -43,7 +44,8 @@ private:
 // window, the small window, the chart window with its range dialog, the debug window, the intro
 // window, the settings dialog and the about box) and wired to each other and to theSystem. The
 // signal window's start message, handled once the message loop runs, resets the charts and
-// starts the main sequence: nothing reaches a port before.
+// starts the main sequence: nothing reaches a port before. SIGTERM, SIGINT and SIGHUP end the
+// program as "Exit" answered Yes does, without the question.
 class TprogramWindows : public TappControl {
 public:
     TprogramWindows();
@@ -72,6 +74,7 @@ private:
     std::unique_ptr<TWintro> intro;
     std::unique_ptr<TWsettings> settings;
     std::unique_ptr<TWabout> about;
+    std::unique_ptr<TquitSignals> quitSignals;
 };
 
 // The program's application object. An exception that leaves the handling of one message is
@@ -86,5 +89,10 @@ public:
 // or an empty text for an exception of unknown kind) and ends the loop.
 void runMessageLoop(const std::function<void()>& loop);
 
-// The whole program: model objects, application, windows, loop and the shutdown order.
+// The answer to --help or --version, given anywhere on the command line (--help wins), or an
+// empty text when neither is given.
+std::string commandLineAnswer(int argc, const char* const* argv);
+
+// The whole program: model objects, application, windows, loop and the shutdown order. --help
+// and --version answer on standard output before anything needs a display.
 int runProgram(int argc, char** argv);

@@ -19,16 +19,23 @@ void TpostedMessages::post(const std::string& text, const std::string& caption, 
     postNotification(this, 1);
 }
 
-// The box leaves the queue before it is shown: a box posted while this one is open gets a
-// notification of its own and opens over it.
+// A notification that finds a box open leaves the queue as it is: closing that box brings
+// the next notification. The box leaves the queue before it is shown, and only the local copy
+// is used from then on.
 void TpostedMessages::OnNotification(TeventResource* sender, std::int32_t) {
-    if (sender != this || boxes.empty()) return;
+    if (sender != this || boxes.empty() || open > 0) return;
     const Box box = std::move(boxes.front());
     boxes.pop_front();
     show(box);
 }
 
+void TpostedMessages::closed() {
+    if (--open == 0 && !boxes.empty() && eventLoop()) postNotification(this, 1);
+}
+
+// The follow-up runs while the box still counts as open, so that it comes before the next box.
 void TpostedMessages::show(const Box& box) {
+    const OpenBox shown(*this);
     prompts.message(box.text, box.caption, box.icon, TpromptButtons::Ok);
     if (box.then) box.then();
 }

@@ -2,8 +2,9 @@
 
 TpromptAnswer TscriptedPrompts::message(const std::string& text, const std::string& caption,
                                         TpromptIcon icon, TpromptButtons buttons) {
+    const auto open = boxOpen();
     shown.push_back({text, caption, icon, buttons});
-    if (whileOpen) whileOpen(shown.back());
+    if (whileOpen) whileOpen(Shown(shown.back())); // a box opened meanwhile may grow `shown`
     if (answers.empty())
         return buttons == TpromptButtons::Ok ? TpromptAnswer::Ok : TpromptAnswer::No;
     const TpromptAnswer answer = answers.front();

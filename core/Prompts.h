@@ -33,6 +33,10 @@ public:
     }
     std::size_t postedWaiting() const { return posted.waiting(); }
 
+protected:
+    // Held by an implementation while its box or dialog is open: posted boxes wait for it.
+    TpostedMessages::OpenBox boxOpen() { return TpostedMessages::OpenBox(posted); }
+
 private:
     TpostedMessages posted{*this};
 };

@@ -36,6 +36,7 @@ QLabel* onPicture(QLabel* l, int pixels) {
 
 TWabout::TWabout(QWidget* parent) : QDialog(parent, fixedDialogFlags(Qt::Dialog)) {
     setObjectName("TWabout");
+    refuseMinimize(*this);
     setWindowTitle("About Corvasine's Barometer");
     setFixedSize(341, 416);
     auto* panel = new QFrame(this);

@@ -443,7 +443,10 @@ void TmainDisplay::closeApplication() {
     if (!theSystem.prompts) return;
     const TpromptAnswer answer = theSystem.prompts->message(
         "Close application ?", "Confirm", TpromptIcon::Question, TpromptButtons::YesNo);
-    if (answer != TpromptAnswer::Yes) return;
+    if (answer == TpromptAnswer::Yes) endApplication();
+}
+
+void TmainDisplay::endApplication() {
     if (autosaveOnExit) writeSettings(saveFileName.empty() ? "setup.ini" : saveFileName);
     if (theSystem.seqMain) theSystem.seqMain->cancel(nullptr, false);
 }

@@ -73,9 +73,11 @@ public:
     void saveSettingsAsDialog();
     void toggleAutosave();
     void minimize();
-    // Asks "Close application ?"; on Yes saves the settings when autosave is on and cancels the
-    // main sequence, whose end closes the program.
+    // Asks "Close application ?"; on Yes ends the program as endApplication does.
     void closeApplication();
+    // Saves the settings when autosave is on and cancels the main sequence, whose end closes the
+    // port and the program.
+    void endApplication();
     // Lays the chart window and its range dialog out with the humidity plots while the sensor
     // reports a humidity; without one they keep the humidity layout once it has been set.
     void applyChartLayout();

@@ -40,6 +40,7 @@ QLabel* text(QWidget* parent, const char* name, const char* caption, QRect place
 
 TWsmall::TWsmall(QWidget* parent) : QWidget(parent, fixedDialogFlags(Qt::Tool)) {
     setObjectName("TWsmall");
+    refuseMinimize(*this);
     setWindowTitle("Barometer");
     setFixedSize(211, 80);
     setGeometry(QRect(QPoint(709, 282), size()));

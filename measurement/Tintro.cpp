@@ -76,6 +76,7 @@ void TintroPaintBox::paintEvent(QPaintEvent*) {
 
 TWintro::TWintro(QWidget* parent) : QWidget(parent, fixedDialogFlags(Qt::Dialog)) {
     setObjectName("Intro");
+    refuseMinimize(*this);
     setWindowTitle("Intro");
     setFixedSize(316, 279);
     initPictures();

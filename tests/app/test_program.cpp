@@ -24,9 +24,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <sstream>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -172,11 +174,12 @@ struct RunResult {
     int exitCode = -1;
     QString module, pressure;
     bool portBusy = false; // the debug log reported a port that could not be had
+    std::size_t boxes = 0;
 };
 
 // Starts the program as start-up builds it and runs it until the search has ended and a sample is
-// shown, then leaves it through "Exit".
-RunResult runUntilFirstSample() {
+// shown, then leaves it through "Exit" answered Yes, or by sending itself `endSignal`.
+RunResult runUntilFirstSample(int endSignal = 0) {
     TmodelObjects model;
     TprogramWindows windows;
     TscriptedPrompts prompts;
@@ -190,6 +193,10 @@ RunResult runUntilFirstSample() {
         poll.stop();
         result.module = main.findChild<QLabel*>("lb_type")->text();
         result.pressure = pressure->text();
+        if (endSignal != 0) {
+            ::kill(getpid(), endSignal);
+            return;
+        }
         prompts.answers.push_back(TpromptAnswer::Yes);
         main.findChild<QAction*>("Exit1")->trigger();
     });
@@ -201,6 +208,7 @@ RunResult runUntilFirstSample() {
     runMessageLoop([&result] { result.exitCode = QApplication::exec(); });
     for (const std::string& line : windows.debugWindow().lines())
         result.portBusy = result.portBusy || line.find("Device or resource busy") != line.npos;
+    result.boxes = prompts.shown.size();
     model.destroy();
     theSystem.prompts = nullptr;
     return result;
@@ -220,6 +228,24 @@ TEST_F(Program, ASecondStartFindsTheStillRunningModuleAgain) {
         EXPECT_NEAR(run.pressure.toDouble(), 1013.25, 0.2);
         EXPECT_FALSE(run.portBusy);
     }
+}
+
+// SIGTERM, SIGINT and SIGHUP end the program as "Exit" answered Yes does, without asking: the
+// settings autosaved and the port closed, so that the next start finds the module again.
+TEST_F(Program, ASignalEndsItAsExitAnsweredYes) {
+    ASSERT_TRUE(pty->plug());
+    for (int endSignal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(endSignal);
+        std::ofstream("setup.ini") << "set_altitude\t0\nset_sampling_ts\t1\n";
+        const RunResult run = runUntilFirstSample(endSignal);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.boxes, 0u);
+        EXPECT_FALSE(run.portBusy);
+        std::ostringstream saved;
+        saved << std::ifstream("setup.ini").rdbuf();
+        EXPECT_NE(saved.str().find("set_save_on_exit"), std::string::npos) << saved.str();
+    }
+    EXPECT_EQ(runUntilFirstSample().module, "COM module");
 }
 
 namespace {

@@ -50,3 +50,31 @@ TEST(PostedMessages, OnlyItsOwnNotificationShowsTheNextBox) {
     posted.OnNotification(&posted, 1); // nothing left to show
     EXPECT_EQ(prompts.shown.size(), 1u);
 }
+
+// Boxes come one at a time in the order they were raised: one posted while another box is open
+// (posted or asked directly) waits until it has been answered and its follow-up has run.
+TEST(PostedMessages, ABoxRaisedWhileAnotherIsOpenWaitsForIt) {
+    TscriptedPrompts prompts;
+    TvirtualLoop loop;
+    std::vector<std::string> events;
+    const auto post = [&](const std::string& text) {
+        prompts.post(text, "Error", TpromptIcon::Error,
+                     [&events, text] { events.push_back("then " + text); });
+    };
+    prompts.whileOpen = [&](const TscriptedPrompts::Shown& box) {
+        events.push_back(box.text);
+        if (box.text == "first") post("second");
+        if (box.text == "question") post("third");
+        loop.runUntilIdle(); // the user takes a while to answer
+        events.push_back("answered " + box.text);
+    };
+    post("first");
+    loop.runUntilIdle();
+    prompts.message("question", "Confirm", TpromptIcon::Question, TpromptButtons::YesNo);
+    loop.runUntilIdle();
+    EXPECT_EQ(events, (std::vector<std::string>{"first", "answered first", "then first", "second",
+                                                "answered second", "then second", "question",
+                                                "answered question", "third", "answered third",
+                                                "then third"}));
+    EXPECT_EQ(prompts.postedWaiting(), 0u);
+}
