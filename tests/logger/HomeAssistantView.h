@@ -10,8 +10,8 @@
 // What the home-automation system shows of the discovered sensors, from the messages a
 // subscriber received: each config's value template applied to the newest state, "unavailable"
 // while its availability topic last said the other payload, "unknown" for a template that
-// gives None. Only the template forms the configs use are understood:
-// "{{ value_json.KEY }}" and "{{ value_json.KEY if value_json.KEY is defined else None }}".
+// gives None. Only the form the configs use is understood:
+// "{{ value_json.KEY if value_json.KEY is defined else None }}".
 class ThomeAssistantView {
 public:
     explicit ThomeAssistantView(const std::vector<TreceivedMessage>& messages) {
@@ -50,17 +50,14 @@ private:
         return value == "None" ? "unknown" : value;
     }
 
-    // An undefined key renders as "" in the plain form, and as None in the guarded one.
+    // Any other form, the plain "{{ value_json.KEY }}" among them, is not understood.
     static std::string render(const std::string& text, const std::string& state) {
-        static const std::regex plain(R"(\{\{ value_json\.(\w+) \}\})");
         static const std::regex guarded(
             R"(\{\{ value_json\.(\w+) if value_json\.(\w+) is defined else None \}\})");
         std::smatch m;
-        bool isGuarded = std::regex_match(text, m, guarded) && m[1] == m[2];
-        if (!isGuarded && !std::regex_match(text, m, plain)) return "template not understood";
-        std::string value = member(state, m[1]);
+        if (!std::regex_match(text, m, guarded) || m[1] != m[2]) return "template not understood";
         bool defined = state.find("\"" + m[1].str() + "\":") != std::string::npos;
-        return defined ? value : (isGuarded ? "None" : "");
+        return defined ? member(state, m[1]) : "None";
     }
 
     std::map<std::string, std::string> shown;
