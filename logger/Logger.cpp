@@ -9,7 +9,7 @@ Tlogger::Tlogger(TloggerOptions loggerOptions, std::function<void(const std::str
                  TcalendarClock clock)
     : TeventResource("logger"), options(std::move(loggerOptions)), say(std::move(sayLine)),
       prompts(say), dataLog([clock] { return localDateTimeText(clock()); }),
-      finder(options.port, say, clock, options.verbose, [this] { seqMain->restart(); }),
+      finder(options.port, say, clock, options.verbose, [this] { searchAgain(); }),
       chart(dataLog, display, finder, clock), settings(display, options.settingsFile),
       sensor(std::make_unique<Tsensor>()), meteo(std::make_unique<Tmeteo>(clock)),
       seqMain(std::make_unique<TseqMAIN>()),
@@ -47,6 +47,12 @@ void Tlogger::wire() {
                         .app = this,
                         .settings = &settings,
                         .parameters = &display};
+}
+
+// The re-finder searches again only while the module does not measure: lost, or not found yet.
+void Tlogger::searchAgain() {
+    chart.moduleLost();
+    seqMain->restart();
 }
 
 bool Tlogger::start() {

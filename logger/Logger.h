@@ -54,6 +54,7 @@ public:
 
 private:
     bool openDataFile();
+    void searchAgain();
     void stop(int exitCode);
     void wire();
 

@@ -19,6 +19,10 @@ public:
     TloggerChart(TdataLog& log, TmainDisplay& display, Trefinder& refinder, TcalendarClock clock);
 
     void addObserver(TsampleObserver* observer) { observers.push_back(observer); }
+    void moduleLost() {
+        for (TsampleObserver* observer : observers)
+            observer->moduleLost();
+    }
     // Called once when a line cannot be written; logging has ended then.
     void onWriteError(std::function<void()> handler) { writeError = std::move(handler); }
 

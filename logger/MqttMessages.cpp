@@ -1,6 +1,7 @@
 #include "logger/MqttMessages.h"
 
 #include "Version.h"
+#include "display/Tmeteo.h"
 #include "measurement/Tsensor.h"
 
 #include <array>
@@ -11,7 +12,10 @@
 namespace {
 
 constexpr double altitudeMarker = 10000; // [m], the altimeter's invalid value
-constexpr std::array weatherWords{"none", "sunny", "variable", "overcast", "rain"};
+constexpr std::array weatherWords{"none", "sunny",         "variable", "overcast",
+                                  "rain", "snow_and_rain", "snow"};
+constexpr int weatherSnowAndRain = 5;
+constexpr int weatherSnow = 6;
 constexpr std::array trendWords{"quick_down", "slow_down", "constant", "quick_up", "slow_up"};
 
 std::string jsonString(const std::string& text) {
@@ -106,8 +110,8 @@ constexpr std::array humidityEntities{
             "temperature", "°C"},
 };
 
-// The station's name as an identifier: letters and digits kept (lower case), the rest '_'.
-std::string identifier(const std::string& name) {
+// The station's name for an entity id: letters and digits kept (lower case), the rest '_'.
+std::string entitySlug(const std::string& name) {
     std::string id;
     for (unsigned char c : name) {
         if (c >= 'A' && c <= 'Z')
@@ -118,6 +122,29 @@ std::string identifier(const std::string& name) {
             id += '_';
     }
     return "corvasine_" + id;
+}
+
+// Text as an id that keeps every text apart: letters and digits stay, any other byte becomes
+// '_' and two hex digits, so "Garden 1", "garden-1" and "garden_1" differ and no '-' remains.
+std::string distinctId(const std::string& text) {
+    std::string id;
+    for (unsigned char c : text) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
+            id += static_cast<char>(c);
+        } else {
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "_%02x", c);
+            id += escape;
+        }
+    }
+    return id;
+}
+
+// The station on the broker, one id per topic prefix and name: "corvasine-garden".
+std::string nodeId(const TmqttStation& station) {
+    std::string id = distinctId(station.prefix);
+    id += '-';
+    return id + distinctId(station.name);
 }
 
 // GCC 12 at -O3 takes `"[" + std::string(...)` for an overlapping copy (a false -Wrestrict), so
@@ -139,7 +166,7 @@ template <std::size_t N> std::string jsonWords(const std::array<const char*, N>&
 
 std::string devicePayload(const TmqttStation& station) {
     return TjsonObject()
-        .raw("identifiers", jsonList(jsonString(identifier(station.name))))
+        .raw("identifiers", jsonList(jsonString(nodeId(station))))
         .str("name", "Corvasine " + station.name)
         .str("manufacturer", "Corvasine")
         .str("model", "Pressure-sensor module")
@@ -147,14 +174,25 @@ std::string devicePayload(const TmqttStation& station) {
         .done();
 }
 
+std::string originPayload() {
+    return TjsonObject().str("name", "corvasine-logger").str("sw_version", CorvVersion).done();
+}
+
+// A key the state lacks gives None, which the home-automation system shows as unknown; an
+// empty text would leave the old value standing.
+std::string valueTemplate(const std::string& key) {
+    std::string value = "value_json." + key;
+    return "{{ " + value + " if " + value + " is defined else None }}";
+}
+
 TmqttMessage config(const TmqttStation& station, const Tentity& e) {
-    std::string node = identifier(station.name);
+    std::string node = nodeId(station);
     TjsonObject json;
     json.str("name", e.name)
-        .str("unique_id", node + "_" + e.id)
-        .str("object_id", node + "_" + e.id)
+        .str("unique_id", node + "-" + e.id)
+        .str("default_entity_id", "sensor." + entitySlug(station.name) + "_" + e.id)
         .str("state_topic", mqttStateTopic(station))
-        .str("value_template", std::string("{{ value_json.") + e.key + " }}")
+        .str("value_template", valueTemplate(e.key))
         .str("availability_topic", mqttStatusTopic(station))
         .str("payload_available", "online")
         .str("payload_not_available", "offline");
@@ -166,7 +204,7 @@ TmqttMessage config(const TmqttStation& station, const Tentity& e) {
     else
         json.str("state_class", "measurement");
     if (e.diagnostic) json.str("entity_category", "diagnostic");
-    json.raw("device", devicePayload(station));
+    json.raw("device", devicePayload(station)).raw("origin", originPayload());
     return {"homeassistant/sensor/" + node + "/" + e.id + "/config", json.done()};
 }
 
@@ -197,6 +235,13 @@ const char* mqttWeatherWord(int weatherClass) {
                                                                         : "";
 }
 
+int mqttWeatherCode(int weatherClass, double temperature) {
+    if (weatherClass != WEATHER_RAIN) return weatherClass;
+    std::string shown = weatherText(weatherClass, temperature);
+    if (shown == "Snow & Rain") return weatherSnowAndRain;
+    return shown == "Snow" ? weatherSnow : weatherClass;
+}
+
 const char* mqttTrendWord(int trend) {
     return trend >= 0 && trend < int(trendWords.size()) ? trendWords[trend] : "";
 }
@@ -215,7 +260,7 @@ TmqttSample mqttSampleOf(const TloggedSample& logged) {
         s.humidity = logged.humidity;
         s.humidityTemperature = logged.humidityTemperature;
     }
-    s.weatherClass = logged.weatherClass;
+    s.weatherClass = mqttWeatherCode(logged.weatherClass, logged.temperature);
     s.trend = logged.trend;
     s.D1 = static_cast<std::uint16_t>(logged.D1);
     s.D2 = static_cast<std::uint16_t>(logged.D2);

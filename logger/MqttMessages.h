@@ -33,11 +33,15 @@ TmqttSample mqttSampleOf(const TloggedSample& sample);
 std::string mqttStatePayload(const TmqttSample& sample);
 
 // The retained discovery configs of the home-automation system, one per value, all on one
-// device for the station. The humidity configs are separate: they are sent only for a module
+// device for the station. Their topics, unique ids and device differ for every topic prefix
+// and station name. The humidity configs are separate: they are sent only for a module
 // with the humidity sensor.
 std::vector<TmqttMessage> mqttBaseConfigs(const TmqttStation& station);
 std::vector<TmqttMessage> mqttHumidityConfigs(const TmqttStation& station);
 
-// Words for the weather class and trend codes ("" for an unknown code).
+// The weather code of the messages: the model's class, with rain told apart as the program
+// shows it by the temperature: 4 rain, 5 snow and rain, 6 snow.
+int mqttWeatherCode(int weatherClass, double temperature);
+// Words for the weather and trend codes ("" for an unknown code).
 const char* mqttWeatherWord(int weatherClass);
 const char* mqttTrendWord(int trend);

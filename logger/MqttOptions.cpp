@@ -127,6 +127,21 @@ bool TmqttOptions::readPassword(std::string& error) {
     return true;
 }
 
+// The CA file must hold a certificate in PEM form: the client library would only find out at
+// the first connection, and then say no more than that the connection failed.
+bool TmqttOptions::checkCaFile(std::string& error) const {
+    std::ifstream in(result.caFile);
+    if (!in || access(result.caFile.c_str(), R_OK) != 0) {
+        error = "--mqtt-tls: " + result.caFile + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string line;
+    while (std::getline(in, line))
+        if (line.starts_with("-----BEGIN CERTIFICATE-----")) return true;
+    error = "--mqtt-tls: " + result.caFile + ": not a certificate (PEM) file";
+    return false;
+}
+
 bool TmqttOptions::finish(std::string& error) {
     if (!enabled()) {
         if (!given.empty()) error = "--" + given.front() + " needs --mqtt HOST[:PORT]";
@@ -137,10 +152,7 @@ bool TmqttOptions::finish(std::string& error) {
         return false;
     }
     if (!passwordFile.empty() && !readPassword(error)) return false;
-    if (!result.caFile.empty() && access(result.caFile.c_str(), R_OK) != 0) {
-        error = "--mqtt-tls: " + result.caFile + ": " + std::strerror(errno);
-        return false;
-    }
+    if (!result.caFile.empty() && !checkCaFile(error)) return false;
     result.host = host;
     result.port = port > 0 ? port : (result.caFile.empty() ? plainPort : tlsPort);
     if (result.station.name.empty()) result.station.name = hostName();

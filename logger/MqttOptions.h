@@ -40,6 +40,7 @@ public:
 private:
     bool takeBroker(const std::string& value, std::string& error);
     bool readPassword(std::string& error);
+    bool checkCaFile(std::string& error) const;
 
     std::string host;
     int port = 0; // 0: the default for plain or TLS connections

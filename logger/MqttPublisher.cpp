@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -17,6 +18,12 @@ namespace {
 constexpr int qosMessages = 0;
 constexpr int qosWill = 1;
 constexpr auto offlineWait = std::chrono::seconds(2);
+// How long one turn of the network loop waits for the socket [ms]: a queued message wakes it
+// at once, a stop is seen within this time.
+constexpr int loopWaitMs = 100;
+constexpr int farewellLoops = 5;
+// Where the home-automation system says "online" when it starts.
+constexpr const char* mqttHomeAssistantStatusTopic = "homeassistant/status";
 
 // The library wants one init before the first client and one cleanup after the last.
 struct TmosquittoLibrary {
@@ -56,11 +63,11 @@ bool TmqttPublisher::configure(std::string& error) {
             return false;
         }
     }
-    mosquitto_reconnect_delay_set(client, settings.reconnectFirst, settings.reconnectLast, true);
     mosquitto_connect_callback_set(client, onConnect);
     mosquitto_disconnect_callback_set(client, onDisconnect);
     mosquitto_publish_callback_set(client, onPublish);
     mosquitto_log_callback_set(client, onLog);
+    mosquitto_message_callback_set(client, onMessage);
     return true;
 }
 
@@ -73,30 +80,79 @@ bool TmqttPublisher::start(std::string& error) {
         return false;
     }
     if (!configure(error)) return false;
-    int rc = mosquitto_loop_start(client);
-    if (rc != MOSQ_ERR_SUCCESS) {
-        error = "MQTT: cannot start the client: " + std::string(mosquitto_strerror(rc));
-        return false;
-    }
-    starter = std::thread(&TmqttPublisher::connectUntilAccepted, this);
+    // Other threads only queue messages; the worker alone touches the network.
+    mosquitto_threaded_set(client, true);
+    worker = std::thread(&TmqttPublisher::run, this);
     running = true;
     return true;
 }
 
-// The client's thread retries a connection on its own, but not a first attempt that failed before
-// reaching the network (a host name that does not resolve yet): that one is retried here.
-void TmqttPublisher::connectUntilAccepted() {
+// Connects, runs the session until it ends and tries again after a pause that doubles from the
+// first to the last back-off; a session that was accepted starts the back-off anew.
+void TmqttPublisher::run() {
     int delay = settings.reconnectFirst;
-    for (;;) {
-        int rc = mosquitto_connect_async(client, settings.host.c_str(), settings.port,
-                                         settings.keepAlive);
-        if (rc != MOSQ_ERR_SUCCESS)
-            report("MQTT: cannot reach " + broker() + " (" + mosquitto_strerror(rc) + ")");
-        std::unique_lock guard(lock);
-        if (rc == MOSQ_ERR_SUCCESS || stopping) return;
-        if (wake.wait_for(guard, std::chrono::seconds(delay), [this] { return stopping; })) return;
+    while (!stopRequested()) {
+        if (session()) delay = settings.reconnectFirst;
+        if (pause(delay)) break;
         delay = std::min(2 * delay, settings.reconnectLast);
     }
+}
+
+// One connection from the attempt to its end; true when the broker accepted it.
+bool TmqttPublisher::session() {
+    attemptStart = std::chrono::steady_clock::now();
+    int rc =
+        mosquitto_connect_async(client, settings.host.c_str(), settings.port, settings.keepAlive);
+    if (rc != MOSQ_ERR_SUCCESS) {
+        report("MQTT: cannot reach " + broker() + " (" + mosquitto_strerror(rc) + ")");
+        return false;
+    }
+    accepted = false;
+    bool gaveUp = false;
+    while (mosquitto_loop(client, loopWaitMs, 1) == MOSQ_ERR_SUCCESS) {
+        if (stopRequested()) {
+            farewell();
+            return accepted;
+        }
+        if (!accepted) waitForAnswer(gaveUp);
+        if (gaveUp) break;
+    }
+    ended(gaveUp);
+    return accepted;
+}
+
+// Gives up on a broker that has not accepted the session in time, telling one that took the
+// connection and stays silent from one that cannot be reached.
+void TmqttPublisher::waitForAnswer(bool& gaveUp) {
+    auto waited = std::chrono::steady_clock::now() - attemptStart;
+    if (waited < std::chrono::seconds(settings.answerWait)) return;
+    gaveUp = true;
+    sockaddr_storage peer{};
+    socklen_t size = sizeof peer;
+    int socket = mosquitto_socket(client);
+    if (socket >= 0 && getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &size) == 0)
+        report("MQTT: " + broker() + " took the connection but does not answer");
+    else
+        report("MQTT: cannot reach " + broker() + " (no answer)");
+}
+
+// Waits the back-off; true when the publisher stops meanwhile.
+bool TmqttPublisher::pause(int seconds) {
+    std::unique_lock guard(lock);
+    return wake.wait_for(guard, std::chrono::seconds(seconds), [this] { return stopping; });
+}
+
+bool TmqttPublisher::stopRequested() {
+    std::lock_guard guard(lock);
+    return stopping;
+}
+
+// The session ends at a stop: the disconnection goes out before the socket closes, so the
+// broker keeps the last will to itself.
+void TmqttPublisher::farewell() {
+    mosquitto_disconnect(client);
+    for (int i = 0; i < farewellLoops; ++i)
+        if (mosquitto_loop(client, loopWaitMs, 1) != MOSQ_ERR_SUCCESS) break;
 }
 
 // One line for a problem until the next connection, however often the attempts fail.
@@ -107,24 +163,19 @@ void TmqttPublisher::report(const std::string& problem) {
     log(problem + "; measuring goes on, retrying in the background");
 }
 
+// While connected, "offline" goes out first and is waited for; the worker then disconnects.
 void TmqttPublisher::stop() {
     if (!running) return;
     running = false;
-    {
-        std::lock_guard guard(lock);
-        stopping = true;
-        wake.notify_all();
-    }
-    starter.join();
     std::unique_lock guard(lock);
-    bool wasConnected = isConnected;
-    if (wasConnected) {
+    if (isConnected) {
         send({mqttStatusTopic(settings.station), "offline"}, &offlineMid);
         published.wait_for(guard, offlineWait, [this] { return offlineOut; });
     }
+    stopping = true;
+    wake.notify_all();
     guard.unlock();
-    mosquitto_disconnect(client);
-    mosquitto_loop_stop(client, !wasConnected);
+    worker.join();
 }
 
 bool TmqttPublisher::connected() const {
@@ -139,9 +190,19 @@ void TmqttPublisher::publish(const TmqttSample& sample) {
     lastStateOut = false;
     bool humidityNew = sample.humidity && !humidity;
     humidity = humidity || humidityNew;
+    bool cameBack = !moduleUp;
+    moduleUp = true;
     if (!isConnected) return;
     if (humidityNew) sendAll(mqttHumidityConfigs(settings.station));
     sendState();
+    if (cameBack) sendStatus();
+}
+
+void TmqttPublisher::moduleLost() {
+    std::lock_guard guard(lock);
+    if (!moduleUp) return;
+    moduleUp = false;
+    if (isConnected) sendStatus();
 }
 
 bool TmqttPublisher::send(const TmqttMessage& m, int* mid) {
@@ -158,32 +219,49 @@ void TmqttPublisher::sendState() {
     send({mqttStateTopic(settings.station), lastState}, &lastStateMid);
 }
 
+void TmqttPublisher::sendStatus() {
+    send({mqttStatusTopic(settings.station), moduleUp ? "online" : "offline"});
+}
+
+// The configs come before the status and the state, so that the home-automation system knows the
+// entities when their values arrive; it gets them again each time it announces itself.
 void TmqttPublisher::connectedNow() {
     std::lock_guard guard(lock);
     isConnected = true;
+    accepted = true;
     {
         std::lock_guard reportGuard(reportLock);
         problemReported = false;
     }
     log("MQTT: connected to " + broker() + ", publishing on " + mqttStateTopic(settings.station));
-    send({mqttStatusTopic(settings.station), "online"});
+    mosquitto_subscribe(client, nullptr, mqttHomeAssistantStatusTopic, 0);
     sendAll(mqttBaseConfigs(settings.station));
     if (humidity) sendAll(mqttHumidityConfigs(settings.station));
+    sendStatus();
     if (!lastStateOut) sendState();
+}
+
+void TmqttPublisher::announced() {
+    std::lock_guard guard(lock);
+    if (!isConnected) return;
+    sendAll(mqttBaseConfigs(settings.station));
+    if (humidity) sendAll(mqttHumidityConfigs(settings.station));
 }
 
 void TmqttPublisher::refused(int rc) {
     report("MQTT: " + broker() + " refused the connection (" + mosquitto_connack_string(rc) + ")");
 }
 
-void TmqttPublisher::lost() {
-    bool was;
+// The session ended without a stop. Its reason was said already when the worker gave up or the
+// library logged it; otherwise this is the one line.
+void TmqttPublisher::ended(bool gaveUp) {
     {
         std::lock_guard guard(lock);
-        was = isConnected;
         isConnected = false;
     }
-    report(was ? "MQTT: connection to " + broker() + " lost" : "MQTT: cannot reach " + broker());
+    if (!gaveUp)
+        report(accepted ? "MQTT: connection to " + broker() + " lost"
+                        : "MQTT: cannot reach " + broker());
 }
 
 void TmqttPublisher::sent(int mid) {
@@ -203,8 +281,16 @@ void TmqttPublisher::onConnect(mosquitto*, void* self, int rc) {
         publisher->refused(rc);
 }
 
-void TmqttPublisher::onDisconnect(mosquitto*, void* self, int rc) {
-    if (rc != 0) static_cast<TmqttPublisher*>(self)->lost();
+void TmqttPublisher::onDisconnect(mosquitto*, void* self, int) {
+    auto* publisher = static_cast<TmqttPublisher*>(self);
+    std::lock_guard guard(publisher->lock);
+    publisher->isConnected = false;
+}
+
+void TmqttPublisher::onMessage(mosquitto*, void* self, const mosquitto_message* m) {
+    std::string payload(static_cast<const char*>(m->payload),
+                        static_cast<std::size_t>(m->payloadlen));
+    if (payload == "online") static_cast<TmqttPublisher*>(self)->announced();
 }
 
 // The library says why a TLS connection failed only in its log.

@@ -14,7 +14,7 @@ struct TmqttSample {
     std::optional<double> temperature;         // [°C]
     std::optional<double> humidity;            // [% RH], only with the humidity sensor
     std::optional<double> humidityTemperature; // [°C], only with the humidity sensor
-    int weatherClass = 0;                      // 0 none ... 4 rain
+    int weatherClass = 0;                      // 0 none ... 4 rain, 5 snow and rain, 6 snow
     int trend = 2;                             // 0 quick down ... 4 slow up
     std::uint16_t D1 = 0;
     std::uint16_t D2 = 0;

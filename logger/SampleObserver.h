@@ -17,9 +17,11 @@ struct TloggedSample {
     int D1 = 0, D2 = 0;
 };
 
-// Told of every sample once its line is in the data file (for example a publisher).
+// Told of every sample once its line is in the data file (for example a publisher), and of the
+// module being lost; the next sample says that it measures again.
 class TsampleObserver {
 public:
     virtual ~TsampleObserver() = default;
     virtual void sampleWritten(const TloggedSample& sample) = 0;
+    virtual void moduleLost() {}
 };

@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -58,12 +60,18 @@ public:
 
     // Starts the broker and waits until it takes connections (at most 5 s).
     bool start() {
+        std::string program = brokerProgram();
+        if (program.empty()) {
+            std::fprintf(stderr, "the MQTT broker 'mosquitto' is not installed: not in PATH nor "
+                                 "in /usr/sbin (sudo apt-get install mosquitto)\n");
+            return false;
+        }
         pid = fork();
         if (pid == 0) {
             std::string out = dir + "/broker.out";
             freopen(out.c_str(), "a", stdout);
             freopen(out.c_str(), "a", stderr);
-            execlp("mosquitto", "mosquitto", "-c", (dir + "/broker.conf").c_str(), nullptr);
+            execl(program.c_str(), "mosquitto", "-c", (dir + "/broker.conf").c_str(), nullptr);
             _exit(127);
         }
         for (int i = 0; i < 100; ++i) {
@@ -80,7 +88,25 @@ public:
         pid = -1;
     }
 
+    // The broker's program: Debian installs it in /usr/sbin, which a user's PATH may lack.
+    // Empty when it is nowhere.
+    static std::string brokerProgram(const std::string& path = pathOrDefault()) {
+        std::string dirs = path + ":/usr/sbin:/usr/local/sbin";
+        for (std::size_t begin = 0; begin <= dirs.size();) {
+            std::size_t end = std::min(dirs.find(':', begin), dirs.size());
+            std::string candidate = dirs.substr(begin, end - begin) + "/mosquitto";
+            if (end > begin && access(candidate.c_str(), X_OK) == 0) return candidate;
+            begin = end + 1;
+        }
+        return "";
+    }
+
 private:
+    static std::string pathOrDefault() {
+        const char* path = std::getenv("PATH");
+        return path ? path : "/usr/bin:/bin";
+    }
+
     static int freePort() {
         int s = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};

@@ -42,6 +42,23 @@ public:
         mosquitto_destroy(client);
     }
 
+    void publish(const std::string& topic, const std::string& payload) {
+        mosquitto_publish(client, nullptr, topic.c_str(), static_cast<int>(payload.size()),
+                          payload.data(), 1, false);
+    }
+
+    // Waits until the newest message on the topic has this payload.
+    bool waitForLast(const std::string& topic, const std::string& payload,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(10)) const {
+        return waitFor(
+            [&](const std::vector<TreceivedMessage>& all) {
+                for (auto m = all.rbegin(); m != all.rend(); ++m)
+                    if (m->topic == topic) return m->payload == payload;
+                return false;
+            },
+            timeout);
+    }
+
     std::vector<TreceivedMessage> messages() const {
         std::lock_guard guard(lock);
         return received;

@@ -1,5 +1,6 @@
 // The logger program publishing to a real broker while it measures with the module emulator:
 // what a subscriber sees, and what a broker that goes away or refuses the logger changes.
+#include "HomeAssistantView.h"
 #include "LoggerProgram.h"
 #include "MqttBroker.h"
 #include "MqttSubscriber.h"
@@ -109,11 +110,11 @@ TEST_F(LoggerMqtt, TheStationAppearsOnlineWithItsConfigsAndOneStatePerSampleOfTh
     ASSERT_TRUE(statesAtLeast(subscriber, 4)) << loggerErrors();
     logger->signal(SIGTERM);
     EXPECT_EQ(logger->wait(), 0) << loggerErrors();
-    EXPECT_TRUE(subscriber.waitFor(StatusTopic, "offline"));
+    EXPECT_TRUE(subscriber.waitForLast(StatusTopic, "offline"));
 
     const std::vector<TreceivedMessage> status = subscriber.on(StatusTopic);
-    ASSERT_FALSE(status.empty());
-    EXPECT_EQ(status.front().payload, "online");
+    ASSERT_GE(status.size(), 2u);
+    EXPECT_EQ(status[status.size() - 2].payload, "online");
     std::vector<std::string> configs;
     for (const TreceivedMessage& m : subscriber.messages())
         if (m.topic.starts_with("homeassistant/sensor/")) {
@@ -185,6 +186,31 @@ TEST_F(LoggerMqtt, ABrokerThatGoesAwayCostsNoSampleAndPublishingResumes) {
     EXPECT_EQ(std::count(err.begin(), err.end(), lost), 1) << loggerErrors();
 }
 
+// The module stops answering (its emulator stopped) and answers again: Home Assistant shows the
+// values as unavailable while it is lost and again once it measures.
+TEST_F(LoggerMqtt, HomeAssistantSeesTheModuleLostAndFoundAgain) {
+    TtestSubscriber subscriber(broker.port());
+    ASSERT_TRUE(subscriber.waitSubscribed());
+    startPublishing();
+    ASSERT_TRUE(statesAtLeast(subscriber, 2)) << loggerErrors();
+    const std::string pressure = "corvasine-lab-pressure";
+    const auto shown = [&] { return ThomeAssistantView(subscriber.messages()).state(pressure); };
+    EXPECT_EQ(shown(), ThomeAssistantView::member(lastOf(subscriber.on(StateTopic)).payload,
+                                                  "pressure_mbar"));
+
+    emulator->signal(SIGSTOP);
+    EXPECT_TRUE(subscriber.waitForLast(StatusTopic, "offline", std::chrono::seconds(60)))
+        << loggerErrors();
+    EXPECT_EQ(shown(), "unavailable");
+    EXPECT_NE(loggerErrors().find("module lost"), std::string::npos) << loggerErrors();
+    emulator->signal(SIGCONT);
+    EXPECT_TRUE(subscriber.waitForLast(StatusTopic, "online", std::chrono::seconds(60)))
+        << loggerErrors();
+    EXPECT_NE(shown(), "unavailable");
+    logger->signal(SIGTERM);
+    EXPECT_EQ(logger->wait(), 0) << loggerErrors();
+}
+
 TEST_F(LoggerMqtt, AWrongPasswordGivesOneLineAndMeasuringGoesOn) {
     TtestBroker guarded("station", "right");
     ASSERT_TRUE(guarded.start());
@@ -210,9 +236,7 @@ TEST_F(LoggerMqtt, TheLastWillSaysOfflineWhenTheLoggerIsKilled) {
     ASSERT_TRUE(subscriber.waitFor(StatusTopic, "online", std::chrono::seconds(30)))
         << loggerErrors();
     logger->signal(SIGKILL);
-    EXPECT_TRUE(subscriber.waitFor(StatusTopic, "offline", std::chrono::seconds(60)));
-    const std::vector<TreceivedMessage> status = subscriber.on(StatusTopic);
-    EXPECT_EQ(status.back().payload, "offline");
+    EXPECT_TRUE(subscriber.waitForLast(StatusTopic, "offline", std::chrono::seconds(60)));
 }
 
 TEST_F(LoggerMqtt, MqttOptionsAreCheckedBeforeAnythingStarts) {

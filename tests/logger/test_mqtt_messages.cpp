@@ -117,10 +117,48 @@ TEST(MqttMessages, DataFileSamplesLoseTheirMarkersAndAbsentHumidity) {
 TEST(MqttMessages, WordsForEveryCodeAndNoneForUnknownOnes) {
     EXPECT_STREQ(mqttWeatherWord(0), "none");
     EXPECT_STREQ(mqttWeatherWord(4), "rain");
-    EXPECT_STREQ(mqttWeatherWord(5), "");
+    EXPECT_STREQ(mqttWeatherWord(5), "snow_and_rain");
+    EXPECT_STREQ(mqttWeatherWord(6), "snow");
+    EXPECT_STREQ(mqttWeatherWord(7), "");
     EXPECT_STREQ(mqttTrendWord(0), "quick_down");
     EXPECT_STREQ(mqttTrendWord(4), "slow_up");
     EXPECT_STREQ(mqttTrendWord(-1), "");
+}
+
+// Rain is told apart by the temperature as the program shows it; other classes stay.
+TEST(MqttMessages, RainBecomesSnowAndRainOrSnowWhenItIsCold) {
+    const struct {
+        int weatherClass;
+        double temperature;
+        int code;
+    } cases[] = {{4, 3.0, 4}, {4, 2.99, 5}, {4, -1.0, 5}, {4, -1.01, 6}, {3, -20, 3}, {0, -20, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(mqttWeatherCode(c.weatherClass, c.temperature), c.code) << c.temperature;
+    TloggedSample logged;
+    logged.weatherClass = 4;
+    logged.temperature = -5;
+    EXPECT_EQ(mqttSampleOf(logged).weatherClass, 6);
+}
+
+// Names that fold together as identifiers, under two prefixes: every station its own device,
+// topics and unique ids.
+TEST(MqttMessages, DiscoveryIdsDifferForEveryPrefixAndStation) {
+    std::set<std::string> topics, uniqueIds, devices;
+    std::size_t count = 0;
+    for (const char* prefix : {"corvasine", "home", "home/garden"})
+        for (const char* name : {"Garden 1", "garden-1", "garden_1", "garden 1", "Garden_1"})
+            for (const TmqttMessage& m : mqttBaseConfigs({prefix, name})) {
+                ++count;
+                topics.insert(m.topic);
+                auto id = m.payload.find("\"unique_id\":");
+                uniqueIds.insert(m.payload.substr(id, m.payload.find(',', id) - id));
+                devices.insert(m.payload.substr(m.payload.find("\"identifiers\"")));
+            }
+    EXPECT_EQ(topics.size(), count);
+    EXPECT_EQ(uniqueIds.size(), count);
+    EXPECT_EQ(devices.size(), 15u);
+    EXPECT_EQ(mqttBaseConfigs({"corvasine", "garden"})[0].topic,
+              "homeassistant/sensor/corvasine-garden/pressure/config");
 }
 
 TEST(MqttMessages, DiscoveryConfigsNameOneDeviceAndDescribeEachValue) {
@@ -133,14 +171,19 @@ TEST(MqttMessages, DiscoveryConfigsNameOneDeviceAndDescribeEachValue) {
     for (const auto& set : {base, humidity})
         for (const TmqttMessage& m : set) {
             topics.insert(m.topic);
-            EXPECT_TRUE(m.topic.starts_with("homeassistant/sensor/corvasine_roof__north_/"))
+            EXPECT_TRUE(
+                m.topic.starts_with("homeassistant/sensor/home_2fweather-Roof_20_22North_22/"))
                 << m.topic;
             EXPECT_TRUE(m.topic.ends_with("/config"));
             EXPECT_TRUE(has(m.payload, "\"state_topic\":\"home/weather/Roof \\\"North\\\"/state\""))
                 << m.payload;
             EXPECT_TRUE(has(m.payload, "\"availability_topic\":\"home/weather/Roof "
                                        "\\\"North\\\"/status\""));
-            EXPECT_TRUE(has(m.payload, "\"device\":{\"identifiers\":[\"corvasine_roof__north_\"]"));
+            EXPECT_TRUE(has(m.payload,
+                            "\"device\":{\"identifiers\":[\"home_2fweather-Roof_20_22North_22\"]"));
+            EXPECT_TRUE(
+                has(m.payload, "\"origin\":{\"name\":\"corvasine-logger\",\"sw_version\":"));
+            EXPECT_FALSE(has(m.payload, "object_id"));
         }
     EXPECT_EQ(topics.size(), 10u);
 
@@ -148,18 +191,21 @@ TEST(MqttMessages, DiscoveryConfigsNameOneDeviceAndDescribeEachValue) {
     EXPECT_TRUE(has(pressure, "\"device_class\":\"atmospheric_pressure\""));
     EXPECT_TRUE(has(pressure, "\"unit_of_measurement\":\"mbar\""));
     EXPECT_TRUE(has(pressure, "\"state_class\":\"measurement\""));
-    EXPECT_TRUE(has(pressure, "\"value_template\":\"{{ value_json.pressure_mbar }}\""));
+    EXPECT_TRUE(has(pressure, "\"value_template\":\"{{ value_json.pressure_mbar if "
+                              "value_json.pressure_mbar is defined else None }}\""));
+    EXPECT_TRUE(has(pressure, "\"unique_id\":\"home_2fweather-Roof_20_22North_22-pressure\","
+                              "\"default_entity_id\":\"sensor.corvasine_roof__north__pressure\""));
     EXPECT_TRUE(
         has(base[2].payload, "\"device_class\":\"distance\",\"unit_of_measurement\":\"m\""));
     EXPECT_TRUE(has(base[3].payload, "\"unit_of_measurement\":\"°C\""));
     EXPECT_TRUE(has(humidity[0].payload, "\"device_class\":\"humidity\""));
     EXPECT_TRUE(has(humidity[0].payload, "\"unit_of_measurement\":\"%\""));
-    EXPECT_TRUE(has(humidity[1].payload, "{{ value_json.humidity_temperature_c }}"));
+    EXPECT_TRUE(has(humidity[1].payload, "{{ value_json.humidity_temperature_c if"));
 
     // The words are enumerations without a unit or a state class.
     const std::string& weather = base[4].payload;
-    EXPECT_TRUE(
-        has(weather, "\"options\":[\"none\",\"sunny\",\"variable\",\"overcast\",\"rain\"]"));
+    EXPECT_TRUE(has(weather, "\"options\":[\"none\",\"sunny\",\"variable\",\"overcast\",\"rain\","
+                             "\"snow_and_rain\",\"snow\"]"));
     EXPECT_FALSE(has(weather, "state_class"));
     EXPECT_TRUE(has(base[5].payload, "\"options\":[\"quick_down\",\"slow_down\",\"constant\","
                                      "\"quick_up\",\"slow_up\"]"));

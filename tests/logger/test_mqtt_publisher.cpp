@@ -1,4 +1,5 @@
 // The publisher against a real broker on a free loopback port.
+#include "logger/HomeAssistantView.h"
 #include "logger/MqttBroker.h"
 #include "logger/MqttPublisher.h"
 #include "logger/MqttSubscriber.h"
@@ -89,11 +90,13 @@ TEST(MqttPublisher, AnnouncesTheStationAndSendsOneStatePerSample) {
     TmqttPublisher publisher(settingsFor(broker.port()), log.sink());
     std::string error;
     ASSERT_TRUE(publisher.start(error)) << error;
-    ASSERT_TRUE(sub.waitFor("test/roof/status", "online"));
-    ASSERT_TRUE(waitUntil([&] { return publisher.connected(); }));
+    // Connected but without a sample of the module yet: not available.
+    ASSERT_TRUE(sub.waitFor("test/roof/status", "offline"));
+    ASSERT_TRUE(publisher.connected());
     EXPECT_EQ(log.containing("connected to 127.0.0.1:" + std::to_string(broker.port())), 1);
 
     publisher.publish(sample(1));
+    ASSERT_TRUE(sub.waitFor("test/roof/status", "online"));
     publisher.publish(sample(2, true));
     publisher.publish(sample(3, true));
     ASSERT_TRUE(sub.waitFor([](auto& all) {
@@ -123,7 +126,50 @@ TEST(MqttPublisher, AnnouncesTheStationAndSendsOneStatePerSample) {
     }));
 
     publisher.stop();
-    EXPECT_TRUE(sub.waitFor("test/roof/status", "offline", 3s));
+    // offline, online, offline.
+    EXPECT_TRUE(sub.waitFor([](auto& all) {
+        return std::count_if(all.begin(), all.end(),
+                             [](auto& m) { return m.topic == "test/roof/status"; }) == 3 &&
+               all.back().payload == "offline";
+    }));
+}
+
+// What the home-automation system shows: unknown for a value the module did not give, every
+// value unavailable while the module is lost, and the configs again when it announces itself.
+TEST(MqttPublisher, HomeAssistantSeesMissingValuesAndALostModule) {
+    TtestBroker broker;
+    ASSERT_TRUE(broker.start());
+    TtestSubscriber sub(broker.port());
+    ASSERT_TRUE(sub.waitSubscribed());
+    TmqttPublisher publisher(settingsFor(broker.port()), [](const std::string&) {});
+    std::string error;
+    ASSERT_TRUE(publisher.start(error)) << error;
+    ASSERT_TRUE(waitUntil([&] { return publisher.connected(); }));
+    TmqttSample first = sample(1);
+    first.seaLevelPressure.reset();
+    publisher.publish(first);
+    ASSERT_TRUE(sub.waitForLast("test/roof/status", "online"));
+    ASSERT_TRUE(sub.waitForLast("test/roof/state", mqttStatePayload(first)));
+    ThomeAssistantView view(sub.messages());
+    EXPECT_EQ(view.entities(), 8u);
+    EXPECT_EQ(view.state("test-roof-pressure"), "960.01");
+    EXPECT_EQ(view.state("test-roof-sea_level_pressure"), "unknown");
+
+    publisher.moduleLost();
+    ASSERT_TRUE(sub.waitForLast("test/roof/status", "offline"));
+    EXPECT_EQ(ThomeAssistantView(sub.messages()).state("test-roof-pressure"), "unavailable");
+    publisher.publish(sample(2));
+    ASSERT_TRUE(sub.waitForLast("test/roof/status", "online"));
+    ASSERT_TRUE(sub.waitForLast("test/roof/state", mqttStatePayload(sample(2))));
+    EXPECT_EQ(ThomeAssistantView(sub.messages()).state("test-roof-sea_level_pressure"), "1010.50");
+
+    const std::string config = mqttBaseConfigs({"test", "roof"})[0].topic;
+    sub.publish("homeassistant/status", "offline");
+    sub.publish("homeassistant/status", "online");
+    EXPECT_TRUE(sub.waitFor([&](auto& all) {
+        return std::count_if(all.begin(), all.end(), [&](auto& m) { return m.topic == config; }) ==
+               2;
+    }));
 }
 
 TEST(MqttPublisher, ResumesAfterTheBrokerCameBackAndSendsOnlyTheNewestMissedState) {
@@ -173,6 +219,51 @@ TEST(MqttPublisher, FindsABrokerThatStartsAfterIt) {
         return std::any_of(all.begin(), all.end(), [](auto& m) { return hasD1(m, 2); });
     }));
     EXPECT_EQ(stateD1s(sub), (std::vector<int>{2}));
+}
+
+// A port that takes connections and never answers (the kernel accepts them into the backlog),
+// and one where nothing listens: each said in one line, with TLS as quickly as without.
+TEST(MqttPublisher, SaysASilentBrokerAndAnAbsentOneQuickly) {
+    TtestBroker tls;
+    ASSERT_TRUE(tls.addTls());
+    int silent = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(silent, 4), 0);
+    socklen_t size = sizeof address;
+    getsockname(silent, reinterpret_cast<sockaddr*>(&address), &size);
+    const int silentPort = ntohs(address.sin_port);
+    const struct {
+        int port;
+        std::string ca;
+        std::string line;
+    } cases[] = {
+        {silentPort, "", "took the connection but does not answer"},
+        {silentPort, tls.caFile(), "took the connection but does not answer"},
+        {tls.port(), "", "cannot reach 127.0.0.1"},
+        {tls.tlsPort(), tls.caFile(), "cannot reach 127.0.0.1"},
+    };
+    for (const auto& c : cases) {
+        Tlines log;
+        auto settings = settingsFor(c.port);
+        settings.caFile = c.ca;
+        settings.answerWait = 1;
+        TmqttPublisher publisher(settings, log.sink());
+        std::string error;
+        ASSERT_TRUE(publisher.start(error)) << error;
+        EXPECT_TRUE(waitUntil([&] { return log.containing(c.line) == 1; }, 2500ms))
+            << c.port << " " << c.ca;
+        EXPECT_EQ(log.containing(""), 1);
+    }
+    close(silent);
+}
+
+// Debian installs the broker where an ordinary user's PATH does not look.
+TEST(MqttPublisher, TheTestBrokerIsFoundOutsideTheUsersPath) {
+    std::string found = TtestBroker::brokerProgram("/nonexistent");
+    EXPECT_TRUE(found == "/usr/sbin/mosquitto" || found == "/usr/local/sbin/mosquitto") << found;
 }
 
 TEST(MqttPublisher, WrongPasswordGivesOneLineAndTheRightOneConnects) {
