@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The logger's hot path guarded: bench_logger measures the logger at TS = 1 for two minutes against
 # the module emulated at the wire rate, and this fails when a sample costs more than twice the
-# CPU time of the README's performance table (its bench_logger row, "... ms a sample").
+# CPU time of the README's performance table (its bench_logger row measured on the CI machine,
+# "... ms a sample").
 #
 #   scripts/logger-cost-gate.sh [BUILD-DIR]     (default build-release-tests, a Release build)
 #
@@ -12,7 +13,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build-release-tests}
 span=${LOGGER_GATE_SPAN:-120}
 
-readme_ms=$(sed -n 's/^| `bench_logger` | CPU time .* \([0-9.]*\) ms a sample.*/\1/p' README.md | head -1)
+readme_ms=$(sed -n 's/^| `bench_logger` | CPU time .*[( ]\([0-9.]*\) ms a sample.*| CI |$/\1/p' README.md | head -1)
 if [ -z "$readme_ms" ]; then
     echo "logger cost gate: no \"ms a sample\" figure in the README's bench_logger row" >&2
     exit 1
