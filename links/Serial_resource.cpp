@@ -203,11 +203,24 @@ void Tserial_resource::requestRead() {
     if (roomAgain) signal(RoomRequest);
 }
 
+// A command fits into the device at once nearly always: it is written here, in the owner's
+// thread, without waking the worker and without a wake-up of this thread for code 2. Only what
+// the device does not take (or an error, which ends the worker) goes the worker's way.
 void Tserial_resource::send(const std::uint8_t* data, std::int32_t length) {
     if (!data || length >= BufferSize || length < 0 || txPending.load()) return;
+    std::int32_t done = 0;
+    {
+        std::lock_guard lock(rxMutex); // the worker closes the port under it; code 3 comes after
+        if (portWritable) {
+            const ssize_t put = ::write(hPort, data, static_cast<std::size_t>(length));
+            done = put > 0 ? static_cast<std::int32_t>(put) : 0;
+            if (done == length) postNotification(this, 2);
+        }
+    }
+    if (done == length) return;
     txPending.store(true);
-    std::memcpy(txBuffer, data, static_cast<std::size_t>(length));
-    txCount = length;
+    std::memcpy(txBuffer, data + done, static_cast<std::size_t>(length - done));
+    txCount = length - done;
     signal(WriteRequest);
 }
 
@@ -229,14 +242,22 @@ void Tserial_resource::workerMain() {
     txDone = 0;
     evtPending = false;
     restUntilNs = 0; // a rest of the previous open's worker does not hold up this one
-    postNotification(this, 0);
+    {
+        std::lock_guard lock(rxMutex); // no code 2 of a direct write comes before code 0
+        postNotification(this, 0);
+        portWritable = true;
+    }
     if (watchModem) signal(ModemWaitRequest);
     while (workerStep()) {
     }
     endReads();
     txPending.store(false);
     running.store(false);
-    closePort(hPort);
+    {
+        std::lock_guard lock(rxMutex);
+        portWritable = false;
+        closePort(hPort);
+    }
     postNotification(this, 1);
 }
 

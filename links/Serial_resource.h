@@ -8,8 +8,9 @@
 #include <string>
 #include <thread>
 
-// One serial port with its worker thread. The worker does all reads, writes and modem-line
-// watching and reports each event by posting a code with the resource as sender; the resource
+// One serial port with its worker thread. The worker does all reads, the writes the device does
+// not take at once and modem-line watching and reports each event by posting a code with the
+// resource as sender; the resource
 // forwards those, in the GUI thread, to its owner:
 //
 //   0 worker started (port open, first read requested)   4 ring indicator came on
@@ -72,8 +73,9 @@ public:
     // Starts the next read unless one is outstanding; completes it at once when enough bytes
     // have been read ahead.
     void requestRead();
-    // Hands a copy of the bytes to the worker. Ignored while a write is pending, for 256 bytes
-    // or more, and for null data.
+    // Writes the bytes and posts code 2, or hands a copy of what the device did not take to the
+    // worker, which posts code 2 when it is written. Ignored while a write is pending, for 256
+    // bytes or more, and for null data.
     void send(const std::uint8_t* data, std::int32_t length);
 
     const std::uint8_t* rxData() const { return rxBuffer; }
@@ -129,6 +131,7 @@ private:
     // Receive state shared by the GUI thread and the worker. rxBuffer and rxLength are written,
     // under rxMutex, only while a read is outstanding, and read by the owner after code 3.
     std::mutex rxMutex;
+    bool portWritable = false;      // from code 0 to the port's close: send() may write it directly
     bool rxPending = false;         // a read is outstanding
     std::int32_t rxWanted = 1;      // readSize when the outstanding read began
     std::int32_t rxEnd = NoEndByte; // readEnd when the outstanding read began

@@ -1,7 +1,6 @@
 #include "logger/SignalWatcher.h"
 
 #include <csignal>
-#include <ctime>
 #include <pthread.h>
 
 namespace {
@@ -15,9 +14,6 @@ sigset_t watchedSignals() {
     return set;
 }
 
-// How long the thread waits at a time before it looks whether it should end.
-constexpr long PollNs = 200'000'000;
-
 } // namespace
 
 void TsignalWatcher::blockSignals() {
@@ -28,16 +24,19 @@ void TsignalWatcher::blockSignals() {
 TsignalWatcher::TsignalWatcher(std::function<void(int)> signalHandler)
     : handler(std::move(signalHandler)), thread([this] { watch(); }) {}
 
+// The watcher sleeps until a signal comes: its end is one, sent to its thread alone.
 TsignalWatcher::~TsignalWatcher() {
     stopping = true;
+    pthread_kill(thread.native_handle(), SIGTERM);
     thread.join();
 }
 
 void TsignalWatcher::watch() {
     const sigset_t set = watchedSignals();
-    const timespec wait{0, PollNs};
-    while (!stopping) {
-        const int signal = sigtimedwait(&set, nullptr, &wait);
-        if (signal > 0) handler(signal);
+    while (true) {
+        int signal = 0;
+        if (sigwait(&set, &signal) != 0) continue;
+        if (stopping) return;
+        handler(signal);
     }
 }

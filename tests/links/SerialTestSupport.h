@@ -1,6 +1,7 @@
 #pragma once
 
 #include "links/Serial_enum.h"
+#include "support/Threads.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -122,18 +123,3 @@ public:
     int keeper = -1;
     std::string slave;
 };
-
-// Counts the threads of this process (Linux).
-inline int threadCount() {
-    // Sanitizer runtimes start a helper thread with the first thread of the process.
-    static const bool warmedUp = [] {
-        std::thread([] {}).join();
-        return true;
-    }();
-    (void)warmedUp;
-    int n = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/task"))
-        ++n;
-    return n;
-}

@@ -16,6 +16,9 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <iterator>
+#include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -375,6 +378,26 @@ TEST_F(SerialPort, SendWritesUpTo255BytesAndRefuses256OrNull) {
     port.send(big.data(), 255);
     EXPECT_EQ(pty.read(255, WaitMs), std::vector<std::uint8_t>(big.begin(), big.begin() + 255));
     EXPECT_TRUE(loop.runUntil([&] { return owner.count(2) == 1; }, WaitMs));
+}
+
+// A command the device takes at once is written in the owner's thread: its code 2 is queued
+// when send() returns, and the worker sleeps on through five commands in a row.
+TEST_F(SerialPort, ACommandTheDeviceTakesIsWrittenAndReportedBySendItself) {
+    const std::set<std::string> before = threadIds();
+    ASSERT_TRUE(openPort());
+    std::vector<std::string> started;
+    std::ranges::set_difference(threadIds(), before, std::back_inserter(started));
+    ASSERT_EQ(started.size(), 1u);
+    loop.runFor(50); // the worker settles into its wait
+    const long sleeps = sleepsOf(started[0]);
+    const std::vector<std::uint8_t> command{'$', 'A', '!'};
+    for (int sent = 1; sent <= 5; ++sent) {
+        port.send(command.data(), 3);
+        EXPECT_TRUE(loop.runUntil([&] { return owner.count(2) == sent; }, 0)) << sent;
+        EXPECT_EQ(pty.read(3, WaitMs), command);
+    }
+    EXPECT_EQ(sleepsOf(started[0]), sleeps);
+    EXPECT_EQ(owner.codes, (std::vector<std::int32_t>{0, 2, 2, 2, 2, 2}));
 }
 
 TEST_F(SerialPort, ASecondSendWhileTheFirstIsPendingIsIgnored) {

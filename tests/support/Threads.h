@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+
+// Counts the threads of this process (Linux).
+inline int threadCount() {
+    // Sanitizer runtimes start a helper thread with the first thread of the process.
+    static const bool warmedUp = [] {
+        std::thread([] {}).join();
+        return true;
+    }();
+    (void)warmedUp;
+    int n = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/task"))
+        ++n;
+    return n;
+}
+
+// The ids of this process's threads (Linux).
+inline std::set<std::string> threadIds() {
+    threadCount(); // the sanitizer's helper thread, if any, is there first
+    std::set<std::string> ids;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        ids.insert(entry.path().filename().string());
+    return ids;
+}
+
+// How often a thread of this process has gone to sleep and been woken (-1: no such thread).
+inline long sleepsOf(const std::string& threadId) {
+    std::ifstream status("/proc/self/task/" + threadId + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::stol(line.substr(24));
+    return -1;
+}
