@@ -14,6 +14,13 @@
 
 namespace {
 
+// Whether a read would find bytes. A pty hands written bytes on to its other side a little
+// later, and poll waits for that hand-over when it finds nothing yet.
+bool readable(int fd) {
+    pollfd pfd{fd, POLLIN, 0};
+    return fd >= 0 && ::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN);
+}
+
 void closeFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
@@ -48,6 +55,7 @@ bool TptyModule::plug() {
     // Raw until the program sets its own line settings: no echo of the replies, no line editing.
     ::cfmakeraw(&tio);
     ::tcsetattr(slaveKeeper, TCSANOW, &tio);
+    waiting.store(false);
     worker = std::thread(&TptyModule::run, this);
     if (publisher) publisher->publish(slave);
     return true;
@@ -59,6 +67,7 @@ void TptyModule::unplug() {
         [[maybe_unused]] const ssize_t put = ::write(stopFd, &one, sizeof one);
         worker.join();
     }
+    waiting.store(true);
     if (publisher && isPlugged()) publisher->withdraw();
     closeFd(master);
     closeFd(slaveKeeper);
@@ -79,7 +88,11 @@ void TptyModule::run() {
 // Waits for bytes from the program and answers them; false on the stop request or an error.
 bool TptyModule::serve() {
     pollfd fds[2] = {{stopFd, POLLIN, 0}, {master, POLLIN, 0}};
-    if (::poll(fds, 2, -1) < 0) return errno == EINTR;
+    waiting.store(true);
+    const int ready = ::poll(fds, 2, -1);
+    wakes.fetch_add(1);
+    waiting.store(false);
+    if (ready < 0) return errno == EINTR;
     if (fds[0].revents & POLLIN) return false;
     if (fds[1].revents & (POLLERR | POLLNVAL)) return false;
     if (!(fds[1].revents & POLLIN)) return true;
@@ -143,6 +156,10 @@ bool TptyModule::writeAll(const std::vector<std::uint8_t>& bytes) {
         if (fds[0].revents & POLLIN) return false;
     }
     return true;
+}
+
+bool TptyModule::holdsBytes() const {
+    return readable(master) || readable(slaveKeeper);
 }
 
 bool TptyModule::lineSettings(termios& tio) const {

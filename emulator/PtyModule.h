@@ -43,6 +43,15 @@ public:
     // The line settings of the device as the program left them; false while unplugged.
     bool lineSettings(termios& tio) const;
 
+    // Whether the module waits for the program with nothing in hand: no command being taken or
+    // worked on, no reply being sent (always true while unplugged). A waiter that reads
+    // wakeCount() before and after, and sees it unchanged, knows the module waited throughout.
+    bool isWaiting() const { return waiting.load(); }
+    std::uint64_t wakeCount() const { return wakes.load(); }
+    // Bytes in the pty either way: sent by the program and not yet taken by the module, or
+    // sent by the module and not yet taken by the program's reader.
+    bool holdsBytes() const;
+
 private:
     void run();
     using Clock = std::chrono::steady_clock;
@@ -64,4 +73,6 @@ private:
     std::chrono::nanoseconds perByte{0};
     Clock::time_point rxWire{}; // end of the last byte from the program on the emulated line
     Clock::time_point txWire{}; // end of the last byte to the program
+    std::atomic<bool> waiting{true};
+    std::atomic<std::uint64_t> wakes{0};
 };

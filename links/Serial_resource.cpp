@@ -167,6 +167,7 @@ int Tserial_resource::open(const char* name, std::int32_t baud, std::int32_t byt
         beginRead(); // the first read
     }
     running.store(true);
+    waiting.store(false);
     worker = std::thread(&Tserial_resource::workerMain, this);
     return OpenOk;
 }
@@ -235,6 +236,15 @@ void Tserial_resource::signal(std::uint32_t request) {
     [[maybe_unused]] const ssize_t written = ::write(wakeFd, &one, sizeof one);
 }
 
+bool Tserial_resource::isWaiting() const {
+    if (!waiting.load()) return false;
+    if (!running.load()) return true;
+    if (txPending.load() || requests.load() != 0) return false;
+    // A descriptor closed meanwhile gives a wrong answer here, but only after the worker woke.
+    pollfd port{watchedPort.load(), POLLIN, 0};
+    return ::poll(&port, 1, 0) == 0;
+}
+
 // ---- worker thread ----
 
 void Tserial_resource::workerMain() {
@@ -242,6 +252,7 @@ void Tserial_resource::workerMain() {
     txDone = 0;
     evtPending = false;
     restUntilNs = 0; // a rest of the previous open's worker does not hold up this one
+    watchedPort.store(hPort);
     {
         std::lock_guard lock(rxMutex); // no code 2 of a direct write comes before code 0
         postNotification(this, 0);
@@ -253,12 +264,14 @@ void Tserial_resource::workerMain() {
     endReads();
     txPending.store(false);
     running.store(false);
+    watchedPort.store(-1);
     {
         std::lock_guard lock(rxMutex);
         portWritable = false;
         closePort(hPort);
     }
     postNotification(this, 1);
+    waiting.store(true);
 }
 
 // One wait and what it brought; false ends the worker.
@@ -277,7 +290,11 @@ bool Tserial_resource::workerStep() {
     if (resting && (waitNs < 0 || restEnd - now < waitNs)) waitNs = restEnd - now;
     timespec timeout{static_cast<time_t>(waitNs / 1'000'000'000),
                      static_cast<long>(waitNs % 1'000'000'000)};
-    if (::ppoll(fds, 2, waitNs < 0 ? nullptr : &timeout, nullptr) < 0) return errno == EINTR;
+    waiting.store(true);
+    const int ready = ::ppoll(fds, 2, waitNs < 0 ? nullptr : &timeout, nullptr);
+    wakes.fetch_add(1);
+    waiting.store(false);
+    if (ready < 0) return errno == EINTR;
     if (fds[0].revents & POLLIN) {
         std::uint64_t count = 0;
         [[maybe_unused]] const ssize_t got = ::read(wakeFd, &count, sizeof count);

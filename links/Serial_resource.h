@@ -85,6 +85,13 @@ public:
     // caller logs itself once per change).
     void setOpenLog(bool on) { logOpens = on; }
     const char* getPortName() const { return portName; }
+    // Whether the worker waits for the device or a request with nothing in hand: no write or
+    // request under way, every byte it took from the device handed over or kept for the next
+    // read, nothing (bytes, a hang-up) waiting at the device; true too once a worker's end has
+    // been posted. Reading wakeCount() before and after and finding it unchanged tells that the
+    // worker waited throughout.
+    bool isWaiting() const;
+    std::uint64_t wakeCount() const { return wakes.load(); }
 
     void OnNotification(TeventResource* sender, std::int32_t code) override;
 
@@ -122,6 +129,9 @@ private:
     int hPort = -1;
     std::thread worker;
     std::atomic<bool> txPending{false};
+    std::atomic<bool> waiting{true};
+    std::atomic<int> watchedPort{-1}; // the worker's device, for isWaiting()
+    std::atomic<std::uint64_t> wakes{0};
     std::atomic<std::int32_t> readSize{1};
     std::atomic<std::int32_t> readEnd{NoEndByte};
     std::atomic<std::int32_t> readAtLeast{0};

@@ -1,17 +1,42 @@
 #!/usr/bin/env bash
-# Builds the Debian package in Release (build-package/) and prints the path of the .deb.
+# Builds the Debian package in Release and prints the path of the .deb on its last line.
+#   scripts/package.sh [--with-tests] [BUILD_DIR]    (default build-package/)
+# --with-tests builds the tests too, with the package's flags, so that one Release build serves
+# the Release test run and the package (CI does so). The build's progress goes to the terminal,
+# its full output to BUILD_DIR/package.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tests=OFF
+if [[ ${1:-} == --with-tests ]]; then
+    tests=ON
+    shift
+fi
+dir=${1:-build-package}
 source scripts/packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
-mkdir -p build-package
-log=build-package/package.log
+mkdir -p "$dir"
+log=$dir/package.log
+: >"$log"
+
+# Runs a step with its output in the log; shows ninja's progress lines ([done/total]) as they
+# come, and the log's end when the step fails.
+step() {
+    echo "package.sh: $1" >&2
+    shift
+    if ! "$@" 2>&1 | tee -a "$log" | { grep --line-buffered -E '^\[[0-9]+/[0-9]+\]' >&2 || true; }; then
+        tail -n 40 "$log" >&2
+        echo "package.sh: failed, see $log" >&2
+        return 1
+    fi
+}
+
 # Debian's hardening flags, as a package built by dpkg-buildpackage gets them.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORV_TESTS=OFF -DCORV_WERROR=ON \
+step "configuring $dir" cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCORV_TESTS="$tests" -DCORV_WERROR=ON \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
-    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >"$log"
-cmake --build build-package >>"$log"
-rm -f build-package/corvasine_*.deb
-(cd build-package && cpack -G DEB) >>"$log"
-ls "$PWD"/build-package/corvasine_*.deb
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
+step "building in $dir" cmake --build "$dir"
+rm -f "$dir"/corvasine_*.deb
+step "making the package" bash -c 'cd "$1" && cpack -G DEB' _ "$dir"
+ls "$(cd "$dir" && pwd)"/corvasine_*.deb

@@ -69,8 +69,8 @@ public:
         pid = fork();
         if (pid == 0) {
             std::string out = dir + "/broker.out";
-            freopen(out.c_str(), "a", stdout);
-            freopen(out.c_str(), "a", stderr);
+            if (!freopen(out.c_str(), "a", stdout) || !freopen(out.c_str(), "a", stderr))
+                _exit(126);
             execl(program.c_str(), "mosquitto", "-c", (dir + "/broker.conf").c_str(), nullptr);
             _exit(127);
         }

@@ -28,6 +28,7 @@ struct SensorSerialTest : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(com3.pty.isPlugged());
         sensor.reserve(&owner, false);
+        loop.idle = [this] { return ptyIdle({&com3.pty}, sensorPort(sensor)); };
     }
     // Runs until the sensor has reported `n` times in all; returns the last code or -1.
     std::int32_t report(std::size_t n, std::int64_t maxVirtualMs = 10'000) {

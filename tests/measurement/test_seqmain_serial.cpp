@@ -44,6 +44,9 @@ struct SeqMainSerialTest : ::testing::Test {
     void SetUp() override {
         lpt.module.setFault(TlptModuleFault::DoutStuckHigh);
         com1.module.setFault(TmoduleFault::Silent);
+        loop.idle = [this] {
+            return ptyIdle({&com1.pty, &com2.pty, &com3.pty}, sensorPort(sensor));
+        };
     }
     bool reach(std::int32_t step) {
         return loop.pumpUntil([&] { return seq.getStep() == step; }, 60'000);

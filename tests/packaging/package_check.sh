@@ -2,6 +2,7 @@
 # The checks a packager runs on the Debian package, on the files as the package ships them.
 #   package_check.sh build BUILD_DIR           make the package of the build tree and unpack it
 #   package_check.sh CHECK BUILD_DIR [ARGS]    run one check on it (below)
+#   package_check.sh clean BUILD_DIR           remove what build made, once the checks have run
 # The package is made in a directory of the user's own outside the build tree, one for each
 # build tree, so that a user who may not write into the build tree can run the checks too.
 set -u
@@ -29,6 +30,10 @@ build() {
     deb=$(ls "$work"/corvasine_*.deb) || fail "no package made"
     dpkg-deb -x "$deb" "$work/root" || fail "cannot unpack $deb"
     echo "made $deb"
+}
+
+clean() {
+    rm -rf "$work"
 }
 
 package() {
@@ -111,6 +116,7 @@ service() {
 
 case $action in
 build) build "$@" ;;
+clean) clean ;;
 lintian) lintian_check "$@" ;;
 contents) contents "$@" ;;
 desktop) desktop "$@" ;;
