@@ -2,6 +2,7 @@
 // nobody at a screen; finds the module again by itself.
 #include "Version.h"
 #include "core/RealtimeLoop.h"
+#include "core/Tdebug.h"
 #include "logger/Logger.h"
 #include "logger/LoggerOptions.h"
 #include "logger/MqttPublisher.h"
@@ -19,6 +20,13 @@ void sayLine(const std::string& line) {
     std::fflush(stderr);
 }
 
+// With --verbose the debug log, which the desktop program shows in its debug window, goes to
+// standard error too (one line a call, from any thread).
+class TstderrDebugSink : public TdebugSink {
+public:
+    void appendLine(const char* line) override { sayLine(line); }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -32,6 +40,8 @@ int main(int argc, char** argv) {
     case TloggerCommand::Run: break;
     }
     TsignalWatcher::blockSignals();
+    TstderrDebugSink debugLines;
+    if (options.verbose) setDebugSink(&debugLines);
     TrealtimeLoop loop;
     Tlogger logger(options, sayLine);
     std::unique_ptr<TmqttPublisher> mqtt;

@@ -73,7 +73,8 @@ TEST_F(LoggerProgram, SigtermDuringAMeasurementEndsCleanlyWithWholeLines) {
 
 // While another program holds the port the logger says it is busy, not "not found", and finds
 // the module once the port is free. A logger killed with SIGKILL leaves the port free: the next
-// one finds the module at once, as an ordinary user too, and ends cleanly on SIGINT.
+// one finds the module at once, as an ordinary user too, and ends cleanly on SIGINT. With
+// --verbose the debug log says it too, with the device.
 TEST_F(LoggerProgram, ABusyPortIsSaidAndOneLeftByAKilledLoggerOpensAgainAtOnce) {
     startEmulator();
     const std::string device = TserialRoots::defaultEmulatedDir() + "/" + port;
@@ -88,6 +89,7 @@ TEST_F(LoggerProgram, ABusyPortIsSaidAndOneLeftByAKilledLoggerOpensAgainAtOnce) 
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ::close(holder);
     EXPECT_TRUE(said(port + ": busy")) << loggerErrors();
+    EXPECT_TRUE(said(port + ": " + device + ": busy")) << loggerErrors(); // the debug log
     ASSERT_TRUE(waitForSamples("samples.dat", 1)) << loggerErrors();
     logger->signal(SIGKILL);
     logger->wait();
