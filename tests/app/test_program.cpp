@@ -13,6 +13,7 @@
 #include "emulator/SerialModule.h"
 #include "links/Serial_enum.h"
 #include "measurement/Seqmain.h"
+#include "support/TempDir.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,10 +40,7 @@ namespace {
 class Program : public ::testing::Test {
 protected:
     Program() {
-        dir = fs::temp_directory_path() / ("corv_program_" + std::to_string(getpid()));
         fs::create_directories(dir / "none");
-        old = fs::current_path();
-        fs::current_path(dir);
         TserialRoots roots;
         roots.sysfs = (dir / "none").string();
         roots.dev = (dir / "none").string();
@@ -56,8 +54,6 @@ protected:
         pty.reset();
         publisher.reset();
         setSerialRoots(TserialRoots{});
-        fs::current_path(old);
-        fs::remove_all(dir);
     }
 
     static QString text(QWidget* window, const char* name) {
@@ -65,7 +61,8 @@ protected:
         return label ? label->text() : QString("<missing>");
     }
 
-    fs::path dir, old;
+    InTempDir temp;
+    fs::path dir{temp.dir.path};
     TserialModule module;
     std::unique_ptr<TportPublisher> publisher;
     std::unique_ptr<TptyModule> pty;

@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "support/LastOf.h"
+#include "support/TempDir.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -64,13 +65,6 @@ protected:
     TWchart chart{&host};
     std::int64_t now = Feb20;
 };
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 } // namespace
 
@@ -245,9 +239,8 @@ TEST_F(ChartWindow, CompactAndFullLayoutsSizeBothWindows) {
 }
 
 TEST_F(ChartWindow, LoggingBlinksRecPerLineAndAWriteErrorEndsIt) {
-    char pattern[] = "/tmp/chartlog_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string path = std::string(pattern) + "/samples.dat";
+    const TempDir dir;
+    const std::string path = dir.file("samples.dat");
     auto* begin = find<QAction>("Storesamplestofile1");
     auto* end = find<QAction>("Enddatalogging1");
     auto* rec = find<QLabel>("lb_rec");
@@ -272,7 +265,7 @@ TEST_F(ChartWindow, LoggingBlinksRecPerLineAndAWriteErrorEndsIt) {
     chart.OnTimer();
     EXPECT_FALSE(rec->isHidden());
     EXPECT_FALSE(timer->isActive());
-    const std::string text = readFile(path);
+    const std::string text = readWhole(path);
     EXPECT_NE(text.find("\r\n20.02.2001 10:44:55;30000;28000;9999.90;999.90;0.00\r\n"),
               std::string::npos);
     EXPECT_EQ(plot(TchartPlot::pressure)->model().SampleCount(), 0);
@@ -296,6 +289,4 @@ TEST_F(ChartWindow, LoggingBlinksRecPerLineAndAWriteErrorEndsIt) {
     EXPECT_FALSE(chart.logging());
     EXPECT_TRUE(rec->isHidden());
     EXPECT_TRUE(begin->isEnabled());
-    unlink(path.c_str());
-    rmdir(pattern);
 }

@@ -3,6 +3,7 @@
 #include "core/Prompts.h"
 #include "display/ParameterAccess.h"
 #include "support/CaptureLog.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -51,30 +52,17 @@ public:
     std::vector<int> reads; // 0 stands for the calibration
 };
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 const TlogSample longSample{31250, 27500, 21.457, 1013.254, 123.4, 45.678, 20.1};
 
 class DataLog : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/datalog_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        path = dir + "/samples.dat";
         theSystem.prompts = &prompts;
         theSystem.parameters = &parameters;
     }
     void TearDown() override {
         theSystem.prompts = nullptr;
         theSystem.parameters = nullptr;
-        std::remove(path.c_str());
-        rmdir(dir.c_str());
     }
     // Date-time texts from 20.02.2001 10:44:55 on, one second further per call.
     std::string next() {
@@ -88,7 +76,8 @@ protected:
         return log.begin();
     }
 
-    std::string dir, path;
+    TempDir temp;
+    std::string dir = temp.path, path = temp.file("samples.dat");
     TscriptedPrompts prompts;
     TfakeParameters parameters;
     int calls = 0;
@@ -107,7 +96,7 @@ TEST_F(DataLog, WritesHeaderAndLinesByteForByte) {
     EXPECT_TRUE(log.write({31000, 27000, 20, 1000, 110.5, 999, 25})); // 999: short line
     EXPECT_TRUE(log.write({31001, 27001, 20.5, 1000.5, 106.25, 998.99, 999.9}));
     // Each line is in the file as soon as it is written.
-    EXPECT_EQ(readFile(path), readFile(CHART_TEST_DATA "/samples.dat"));
+    EXPECT_EQ(readWhole(path), readWhole(CHART_TEST_DATA "/samples.dat"));
     log.end();
     EXPECT_FALSE(log.logging());
     EXPECT_TRUE(prompts.shown.empty());
@@ -148,11 +137,11 @@ TEST_F(DataLog, ExistingFileIsOverwrittenOnlyAfterYes) {
     EXPECT_EQ(prompts.shown[0].text,
               "Warning: File already exists. Do you really want to overwrite it ?");
     EXPECT_EQ(prompts.shown[0].buttons, TpromptButtons::YesNo);
-    EXPECT_EQ(readFile(path), "older data\n");
+    EXPECT_EQ(readWhole(path), "older data\n");
 
     prompts.answers.push_back(TpromptAnswer::Yes);
     ASSERT_TRUE(begin(log));
-    const std::string text = readFile(path);
+    const std::string text = readWhole(path);
     EXPECT_EQ(text.rfind("#    Datafile for Corvasine Halvorn Altimeter\r\n", 0), 0u);
     EXPECT_EQ(text.find("older"), std::string::npos);
 }
@@ -161,7 +150,7 @@ TEST_F(DataLog, FileFullEndsLoggingWithOneBoxAndNoPartialLine) {
     TdataLog log([this] { return next(); });
     ASSERT_TRUE(begin(log));
     ASSERT_TRUE(log.write(longSample));
-    const auto whole = static_cast<rlim_t>(readFile(path).size());
+    const auto whole = static_cast<rlim_t>(readWhole(path).size());
 
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
@@ -186,7 +175,7 @@ TEST_F(DataLog, FileFullEndsLoggingWithOneBoxAndNoPartialLine) {
     EXPECT_EQ(prompts.shown[0].text, "Error : The data file " + path +
                                          " cannot be written (File too large). Data logging "
                                          "has ended.");
-    EXPECT_EQ(readFile(path).size(), whole); // the partial line is cut off again
+    EXPECT_EQ(readWhole(path).size(), whole); // the partial line is cut off again
 }
 
 TEST_F(DataLog, RemovedFileEndsLogging) {
@@ -227,7 +216,7 @@ TEST_F(DataLog, KilledWhileLoggingLeavesOnlyWholeLines) {
     int wstatus = 0;
     waitpid(child, &wstatus, 0);
     ASSERT_TRUE(WIFSIGNALED(wstatus));
-    const std::string text = readFile(path);
+    const std::string text = readWhole(path);
     ASSERT_GT(text.size(), 2000u);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
     std::istringstream lines(text);
@@ -252,11 +241,11 @@ TEST_F(DataLog, AFileCutToNothingStartsAgainWithItsHeader) {
         std::string reason;
         ASSERT_TRUE(appending ? log.beginAppending(path, reason) : begin(log));
         ASSERT_TRUE(log.write(longSample));
-        const std::string first = readFile(path); // the header and one sample
+        const std::string first = readWhole(path); // the header and one sample
         ASSERT_TRUE(log.write(longSample));
         ASSERT_EQ(truncate(path.c_str(), 0), 0);
         ASSERT_TRUE(log.write(longSample));
-        EXPECT_EQ(readFile(path), first) << (appending ? "appending" : "from the dialog");
+        EXPECT_EQ(readWhole(path), first) << (appending ? "appending" : "from the dialog");
         log.end();
         std::remove(path.c_str());
     }

@@ -1,5 +1,6 @@
 #include "core/QtPrompts.h"
 #include "core/Wsignal.h"
+#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -60,8 +61,8 @@ std::string typedInto(const std::function<std::string()>& dialog, const std::str
 // A name typed without an extension gets the filter's first one, in the open dialog too, which
 // then finds the file; a dialog without a filter leaves the name as typed.
 TEST(QtPrompts, FileDialogsAddTheFiltersExtensionToATypedName) {
-    const fs::path dir = fs::temp_directory_path() / ("corv_qtprompts_" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const TempDir temp;
+    const fs::path dir = temp.path;
     std::ofstream(dir / "mine.ini") << "set_altitude\t0\n";
     TqtPrompts prompts;
     const std::string filter = "Settings files (*.ini);;All files (*)";
@@ -73,7 +74,6 @@ TEST(QtPrompts, FileDialogsAddTheFiltersExtensionToATypedName) {
         (dir / "new.ini").string());
     EXPECT_EQ(typedInto([&] { return prompts.saveFile("", "", preset); }, "samples"),
               (dir / "samples").string());
-    fs::remove_all(dir);
 }
 
 // A box posted while a question is open comes after it has been answered.

@@ -3,24 +3,15 @@
 #include "core/Prompts.h"
 #include "display/TmainDisplay.h"
 #include "display/Tmeteo.h"
-#include "measurement/Fakes.h"
-#include "measurement/LptBench.h"
-#include "measurement/Seqmain.h"
-#include "measurement/SerialTree.h"
-#include "measurement/StepLoop.h"
-#include "measurement/Tsensor.h"
-
 #include "support/LastOf.h"
+#include "support/StationRig.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -30,22 +21,25 @@ const char* const weatherPictures[] = {"img_sunny", "img_variable", "img_couvert
 // The main display fed by the main sequence as start-up wires them, on virtual time, with the
 // emulated LPT module that the test plugs in and pulls out, and no serial port. "setup.ini" sets
 // 500 m and TS 1 s.
-class MainDisplaySession : public ::testing::Test {
+class MainDisplaySession : public StationRig<> {
 protected:
-    MainDisplaySession() : old(fs::current_path()) {
-        dir = fs::temp_directory_path() / ("corv_session_" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        fs::current_path(dir);
+    MainDisplaySession() {
         std::ofstream("setup.ini") << "set_altitude\t500\nset_sampling_ts\t1\n";
         display.setMainForm(&mainForm);
         display.setSmallForm(&smallForm);
-    }
-    ~MainDisplaySession() override {
-        fs::current_path(old);
-        fs::remove_all(dir);
+        theSystem = {.sensor = &sensor,
+                     .meteo = &meteo,
+                     .seqMain = &seq,
+                     .mainView = &display,
+                     .meteoView = &display,
+                     .introView = &intro,
+                     .chartView = &chart,
+                     .prompts = &prompts,
+                     .app = &app,
+                     .settings = &display,
+                     .parameters = &display};
     }
 
-    void unplug() { lpt.module.setFault(TlptModuleFault::DoutStuckHigh); }
     void plug(double pressure) {
         lpt.module.setFault(TlptModuleFault::None);
         lpt.module.setConditions(pressure, 20);
@@ -81,37 +75,19 @@ protected:
         return !mainForm.text("Panel5").empty();
     }
 
-    fs::path dir, old;
-    TstepLoop loop;
-    SerialTree tree; // no serial port at all
-    LptBench lpt{loop};
-    FakeIntro intro;
-    FakeApp app;
+    InTempDir temp;
     TscriptedPrompts prompts;
     FakeChart chart;
     FakeForm mainForm;
     FakeForm smallForm;
-    Tsensor sensor;
     Tmeteo meteo{[this] { return loop.now() / 1000; }};
-    TseqMAIN seq;
     TmainDisplay display;
-    SystemScope scope{Tsystem{.sensor = &sensor,
-                              .meteo = &meteo,
-                              .seqMain = &seq,
-                              .mainView = &display,
-                              .meteoView = &display,
-                              .introView = &intro,
-                              .chartView = &chart,
-                              .prompts = &prompts,
-                              .app = &app,
-                              .settings = &display,
-                              .parameters = &display}};
 };
 
 } // namespace
 
 TEST_F(MainDisplaySession, StartedWithoutModuleShowsNoWeatherAndNoMarkerUntilOneIsFound) {
-    unplug();
+    noModule();
     seq.start();
     ASSERT_TRUE(samples(3));
     EXPECT_EQ(lastOf(intro.calls), "close not found");
@@ -147,7 +123,7 @@ TEST_F(MainDisplaySession, UnplugKeepsTheValuesAndTheAltitudeGoesOnAfterTheReplu
     const std::string pmax = mainForm.text("lb_pmax"), amin = mainForm.text("lb_amin"),
                       tmin = mainForm.text("lb_tmin");
 
-    unplug();
+    noModule();
     ASSERT_TRUE(samples(chart.samples.size() + 2));
     EXPECT_EQ(lastOf(chart.samples)[3], Tsensor::Invalid);
     // The words of the last good conversion reach neither the labels nor the chart's data file.

@@ -1,16 +1,9 @@
 #include "charts/Tchart.h"
-#include "core/Globals.h"
-#include "core/Prompts.h"
 #include "core/TWdebug.h"
-#include "core/VirtualLoop.h"
 #include "display/BuildDate.h"
 #include "display/Tabout.h"
-#include "display/Tmain.h"
-#include "display/Tmeteo.h"
-#include "display/Tsmall.h"
-#include "measurement/Seqmain.h"
-#include "measurement/Tsensor.h"
 #include "support/LastOf.h"
+#include "support/MainWindowRig.h"
 #include "support/WindowButtons.h"
 #include "widgets/Lcd_bar.h"
 
@@ -33,36 +26,20 @@
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 // The main, small and chart windows over a real sensor and weather model, answering every box
 // from a script, in a directory of its own.
-class MainWindow : public ::testing::Test {
+class MainWindow : public MainWindowRig {
 protected:
-    MainWindow() : meteo([] { return std::int64_t{1'000'000}; }), chart(&main) {
-        dir = fs::temp_directory_path() / ("corv_mainwindow_" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        old = fs::current_path();
-        fs::current_path(dir);
-        theSystem.sensor = &sensor;
-        theSystem.meteo = &meteo;
-        theSystem.seqMain = &seqMain;
-        theSystem.prompts = &prompts;
+    MainWindow() {
         theSystem.chartView = &chart;
-        main.setSmallWindow(&small);
         main.setChartWindow(&chart);
         main.setDebugWindow(&debug);
         main.setAboutBox(&about);
-        small.setMainDisplay(&main.display());
         main.show();
-    }
-    ~MainWindow() override {
-        theSystem = Tsystem{};
-        fs::current_path(old);
-        fs::remove_all(dir);
     }
 
     void sample(double pressure, double temperature, double humidity = 0) {
@@ -92,15 +69,7 @@ protected:
         return action;
     }
 
-    fs::path dir, old;
-    TvirtualLoop loop;
-    Tsensor sensor;
-    Tmeteo meteo;
-    TseqMAIN seqMain;
-    TscriptedPrompts prompts;
-    TWmain main;
-    TWsmall small;
-    TWchart chart;
+    TWchart chart{&main};
     TWdebug debug;
     TWabout about;
 };
@@ -326,8 +295,8 @@ TEST_F(MainWindow, CloseAsksAndNeverClosesTheWindowItself) {
     prompts.answers.push_back(TpromptAnswer::Yes);
     item("Exit1")->trigger();
     EXPECT_TRUE(main.isVisible());
-    EXPECT_EQ(loop.pendingPosts(), 1u); // the cancel request to the main sequence
-    EXPECT_TRUE(fs::is_empty(dir));     // autosave off: nothing written
+    EXPECT_EQ(loop.pendingPosts(), 1u);       // the cancel request to the main sequence
+    EXPECT_TRUE(fs::is_empty(temp.dir.path)); // autosave off: nothing written
 
     item("Autosavesettingsonexit1")->trigger();
     prompts.answers.push_back(TpromptAnswer::Yes);

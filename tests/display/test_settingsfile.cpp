@@ -2,6 +2,7 @@
 #include "core/Prompts.h"
 #include "display/ParameterAccess.h"
 #include "display/Settingsfile.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -37,36 +38,25 @@ public:
 
 class SettingsFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("corv_settings_" + std::to_string(getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-        theSystem.prompts = &prompts;
-    }
+    void SetUp() override { theSystem.prompts = &prompts; }
     void TearDown() override {
         theSystem.prompts = nullptr;
         fs::permissions(dir, fs::perms::owner_all);
-        fs::remove_all(dir);
     }
     std::string file(const std::string& name, const std::string& content) {
         const std::string path = (dir / name).string();
         std::ofstream(path, std::ios::binary) << content;
         return path;
     }
-    static std::string contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    static std::string contents(const std::string& path) { return readWhole(path); }
     std::vector<std::pair<int, double>> read(const std::string& content) {
         FakeParameters parameters;
         EXPECT_TRUE(readSettingsFile(file("in.ini", content), parameters));
         return parameters.applied;
     }
 
-    fs::path dir;
+    TempDir temp;
+    fs::path dir{temp.path};
     TscriptedPrompts prompts;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "links/Serial_enum.h"
+#include "support/TempDir.h"
 #include "support/Threads.h"
 
 #include <fcntl.h>
@@ -16,19 +17,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-// A private temporary directory, removed with everything in it at the end of the test.
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/corv-test-XXXXXX";
-        path = ::mkdtemp(pattern);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string path;
-};
 
 // Holds COMn.lock beside an emulated port's link, as a running emulator does.
 class EmulatorLocks {

@@ -1,37 +1,10 @@
 #pragma once
 
-#include <unistd.h>
+#include "support/TempDir.h"
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
-
-// A private directory for a test's files, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/corv-logger-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        path = made ? made : "";
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string file(const std::string& name) const { return path + "/" + name; }
-    std::string path;
-};
-
-inline std::string readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The CR LF lines of a data file; `whole` is false when the last one has no line end.
 inline std::vector<std::string> crlfLines(const std::string& text, bool& whole) {

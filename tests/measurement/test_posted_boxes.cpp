@@ -1,15 +1,11 @@
 // Boxes that a measurement or search step raises are shown once the step has moved on: the
 // cycle goes on while they are open.
-#include "Fakes.h"
-#include "LptBench.h"
-#include "SerialTree.h"
-#include "StepLoop.h"
 #include "charts/DataLog.h"
 #include "core/Prompts.h"
 #include "display/ParameterAccess.h"
 #include "display/Settingsfile.h"
-#include "measurement/Seqmain.h"
-#include "measurement/Tsensor.h"
+#include "support/StationRig.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -69,32 +65,14 @@ off_t sizeOf(const std::string& path) {
     return stat(path.c_str(), &st) == 0 ? st.st_size : -1;
 }
 
-struct PostedBoxes : ::testing::Test {
-    TstepLoop loop;
-    SerialTree tree; // no serial port
-    LptBench lpt{loop};
-    LoggingView view{[this] { return loop.now(); }};
-    FakeIntro intro{[this] { return loop.now(); }};
-    FakeSettings settings;
+struct PostedBoxes : StationRig<LoggingView> {
+    PostedBoxes() { theSystem.prompts = &prompts; }
     TscriptedPrompts prompts;
-    Tsensor sensor;
-    TseqMAIN seq;
-    SystemScope scope{Tsystem{.sensor = &sensor,
-                              .seqMain = &seq,
-                              .mainView = &view,
-                              .introView = &intro,
-                              .prompts = &prompts,
-                              .settings = &settings}};
-
-    bool samples(std::size_t n) {
-        return loop.runUntil([&] { return view.samples.size() >= n; }, 120'000);
-    }
 };
 
 TEST_F(PostedBoxes, DataFileErrorBoxLeftOpenWhileTheSamplesKeepComing) {
-    char pattern[] = "/tmp/corv_posted_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string path = std::string(pattern) + "/samples.dat";
+    const TempDir dir;
+    const std::string path = dir.file("samples.dat");
     TdataLog dataLog([] { return std::string("08.12.2026 07:00:00"); });
     prompts.fileNames.push_back(path);
     ASSERT_TRUE(dataLog.begin());
@@ -130,8 +108,6 @@ TEST_F(PostedBoxes, DataFileErrorBoxLeftOpenWhileTheSamplesKeepComing) {
     prompts.whileOpen = {};
     ASSERT_TRUE(samples(view.samples.size() + 2));
     EXPECT_EQ(prompts.shown.size(), 1u); // one box for the whole failure
-    std::remove(path.c_str());
-    rmdir(pattern);
 }
 
 // The settings file is read in the first step of every search.

@@ -1,11 +1,6 @@
-#include "Fakes.h"
-#include "LptBench.h"
-#include "SerialTree.h"
-#include "StepLoop.h"
-#include "measurement/Seqmain.h"
-#include "measurement/Tsensor.h"
 #include "support/CaptureLog.h"
 #include "support/LastOf.h"
+#include "support/StationRig.h"
 
 #include <gtest/gtest.h>
 
@@ -19,28 +14,9 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-struct SeqMainTest : ::testing::Test {
-    TstepLoop loop;
+struct SeqMainTest : StationRig<> {
     TcaptureLog log;
-    SerialTree tree; // no serial port at all
-    LptBench lpt{loop};
-    FakeMainView view{[this] { return loop.now(); }};
-    FakeIntro intro{[this] { return loop.now(); }};
-    FakeSettings settings;
-    FakeApp app;
-    Tsensor sensor;
-    TseqMAIN seq;
-    SystemScope scope{Tsystem{.sensor = &sensor,
-                              .seqMain = &seq,
-                              .mainView = &view,
-                              .introView = &intro,
-                              .app = &app,
-                              .settings = &settings}};
 
-    void noModule() { lpt.module.setFault(TlptModuleFault::DoutStuckHigh); }
-    bool samples(std::size_t n, std::int64_t maxMs = 120'000) {
-        return loop.runUntil([&] { return view.samples.size() >= n; }, maxMs);
-    }
     // Delivers messages one by one until the sequence stands in `step`.
     bool reach(std::int32_t step, std::int64_t maxMs = 60'000) {
         return loop.runUntil([&] { return seq.getStep() == step; }, maxMs);

@@ -1,14 +1,11 @@
-#include "Fakes.h"
-#include "LptBench.h"
 #include "PtyBench.h"
-#include "SerialTree.h"
-#include "StepLoop.h"
 #include "core/Prompts.h"
 #include "core/Wsignal.h"
 #include "measurement/Seqmain.h"
 #include "measurement/Tintro.h"
 #include "measurement/Tsensor.h"
 #include "support/LastOf.h"
+#include "support/StationRig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -35,26 +32,17 @@ std::int64_t steadyMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// Virtual time with the real intro window and every box answered from a script.
+struct SeqMainIntroWindow : StationRig<FakeMainView, TWintro> {
+    SeqMainIntroWindow() { theSystem.prompts = &prompts; }
+    TscriptedPrompts prompts;
+};
+
 } // namespace
 
 // Virtual time, the real intro window: the error box comes once and the window goes away.
-TEST(SeqMainGui, NoModuleShowsTheErrorBoxOnceAndHidesTheIntro) {
-    TstepLoop loop;
-    SerialTree tree;
-    LptBench lpt{loop};
+TEST_F(SeqMainIntroWindow, NoModuleShowsTheErrorBoxOnceAndHidesTheIntro) {
     lpt.module.setFault(TlptModuleFault::DoutStuckLow);
-    FakeMainView view{[&] { return loop.now(); }};
-    TscriptedPrompts prompts;
-    TWintro intro;
-    FakeSettings settings;
-    Tsensor sensor;
-    TseqMAIN seq;
-    SystemScope scope{Tsystem{.sensor = &sensor,
-                              .seqMain = &seq,
-                              .mainView = &view,
-                              .introView = &intro,
-                              .prompts = &prompts,
-                              .settings = &settings}};
     seq.start();
     ASSERT_TRUE(loop.runUntil([&] { return intro.isVisible(); }, 1000));
     ASSERT_TRUE(loop.runUntil([&] { return view.samples.size() >= 3; }, 10'000));
@@ -70,23 +58,8 @@ TEST(SeqMainGui, NoModuleShowsTheErrorBoxOnceAndHidesTheIntro) {
 
 // The no-module box stands over the intro window, and the measuring with no module begins while
 // it is open; the window goes once the box has been answered.
-TEST(SeqMainGui, IntroStaysVisibleUnderTheNoModuleBoxWhileMeasuringBegins) {
-    TstepLoop loop;
-    SerialTree tree;
-    LptBench lpt{loop};
+TEST_F(SeqMainIntroWindow, IntroStaysVisibleUnderTheNoModuleBoxWhileMeasuringBegins) {
     lpt.module.setFault(TlptModuleFault::DoutStuckLow);
-    FakeMainView view{[&] { return loop.now(); }};
-    TscriptedPrompts prompts;
-    TWintro intro;
-    FakeSettings settings;
-    Tsensor sensor;
-    TseqMAIN seq;
-    SystemScope scope{Tsystem{.sensor = &sensor,
-                              .seqMain = &seq,
-                              .mainView = &view,
-                              .introView = &intro,
-                              .prompts = &prompts,
-                              .settings = &settings}};
     bool introShownUnderTheBox = false;
     std::size_t samplesWhileOpen = 0;
     prompts.whileOpen = [&](const TscriptedPrompts::Shown&) {

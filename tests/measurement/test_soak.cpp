@@ -4,9 +4,6 @@
 // stays where it was after the first day, the debug log writes the same lines for every sample,
 // the loop holds no more timers or messages than one cycle needs, the plots keep their history
 // length, and the weather history holds 20 entries an hour apart.
-#include "Fakes.h"
-#include "LptBench.h"
-#include "SerialTree.h"
 #include "charts/ChartTexts.h"
 #include "charts/ChartView.h"
 #include "charts/Plot_timeModel.h"
@@ -17,6 +14,7 @@
 #include "display/Tmeteo.h"
 #include "measurement/Seqmain.h"
 #include "support/LastOf.h"
+#include "support/StationRig.h"
 
 #include <gtest/gtest.h>
 
@@ -155,31 +153,18 @@ private:
     }
 };
 
-struct SoakTest : ::testing::Test {
+struct SoakTest : StationRig<FeedingView, FakeIntro, TvirtualLoop> {
+    SoakTest() {
+        theSystem.meteo = &meteo;
+        theSystem.meteoView = &bars;
+        theSystem.chartView = &chart;
+    }
     std::int64_t calendarNow() { return Epoch + loop.now() / 1000; }
 
-    TvirtualLoop loop;
     CountingSink log;
-    SerialTree tree; // no serial port
-    LptBench lpt{loop};
-    FeedingView view;
     HistoryBars bars{[this] { return calendarNow(); }};
     PlotChart chart{[this] { return calendarNow(); }};
-    FakeIntro intro;
-    FakeSettings settings;
-    FakeApp app;
     Tmeteo meteo{[this] { return calendarNow(); }};
-    Tsensor sensor;
-    TseqMAIN seq;
-    SystemScope scope{Tsystem{.sensor = &sensor,
-                              .meteo = &meteo,
-                              .seqMain = &seq,
-                              .mainView = &view,
-                              .meteoView = &bars,
-                              .introView = &intro,
-                              .chartView = &chart,
-                              .app = &app,
-                              .settings = &settings}};
 };
 
 // What one sample costs in log lines and how far apart samples come, watched sample by sample.

@@ -1,12 +1,5 @@
-#include "core/Globals.h"
-#include "core/Prompts.h"
-#include "core/VirtualLoop.h"
-#include "display/Tmain.h"
-#include "display/Tmeteo.h"
-#include "display/Tsmall.h"
-#include "measurement/Seqmain.h"
-#include "measurement/Tsensor.h"
 #include "settings/Tsettings.h"
+#include "support/MainWindowRig.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -30,27 +22,11 @@ namespace {
 
 // The settings dialog opened from the main window's menu over a real sensor and weather model,
 // in a directory of its own.
-class SettingsFromMainWindow : public testing::Test {
+class SettingsFromMainWindow : public MainWindowRig {
 protected:
-    SettingsFromMainWindow() : meteo([] { return std::int64_t{1'000'000}; }) {
-        dir = fs::temp_directory_path() / ("corv_settings_" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        old = fs::current_path();
-        fs::current_path(dir);
-        theSystem.sensor = &sensor;
-        theSystem.meteo = &meteo;
-        theSystem.seqMain = &seqMain;
-        theSystem.prompts = &prompts;
-        main.setSmallWindow(&small);
+    SettingsFromMainWindow() {
         main.setSettingsDialog(&settings);
-        small.setMainDisplay(&main.display());
         main.show();
-    }
-
-    ~SettingsFromMainWindow() override {
-        theSystem = Tsystem{};
-        fs::current_path(old);
-        fs::remove_all(dir);
     }
 
     void type(const char* name, const QString& keys) {
@@ -85,14 +61,6 @@ protected:
         if (settings.isVisible()) settings.reject();
     }
 
-    fs::path dir, old;
-    TvirtualLoop loop;
-    Tsensor sensor;
-    Tmeteo meteo;
-    TseqMAIN seqMain;
-    TscriptedPrompts prompts;
-    TWmain main;
-    TWsmall small;
     TWsettings settings;
 };
 

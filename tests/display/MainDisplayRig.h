@@ -1,0 +1,63 @@
+#pragma once
+
+#include "FakeChart.h"
+#include "FakeForm.h"
+#include "core/Globals.h"
+#include "core/Prompts.h"
+#include "core/VirtualLoop.h"
+#include "display/TmainDisplay.h"
+#include "display/Tmeteo.h"
+#include "measurement/Tsensor.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Also records each file dialog's title and filter (the save dialog comes through openFile too).
+class DialogPrompts : public TscriptedPrompts {
+public:
+    std::string openFile(const std::string& title, const std::string& filter,
+                         const std::string& preset) override {
+        dialogs.push_back(title + " | " + filter);
+        return TscriptedPrompts::openFile(title, filter, preset);
+    }
+    std::vector<std::string> dialogs;
+};
+
+// The main display writing to fake main and small windows and a fake chart, over a real sensor
+// and weather model on a clock the test sets, in a private working directory.
+class MainDisplay : public ::testing::Test {
+protected:
+    MainDisplay() : meteo([this] { return now; }) {
+        theSystem.sensor = &sensor;
+        theSystem.meteo = &meteo;
+        theSystem.prompts = &prompts;
+        theSystem.meteoView = &display;
+        theSystem.chartView = &chart;
+        display.setMainForm(&mainForm);
+        display.setSmallForm(&smallForm);
+    }
+    ~MainDisplay() override { theSystem = Tsystem{}; }
+
+    // One sample through the display, as the main sequence hands it over.
+    void sample(double pressure, double temperature, double humidity = 0) {
+        sensor.pressure = pressure;
+        sensor.temperature = temperature;
+        sensor.humidity = humidity;
+        display.showSample();
+    }
+
+    InTempDir temp;
+    TvirtualLoop loop;
+    Tsensor sensor;
+    std::int64_t now = 1'000'000;
+    Tmeteo meteo;
+    DialogPrompts prompts;
+    FakeChart chart;
+    FakeForm mainForm;
+    FakeForm smallForm;
+    TmainDisplay display;
+};

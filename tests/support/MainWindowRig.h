@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/Globals.h"
+#include "core/Prompts.h"
+#include "core/VirtualLoop.h"
+#include "display/Tmain.h"
+#include "display/Tmeteo.h"
+#include "display/Tsmall.h"
+#include "measurement/Seqmain.h"
+#include "measurement/Tsensor.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+// The main and small windows over a real sensor and weather model, every box answered from a
+// script, in a private working directory. A fixture built on it adds the windows it needs and
+// shows the main window.
+struct MainWindowRig : ::testing::Test {
+    MainWindowRig() {
+        theSystem.sensor = &sensor;
+        theSystem.meteo = &meteo;
+        theSystem.seqMain = &seqMain;
+        theSystem.prompts = &prompts;
+        main.setSmallWindow(&small);
+        small.setMainDisplay(&main.display());
+    }
+    ~MainWindowRig() override { theSystem = Tsystem{}; }
+
+    InTempDir temp;
+    TvirtualLoop loop;
+    Tsensor sensor;
+    Tmeteo meteo{[] { return std::int64_t{1'000'000}; }};
+    TseqMAIN seqMain;
+    TscriptedPrompts prompts;
+    TWmain main;
+    TWsmall small;
+};
