@@ -8,6 +8,7 @@
 #include "display/Tmeteo.h"
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
+#include "support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,7 @@
 #include "measurement/SerialTree.h"
 #include "measurement/StepLoop.h"
 #include "measurement/Tsensor.h"
+#include "support/ScriptedPrompts.h"
 
 #include "support/LastOf.h"
 

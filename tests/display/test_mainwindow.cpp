@@ -11,6 +11,7 @@
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
 #include "support/LastOf.h"
+#include "support/ScriptedPrompts.h"
 #include "support/WindowButtons.h"
 #include "widgets/Lcd_bar.h"
 

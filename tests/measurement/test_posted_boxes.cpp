@@ -10,6 +10,7 @@
 #include "display/Settingsfile.h"
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
+#include "support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,7 @@
 #include "measurement/Tintro.h"
 #include "measurement/Tsensor.h"
 #include "support/LastOf.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

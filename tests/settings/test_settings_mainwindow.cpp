@@ -7,6 +7,7 @@
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
 #include "settings/Tsettings.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QAction>
 #include <QApplication>
