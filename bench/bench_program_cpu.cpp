@@ -15,6 +15,7 @@
 #include "core/Prompts.h"
 #include "core/TWdebug.h"
 #include "display/Tmain.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QAction>
 #include <QApplication>

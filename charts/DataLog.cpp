@@ -103,10 +103,10 @@ TlogHeader TdataLog::readHeader() const {
     TparameterAccess* parameters = theSystem.parameters;
     if (!parameters) return header;
     parameters->getCalibration(&header.calibration);
-    header.localAltitude = parameters->getParameter(3);
-    header.N = parameters->getParameter(1);
-    header.TS = parameters->getParameter(2);
-    header.seaLevelOffset = parameters->getParameter(8);
+    header.localAltitude = parameters->getParameter(codeAltitude);
+    header.N = parameters->getParameter(codeN);
+    header.TS = parameters->getParameter(codeTS);
+    header.seaLevelOffset = parameters->getParameter(codeSeaLevelOffset);
     return header;
 }
 

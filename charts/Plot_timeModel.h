@@ -58,21 +58,13 @@ public:
     int HistoryLength() const { return historyLength; }
     int SampleCount() const { return sampleCount; }
     bool AutoScaleYOn() const { return autoScaleYOn; }
-    double RangeYLow() const { return rangeYLow; }
-    double RangeYHigh() const { return rangeYHigh; }
     double DataYMin() const { return dataYMin; }
     double DataYMax() const { return dataYMax; }
     int GridXdivisions() const { return gridXdivisions; }
-    int GridYdivisions() const { return gridYdivisions; }
-    Tcolor BackColor() const { return backColor; }
-    Tcolor WaveColor() const { return waveColor; }
     Tcolor BorderColor() const { return borderColor; }
-    Tcolor GridColor() const { return gridColor; }
     bool NeedsRedraw() const { return needsRedraw; }
     double Value(int i) const { return Values[static_cast<std::size_t>(first + i)]; }
     double Time(int i) const { return Times[static_cast<std::size_t>(first + i)]; }
-    int LastWidth() const { return lastWidth; }
-    int LastHeight() const { return lastHeight; }
     double ScaleY = 0, OriginY = 0, ScaleX = 0, OriginX = 0;
     int PixIn = 0, PixOut = 0, PixMin = 0, PixMax = 0;
 

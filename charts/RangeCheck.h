@@ -1,5 +1,7 @@
 #pragma once
 
+#include "charts/ChartTexts.h"
+
 #include <array>
 #include <string>
 #include <vector>
@@ -18,3 +20,14 @@ struct TrangeCheck {
 
 // Reads every field (enabled or not) and checks every high/low pair; equal bounds pass.
 TrangeCheck checkRangeFields(const std::array<std::string, RangeFieldCount>& fields);
+
+// One plot's vertical range as the chart settings dialog leaves it: auto scale, or the manual
+// bounds read from its two fields.
+struct TplotRange {
+    TchartPlot plot = TchartPlot::pressure;
+    bool autoScale = true;
+    double high = 0.0;
+    double low = 0.0;
+};
+// Pressure, altitude, temperature, humidity, humidity-sensor temperature.
+using TplotRanges = std::array<TplotRange, 5>;

@@ -58,6 +58,9 @@ std::string localDateTimeText() {
     return logDateTimeText(QLocale::system(), QDateTime::currentDateTime());
 }
 
+} // namespace
+
+// The names, places and texts of one of the four framed panels.
 struct TpanelText {
     const char* frame;
     QPoint place;
@@ -67,7 +70,63 @@ struct TpanelText {
     const char* title;
     const char* unitName;
     const char* unit;
+    const char* plotName;
+    TchartPlot plot;
 };
+
+namespace {
+
+const TpanelText PanelTexts[4] = {
+    {"Panel2",
+     {8, 8},
+     "lb_ph",
+     "lb_px",
+     "lb_p",
+     "Chart of pressure vs time",
+     "lb_press",
+     "Pressure [mbar]",
+     "pressure_plot",
+     TchartPlot::pressure},
+    {"Panel1",
+     {552, 8},
+     "lb_th",
+     "lb_tx",
+     "Label2",
+     "Temperature from pressure sensor Corvasine qx4180 Chart vs time",
+     "Label3",
+     "Temperature [\u00B0C]",
+     "temperature_plot",
+     TchartPlot::temperature},
+    {"Panel3",
+     {8, 256},
+     "lb_hh",
+     "lb_hx",
+     "Label1",
+     "Humidity Chart vs time",
+     "Label5",
+     "Humidity [%\u00A0RH]", // the unit in brackets stays on one line
+     "humidity_plot",
+     TchartPlot::humidity},
+    {"Panel4",
+     {552, 256},
+     "lb_thh",
+     "lb_thx",
+     "Label6",
+     "Temperature from humidity sensor SH15 Chart vs time",
+     "Label8",
+     "Temperature [\u00B0C]",
+     "temp_humidity_plot",
+     TchartPlot::humidityTemperature},
+};
+
+const char* const valueSuffix[4] = {"100", "66", "33", "0"};
+const char* const timeSuffix[4] = {"0", "33", "66", "100"};
+const int valueTops[4] = {8, 64, 120, 168};
+// Two lines each (the year wraps), the first starting under the plot's left edge, the last
+// ending under its right edge, the middle two centred near a third and two thirds of it.
+const int timeLefts[4] = {97, 193, 336, 437};
+const Qt::Alignment timeAlign[4] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter,
+                                    Qt::AlignRight};
 
 } // namespace
 
@@ -96,7 +155,8 @@ TWchart::TWchart(TchartHost* chartHost, QWidget* parent)
     timer_rec->setInterval(600);
     connect(timer_rec, &QTimer::timeout, this, &TWchart::OnTimer);
 
-    range = new TWrange(this, this);
+    range = new TWrange(this);
+    connect(range, &TWrange::rangesChosen, this, &TWchart::applyRanges);
     applyLayout(true);
 }
 
@@ -134,82 +194,8 @@ void TWchart::buildMenus() {
 }
 
 void TWchart::buildPanels(QWidget* client) {
-    static const TpanelText texts[4] = {
-        {"Panel2",
-         {8, 8},
-         "lb_ph",
-         "lb_px",
-         "lb_p",
-         "Chart of pressure vs time",
-         "lb_press",
-         "Pressure [mbar]"},
-        {"Panel1",
-         {552, 8},
-         "lb_th",
-         "lb_tx",
-         "Label2",
-         "Temperature from pressure sensor Corvasine qx4180 Chart vs time",
-         "Label3",
-         "Temperature [\u00B0C]"},
-        {"Panel3",
-         {8, 256},
-         "lb_hh",
-         "lb_hx",
-         "Label1",
-         "Humidity Chart vs time",
-         "Label5",
-         "Humidity [%\u00A0RH]"}, // the unit in brackets stays on one line
-        {"Panel4",
-         {552, 256},
-         "lb_thh",
-         "lb_thx",
-         "Label6",
-         "Temperature from humidity sensor SH15 Chart vs time",
-         "Label8",
-         "Temperature [\u00B0C]"},
-    };
-    static const char* const plotNames[4] = {"pressure_plot", "temperature_plot", "humidity_plot",
-                                             "temp_humidity_plot"};
-    static const TchartPlot plotOf[4] = {TchartPlot::pressure, TchartPlot::temperature,
-                                         TchartPlot::humidity, TchartPlot::humidityTemperature};
-    static const char* const valueSuffix[4] = {"100", "66", "33", "0"};
-    static const char* const timeSuffix[4] = {"0", "33", "66", "100"};
-    static const int valueTops[4] = {8, 64, 120, 168};
-    // Two lines each (the year wraps), the first starting under the plot's left edge, the last
-    // ending under its right edge, the middle two centred near a third and two thirds of it.
-    static const int timeLefts[4] = {97, 193, 336, 437};
-    static const Qt::Alignment timeAlign[4] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter,
-                                               Qt::AlignRight};
-
-    QFont timeFont = font();
-    timeFont.setPixelSize(11);
-    for (int p = 0; p < 4; ++p) {
-        const TpanelText& text = texts[p];
-        Tpanel& panel = panels[static_cast<std::size_t>(plotOf[p])];
-        panel.frame = new QFrame(client);
-        panel.frame->setObjectName(text.frame);
-        panel.frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        panel.frame->setGeometry(QRect(text.place, QSize(537, 241)));
-        panel.plot = new Tplot_time(panel.frame);
-        panel.plot->setObjectName(plotNames[p]);
-        for (int i = 0; i < 4; ++i) {
-            panel.values[i] =
-                makeLabel(panel.frame, QString(text.valuePrefix) + valueSuffix[i], "",
-                          QRect(16, valueTops[i], 76, 16), Qt::AlignRight | Qt::AlignVCenter);
-            panel.times[i] =
-                makeLabel(panel.frame, QString(text.timePrefix) + timeSuffix[i], "",
-                          QRect(timeLefts[i], 191, 92, 26), timeAlign[i] | Qt::AlignTop);
-            panel.times[i]->setWordWrap(true);
-            panel.times[i]->setFont(timeFont);
-        }
-        const QRect titlePlace = p == 0 ? QRect(216, 216, 185, 17) : QRect(96, 216, 433, 17);
-        QLabel* title = makeCaption(panel.frame, text.titleName, text.title, titlePlace);
-        QLabel* unit = makeCaption(panel.frame, text.unitName, text.unit, QRect(8, 80, 81, 33));
-        if (p == 0) {
-            lb_p = title;
-            lb_press = unit;
-        }
-    }
+    for (const TpanelText& text : PanelTexts)
+        buildPanel(client, text);
     Tpanel& altitude = panels[static_cast<std::size_t>(TchartPlot::altitude)];
     altitude = panelOf(TchartPlot::pressure);
     altitude.plot = new Tplot_time(altitude.frame);
@@ -224,6 +210,40 @@ void TWchart::buildPanels(QWidget* client) {
         panel.plot->SetHistoryLength(3600);
         panel.plot->Set_x_grid_nbr(2);
         panel.plot->Set_y_grid_nbr(2);
+    }
+}
+
+// One of the four framed panels: its plot, value and time labels, title and unit.
+void TWchart::buildPanel(QWidget* client, const TpanelText& text) {
+    Tpanel& panel = panelOf(text.plot);
+    panel.frame = new QFrame(client);
+    panel.frame->setObjectName(text.frame);
+    panel.frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel.frame->setGeometry(QRect(text.place, QSize(537, 241)));
+    panel.plot = new Tplot_time(panel.frame);
+    panel.plot->setObjectName(text.plotName);
+    addScaleLabels(panel, text);
+    const bool pressure = text.plot == TchartPlot::pressure;
+    const QRect titlePlace = pressure ? QRect(216, 216, 185, 17) : QRect(96, 216, 433, 17);
+    QLabel* title = makeCaption(panel.frame, text.titleName, text.title, titlePlace);
+    QLabel* unit = makeCaption(panel.frame, text.unitName, text.unit, QRect(8, 80, 81, 33));
+    if (pressure) {
+        lb_p = title;
+        lb_press = unit;
+    }
+}
+
+void TWchart::addScaleLabels(Tpanel& panel, const TpanelText& text) {
+    QFont timeFont = font();
+    timeFont.setPixelSize(11);
+    for (int i = 0; i < 4; ++i) {
+        panel.values[i] =
+            makeLabel(panel.frame, QString(text.valuePrefix) + valueSuffix[i], "",
+                      QRect(16, valueTops[i], 76, 16), Qt::AlignRight | Qt::AlignVCenter);
+        panel.times[i] = makeLabel(panel.frame, QString(text.timePrefix) + timeSuffix[i], "",
+                                   QRect(timeLefts[i], 191, 92, 26), timeAlign[i] | Qt::AlignTop);
+        panel.times[i]->setWordWrap(true);
+        panel.times[i]->setFont(timeFont);
     }
 }
 
@@ -382,6 +402,18 @@ void TWchart::Setupdisplayrange1Click() {
             QString::fromLatin1(fixedText(plot(f.plot)->GetRangeYLow(), 1).c_str()));
     }
     range->exec();
+    RefreshCharts(true);
+}
+
+void TWchart::applyRanges(TplotRanges ranges) {
+    for (const TplotRange& r : ranges) {
+        Tplot_time* p = plot(r.plot);
+        if (!p) continue;
+        p->SetAutoScaleY(r.autoScale);
+        if (r.autoScale) continue;
+        p->SetManualYScaleHigh(r.high);
+        p->SetManualYScaleLow(r.low);
+    }
     RefreshCharts(true);
 }
 

@@ -3,6 +3,7 @@
 #include "charts/ChartTexts.h"
 #include "charts/ChartView.h"
 #include "charts/DataLog.h"
+#include "charts/RangeCheck.h"
 
 #include <QMainWindow>
 
@@ -19,6 +20,7 @@ class QTimer;
 class TchartHost;
 class Tplot_time;
 class TWrange;
+struct TpanelText;
 
 // The "Data recorder" window: four panels plotting pressure or altitude, the temperature of
 // the pressure sensor, the humidity and the temperature of the humidity sensor against time,
@@ -58,6 +60,8 @@ public slots:
     void OnTimer();
     void Storesamplestofile1Click();
     void Enddatalogging1Click();
+    // Applies the ranges the range dialog was left with and repaints.
+    void applyRanges(TplotRanges ranges);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -73,6 +77,8 @@ private:
 
     void buildMenus();
     void buildPanels(QWidget* client);
+    void buildPanel(QWidget* client, const TpanelText& text);
+    void addScaleLabels(Tpanel& panel, const TpanelText& text);
     Tpanel& panelOf(TchartPlot which);
     void UpdateTimeLabels(TchartPlot which);
     void UpdateRangeLabels(TchartPlot which);

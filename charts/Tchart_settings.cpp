@@ -1,7 +1,5 @@
 #include "charts/Tchart_settings.h"
 
-#include "charts/Plot_time.h"
-#include "charts/Tchart.h"
 #include "core/Globals.h"
 #include "core/Prompts.h"
 
@@ -27,7 +25,7 @@ QLabel* makeText(QWidget* parent, const QString& text, QRect place) {
 
 } // namespace
 
-TWrange::TWrange(TWchart* chartWindow, QWidget* parent) : QDialog(parent), chart(chartWindow) {
+TWrange::TWrange(QWidget* parent) : QDialog(parent) {
     setObjectName("TWrange");
     setWindowTitle("Chart settings");
     setModal(true);
@@ -145,24 +143,16 @@ void TWrange::bt_okClick() {
         for (const std::string& message : check.errors)
             theSystem.prompts->message(message, "Error", TpromptIcon::Error, TpromptButtons::Ok);
     if (!check.passed()) return;
-    apply(check);
-    if (chart) chart->RefreshCharts(true);
+    emit rangesChosen(rangesOf(check));
     accept();
 }
 
-void TWrange::apply(const TrangeCheck& check) {
-    if (!chart) return;
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        Tplot_time* plot = chart->plot(groups[g].plot);
-        if (!plot) continue;
-        if (groups[g].autoScale->isChecked()) {
-            plot->SetAutoScaleY(true);
-            continue;
-        }
-        plot->SetAutoScaleY(false);
-        plot->SetManualYScaleHigh(check.values[2 * g]);
-        plot->SetManualYScaleLow(check.values[2 * g + 1]);
-    }
+TplotRanges TWrange::rangesOf(const TrangeCheck& check) const {
+    TplotRanges ranges;
+    for (std::size_t g = 0; g < groups.size(); ++g)
+        ranges[g] = {groups[g].plot, groups[g].autoScale->isChecked(), check.values[2 * g],
+                     check.values[2 * g + 1]};
+    return ranges;
 }
 
 void TWrange::bt_cancelClick() {

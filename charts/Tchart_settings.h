@@ -12,15 +12,14 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
-class TWchart;
 
 // The "Chart settings" dialog: for each of the chart window's five plots either auto scale or
-// a manual range. OK applies all five at once after every field and pair has passed; Cancel
-// and the title-bar close apply nothing.
+// a manual range. OK hands all five at once, by value, to whoever listens to rangesChosen,
+// after every field and pair has passed; Cancel and the title-bar close hand nothing.
 class TWrange : public QDialog {
     Q_OBJECT
 public:
-    explicit TWrange(TWchart* chart, QWidget* parent = nullptr);
+    explicit TWrange(QWidget* parent = nullptr);
 
     void SetPAutoScale(bool on);
     void SetAAutoScale(bool on);
@@ -30,6 +29,9 @@ public:
     // true: all five groups; false: without the humidity and humidity-sensor groups.
     void SetHumidityLayout(bool full);
     QLineEdit* field(TrangeField which) const { return fields[which]; }
+
+signals:
+    void rangesChosen(TplotRanges ranges);
 
 public slots:
     void bt_okClick();
@@ -48,9 +50,8 @@ private:
     void buildGroup(int index, const char* name, const char* caption, const char* boxName,
                     const char* unit, TchartPlot plot);
     void setAutoScale(int group, bool on);
-    void apply(const TrangeCheck& check);
+    TplotRanges rangesOf(const TrangeCheck& check) const;
 
-    TWchart* chart;
     std::array<Tgroup, 5> groups; // pressure, altitude, temperature, humidity, SHT15 temperature
     std::array<QLineEdit*, RangeFieldCount> fields{};
     QTabWidget* PageControl1 = nullptr;

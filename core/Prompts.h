@@ -2,11 +2,9 @@
 
 #include "core/PostedMessages.h"
 
-#include <deque>
 #include <functional>
 #include <string>
 #include <utility>
-#include <vector>
 
 enum class TpromptIcon { Error, Warning, Question, Information };
 enum class TpromptButtons { Ok, YesNo };
@@ -39,32 +37,4 @@ protected:
 
 private:
     TpostedMessages posted{*this};
-};
-
-// Answers from a script and records everything it was shown.
-class TscriptedPrompts : public Tprompts {
-public:
-    struct Shown {
-        std::string text;
-        std::string caption;
-        TpromptIcon icon;
-        TpromptButtons buttons;
-    };
-
-    TpromptAnswer message(const std::string& text, const std::string& caption, TpromptIcon icon,
-                          TpromptButtons buttons) override;
-    std::string openFile(const std::string& title, const std::string& filter,
-                         const std::string& preset) override;
-    std::string saveFile(const std::string& title, const std::string& filter,
-                         const std::string& preset) override;
-
-    // Queued answers are used in order; without one, OK boxes answer Ok and Yes/No boxes No.
-    std::deque<TpromptAnswer> answers;
-    // Queued file names are used in order; without one, a dialog is cancelled.
-    std::deque<std::string> fileNames;
-    std::vector<Shown> shown;
-    // Runs while a box is open, after it has been recorded: a test holds the box open here
-    // for as long as it lets the loop run.
-    std::function<void(const Shown&)> whileOpen;
-    std::vector<std::string> dialogPresets;
 };

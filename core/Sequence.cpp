@@ -46,8 +46,8 @@ void Tsequence::dispatch(TeventResource* sender, std::int32_t code) {
     logNotification(sender, code);
     beginDispatch(sender, code);
     do {
-        if (entered && step >= 1000 && step <= 1002)
-            runEndStep(step - 1000);
+        if (entered && step >= END_STEP + SEQUENCE_SUCCESS && step <= END_STEP + SEQUENCE_ERROR)
+            runEndStep(step - END_STEP);
         else
             runStep();
     } while (advance());

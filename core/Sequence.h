@@ -9,6 +9,8 @@ constexpr std::int32_t SEQUENCE_CANCELLED = 1;
 constexpr std::int32_t SEQUENCE_ERROR = 2;
 // Code a sequence posts to itself to be cancelled.
 constexpr std::int32_t CANCEL_REQUEST = 9000;
+// The end steps: END_STEP + a result above ends the sequence with that result.
+constexpr std::int32_t END_STEP = 1000;
 
 // Base of every step machine. A concrete sequence overrides OnNotification with
 // dispatch(sender, code) and writes its step table in runStep():
@@ -16,7 +18,7 @@ constexpr std::int32_t CANCEL_REQUEST = 9000;
 //     case 120:
 //         if (entered) startSomething();           // entry actions
 //         transitionOn(child, SEQUENCE_SUCCESS, 140); // transitions
-//         transitionOn(this, CANCEL_REQUEST, 1000);
+//         transitionOn(this, CANCEL_REQUEST, END_STEP);
 //         break;
 //
 // The end steps 1000, 1001 and 1002 are handled here for every sequence.

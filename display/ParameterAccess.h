@@ -2,6 +2,26 @@
 
 struct Tsensor_wc;
 
+// The codes of the settings reached by code; the settings file keys number them the same way.
+enum TparameterCode : int {
+    codeN = 1,
+    codeTS = 2,
+    codeAltitude = 3,
+    codeSunny = 4,
+    codeVariable = 5,
+    codeOvercast = 6,
+    codeHysteresis = 7,
+    codeSeaLevelOffset = 8,
+    codeQuickDown = 9,
+    codeSlowDown = 10,
+    codeQuickUp = 11,
+    codeSlowUp = 12,
+    codeMinimized = 13,
+    codeSaveOnExit = 14,
+    codeSmallX = 15,
+    codeSmallY = 16,
+};
+
 // Settings by code, as the settings file keys number them: 1 N, 2 TS, 3 local altitude, 4..6
 // sunny/variable/overcast limits, 7 hysteresis, 8 sea-level offset, 9..12 quick-down, slow-down,
 // quick-up and slow-up rates, 13 minimized, 14 save on exit, 15/16 small window x/y. The main

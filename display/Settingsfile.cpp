@@ -28,21 +28,21 @@ struct Tkey {
 };
 
 constexpr Tkey keys[] = {
-    {"set_sampling_n", 1},
-    {"set_sampling_ts", 2},
-    {"set_altitude", 3},
-    {"set_meteo_sunny_limit", 4},
-    {"set_meteo_variable_limit", 5},
-    {"set_meteo_overcast_limit", 6},
-    {"set_meteo_hysteresis_limit", 7},
-    {"set_quick_down_weather_rate", 9},
-    {"set_slow_down_weather_rate", 10},
-    {"set_quick_up_weather_rate", 11},
-    {"set_slow_up_weather_rate", 12},
-    {"set_minimized", 13},
-    {"set_save_on_exit", 14},
-    {"set_small_x", 15},
-    {"set_small_y", 16},
+    {"set_sampling_n", codeN},
+    {"set_sampling_ts", codeTS},
+    {"set_altitude", codeAltitude},
+    {"set_meteo_sunny_limit", codeSunny},
+    {"set_meteo_variable_limit", codeVariable},
+    {"set_meteo_overcast_limit", codeOvercast},
+    {"set_meteo_hysteresis_limit", codeHysteresis},
+    {"set_quick_down_weather_rate", codeQuickDown},
+    {"set_slow_down_weather_rate", codeSlowDown},
+    {"set_quick_up_weather_rate", codeQuickUp},
+    {"set_slow_up_weather_rate", codeSlowUp},
+    {"set_minimized", codeMinimized},
+    {"set_save_on_exit", codeSaveOnExit},
+    {"set_small_x", codeSmallX},
+    {"set_small_y", codeSmallY},
 };
 
 void showError(const std::string& text) {
@@ -158,9 +158,10 @@ double readSettingsNumber(const char* text) {
 
 double settingsFileValue(int code, double value) {
     switch (code) {
-    case 1: return std::clamp(value, 1.0, MaxFileSamples);
-    case 2: return std::clamp(value, 1.0, MaxFileInterval);
-    case 3: return std::clamp(value, TsettingsEditor::MinAltitude, TsettingsEditor::MaxAltitude);
+    case codeN: return std::clamp(value, 1.0, MaxFileSamples);
+    case codeTS: return std::clamp(value, 1.0, MaxFileInterval);
+    case codeAltitude:
+        return std::clamp(value, TsettingsEditor::MinAltitude, TsettingsEditor::MaxAltitude);
     default: return value;
     }
 }
@@ -223,21 +224,23 @@ bool readSettingsFile(const std::string& fileName, TparameterAccess& access) {
 
 std::string settingsText(TparameterAccess& access) {
     auto get = [&access](int code) { return access.getParameter(code); };
-    return line("set_sampling_n", std::to_string(truncateToInt(get(1)))) +
-           line("set_sampling_ts", std::to_string(truncateToInt(get(2)))) +
-           line("set_altitude", fixed(get(3))) +
+    return line("set_sampling_n", std::to_string(truncateToInt(get(codeN)))) +
+           line("set_sampling_ts", std::to_string(truncateToInt(get(codeTS)))) +
+           line("set_altitude", fixed(get(codeAltitude))) +
            "#warning, take care of the meteo limit sequence since they must be always coherent\n" +
-           line("set_meteo_overcast_limit", fixed(get(6))) +
-           line("set_meteo_variable_limit", fixed(get(5))) +
-           line("set_meteo_sunny_limit", fixed(get(4))) +
-           line("set_meteo_hysteresis_limit", fixed(get(7))) +
+           line("set_meteo_overcast_limit", fixed(get(codeOvercast))) +
+           line("set_meteo_variable_limit", fixed(get(codeVariable))) +
+           line("set_meteo_sunny_limit", fixed(get(codeSunny))) +
+           line("set_meteo_hysteresis_limit", fixed(get(codeHysteresis))) +
            "#warning, take caer of the trend limit sequence since they must be always coherent\n" +
-           line("set_quick_down_weather_rate", fixed(get(9))) +
-           line("set_slow_down_weather_rate", fixed(get(10))) +
-           line("set_quick_up_weather_rate", fixed(get(11))) +
-           line("set_slow_up_weather_rate", fixed(get(12))) + line("set_minimized", flag(get(13))) +
-           line("set_save_on_exit", flag(get(14))) + line("set_small_x", fixed(get(15))) +
-           line("set_small_y", fixed(get(16)));
+           line("set_quick_down_weather_rate", fixed(get(codeQuickDown))) +
+           line("set_slow_down_weather_rate", fixed(get(codeSlowDown))) +
+           line("set_quick_up_weather_rate", fixed(get(codeQuickUp))) +
+           line("set_slow_up_weather_rate", fixed(get(codeSlowUp))) +
+           line("set_minimized", flag(get(codeMinimized))) +
+           line("set_save_on_exit", flag(get(codeSaveOnExit))) +
+           line("set_small_x", fixed(get(codeSmallX))) +
+           line("set_small_y", fixed(get(codeSmallY)));
 }
 
 bool writeSettingsFile(const std::string& fileName, const std::string& text) {

@@ -311,22 +311,22 @@ double TmainDisplay::getParameter(int code) {
     Tsensor* sensor = theSystem.sensor;
     Tmeteo* meteo = theSystem.meteo;
     switch (code) {
-    case 1: return sensor ? sensor->getN() : 0.0;
-    case 2: return sensor ? sensor->getTS() : 0.0;
-    case 3: return localAltitude;
-    case 4: return meteo ? meteo->getSunnyLimit() : 0.0;
-    case 5: return meteo ? meteo->getVariableLimit() : 0.0;
-    case 6: return meteo ? meteo->getOvercastLimit() : 0.0;
-    case 7: return meteo ? meteo->getHysteresis() : 0.0;
-    case 8: return seaLevelOffset;
-    case 9: return meteo ? meteo->getQuickDownRate() : 0.0;
-    case 10: return meteo ? meteo->getSlowDownRate() : 0.0;
-    case 11: return meteo ? meteo->getQuickUpRate() : 0.0;
-    case 12: return meteo ? meteo->getSlowUpRate() : 0.0;
-    case 13: return minimized ? 1.0 : 0.0;
-    case 14: return autosaveOnExit ? 1.0 : 0.0;
-    case 15: return smallForm ? smallForm->formLeft() : 0.0;
-    case 16: return smallForm ? smallForm->formTop() : 0.0;
+    case codeN: return sensor ? sensor->getN() : 0.0;
+    case codeTS: return sensor ? sensor->getTS() : 0.0;
+    case codeAltitude: return localAltitude;
+    case codeSunny: return meteo ? meteo->getSunnyLimit() : 0.0;
+    case codeVariable: return meteo ? meteo->getVariableLimit() : 0.0;
+    case codeOvercast: return meteo ? meteo->getOvercastLimit() : 0.0;
+    case codeHysteresis: return meteo ? meteo->getHysteresis() : 0.0;
+    case codeSeaLevelOffset: return seaLevelOffset;
+    case codeQuickDown: return meteo ? meteo->getQuickDownRate() : 0.0;
+    case codeSlowDown: return meteo ? meteo->getSlowDownRate() : 0.0;
+    case codeQuickUp: return meteo ? meteo->getQuickUpRate() : 0.0;
+    case codeSlowUp: return meteo ? meteo->getSlowUpRate() : 0.0;
+    case codeMinimized: return minimized ? 1.0 : 0.0;
+    case codeSaveOnExit: return autosaveOnExit ? 1.0 : 0.0;
+    case codeSmallX: return smallForm ? smallForm->formLeft() : 0.0;
+    case codeSmallY: return smallForm ? smallForm->formTop() : 0.0;
     default: return 0.0;
     }
 }
@@ -336,13 +336,13 @@ void TmainDisplay::setParameter(int code, double v) {
     Tmeteo* meteo = theSystem.meteo;
     switch (code) {
     // Truncated here, so that a value beyond the integer range stops at its ends.
-    case 1:
+    case codeN:
         if (sensor) sensor->setN(truncateToInt(v));
         return;
-    case 2:
+    case codeTS:
         if (sensor) sensor->setTS(truncateToInt(v));
         return;
-    case 3: {
+    case codeAltitude: {
         const double old = localAltitude;
         setLocalAltitude(v);
         computeAltitude();
@@ -353,32 +353,32 @@ void TmainDisplay::setParameter(int code, double v) {
         }
         return;
     }
-    case 8: seaLevelOffset = v; return;
-    case 13:
+    case codeSeaLevelOffset: seaLevelOffset = v; return;
+    case codeMinimized:
         minimized = v != 0;
         showWindows();
         return;
-    case 14:
+    case codeSaveOnExit:
         autosaveOnExit = v != 0;
         if (mainForm) mainForm->setChecked("Autosavesettingsonexit1", autosaveOnExit);
         return;
-    case 15:
+    case codeSmallX:
         if (smallForm) smallForm->moveForm(truncateToInt(v), smallForm->formTop());
         return;
-    case 16:
+    case codeSmallY:
         if (smallForm) smallForm->moveForm(smallForm->formLeft(), truncateToInt(v));
         return;
     }
     if (!meteo) return;
     switch (code) {
-    case 4: meteo->setSunnyLimit(v); return;
-    case 5: meteo->setVariableLimit(v); return;
-    case 6: meteo->setOvercastLimit(v); return;
-    case 7: meteo->setHysteresis(v); return;
-    case 9: meteo->setQuickDownRate(v); return;
-    case 10: meteo->setSlowDownRate(v); return;
-    case 11: meteo->setQuickUpRate(v); return;
-    case 12: meteo->setSlowUpRate(v); return;
+    case codeSunny: meteo->setSunnyLimit(v); return;
+    case codeVariable: meteo->setVariableLimit(v); return;
+    case codeOvercast: meteo->setOvercastLimit(v); return;
+    case codeHysteresis: meteo->setHysteresis(v); return;
+    case codeQuickDown: meteo->setQuickDownRate(v); return;
+    case codeSlowDown: meteo->setSlowDownRate(v); return;
+    case codeQuickUp: meteo->setQuickUpRate(v); return;
+    case codeSlowUp: meteo->setSlowUpRate(v); return;
     }
 }
 
@@ -431,7 +431,7 @@ void TmainDisplay::saveSettingsAsDialog() {
 }
 
 void TmainDisplay::toggleAutosave() {
-    setParameter(14, autosaveOnExit ? 0.0 : 1.0);
+    setParameter(codeSaveOnExit, autosaveOnExit ? 0.0 : 1.0);
 }
 
 void TmainDisplay::minimize() {

@@ -1,5 +1,6 @@
 #include "display/Tsmall.h"
 
+#include "display/ParameterAccess.h"
 #include "display/PictureLabel.h"
 #include "display/ScreenReach.h"
 #include "display/TmainDisplay.h"
@@ -113,7 +114,7 @@ void TWsmall::keepOnScreen() {
 }
 
 void TWsmall::Panel1Click() {
-    if (main) main->setParameter(13, 0);
+    if (main) main->setParameter(codeMinimized, 0);
 }
 
 bool TWsmall::eventFilter(QObject* watched, QEvent* event) {

@@ -34,7 +34,7 @@ Tsensor* TseqMAIN::sensor() {
 }
 
 void TseqMAIN::start() {
-    if (step != 0) {
+    if (step != StepIdle) {
         debugPrint("ERROR : TseqMAIN::start() failed");
         return;
     }
@@ -52,7 +52,7 @@ void TseqMAIN::restart() {
 // Cancelling the wait anywhere else would strand a search pause that waits for its delay, so
 // only the wait between two measurements is cut short.
 void TseqMAIN::measureNow() {
-    if (step != 510) return;
+    if (step != StepWait) return;
     delay->cancelDelay();
     postNotification(this, MeasureNow);
 }
@@ -62,106 +62,118 @@ void TseqMAIN::OnNotification(TeventResource* sender, std::int32_t code) {
 }
 
 void TseqMAIN::runStep() {
-    if (step == 0)
-        transitionOn(this, Restart, 100);
-    else if (step < 500)
+    if (step == StepIdle)
+        transitionOn(this, Restart, StepLoadSettings);
+    else if (step < StepMeasure)
         runSearchStep();
     else
         runCycleStep();
 }
 
 void TseqMAIN::cancelable() {
-    transitionOn(this, CANCEL_REQUEST, 1000);
+    transitionOn(this, CANCEL_REQUEST, END_STEP);
 }
 
 void TseqMAIN::runSearchStep() {
+    switch (step) {
+    case StepLoadSettings:
+        if (entered) loadSettings();
+        transitionOn(this, GoOn, StepPrepareSearch);
+        break;
+    case StepPrepareSearch:
+        if (entered) prepareSearch();
+        transitionOn(this, GoOn, StepAnnounceLpt);
+        transitionOn(this, NextPort, StepAnnounceCom);
+        transitionOn(this, NoPort, StepNotFound);
+        break;
+    case StepAfterLpt:
+    case StepAfterCom: nextPortStep(); break;
+    case StepFound:
+    case StepNotFound: closeIntroStep(); break;
+    default: runPortStep(); break;
+    }
+}
+
+// The steps that try one port: it is announced, searched, and its result shown for a pause.
+void TseqMAIN::runPortStep() {
     Tsensor* const s = sensor();
     switch (step) {
-    case 100:
-        if (entered) loadSettings();
-        transitionOn(this, GoOn, 105);
-        break;
-    case 105:
-        if (entered) prepareSearch();
-        transitionOn(this, GoOn, 110);
-        transitionOn(this, NextPort, 210);
-        transitionOn(this, NoPort, 450);
-        break;
-    case 110:
-    case 210:
-        if (entered) {
-            if (intro()) intro()->searching(step == 110 ? "LPT1" : portName);
-            postNotification(this, GoOn);
-        }
-        transitionOn(this, GoOn, step + 10);
-        cancelable();
-        break;
-    case 120:
+    case StepAnnounceLpt:
+    case StepAnnounceCom: announcePortStep(); break;
+    case StepSearchLpt:
         if (entered && s) s->start_searchLPT();
-        transitionOn(s, SEQUENCE_SUCCESS, 140);
-        transitionOn(s, SEQUENCE_ERROR, 130);
+        transitionOn(s, SEQUENCE_SUCCESS, StepLptFound);
+        transitionOn(s, SEQUENCE_ERROR, StepLptMissing);
         cancelable();
         break;
-    case 220:
+    case StepSearchCom:
         if (entered && s) s->start_searchCOM(portName);
-        transitionOn(s, SEQUENCE_SUCCESS, 240);
-        transitionOn(s, SEQUENCE_ERROR, 230);
+        transitionOn(s, SEQUENCE_SUCCESS, StepComFound);
+        transitionOn(s, SEQUENCE_ERROR, StepComMissing);
         cancelable();
         break;
-    case 130:
-    case 230:
-        if (entered) {
-            if (intro()) intro()->result(false);
-            delay->setDelay(NextPortPauseMs);
-        }
-        transitionOn(delay.get(), SEQUENCE_SUCCESS, step == 130 ? 200 : 235);
-        break;
-    case 140:
-    case 240:
-        if (entered) {
-            if (intro()) intro()->result(true);
-            delay->setDelay(FoundPauseMs);
-        }
-        transitionOn(delay.get(), SEQUENCE_SUCCESS, 400);
-        break;
-    case 200:
-    case 235:
-        if (entered) chooseNextPort();
-        transitionOn(this, GoOn, 450);
-        transitionOn(this, NextPort, 210);
-        transitionOn(this, SearchLPT, 110);
-        break;
-    case 400:
-    case 450:
-        if (entered) {
-            if (intro()) intro()->closeIntro(step == 400);
-            postNotification(this, GoOn);
-        }
-        transitionOn(this, GoOn, 500);
-        break;
+    case StepLptMissing:
+    case StepComMissing: portResultStep(false); break;
+    case StepLptFound:
+    case StepComFound: portResultStep(true); break;
     default: break;
     }
+}
+
+void TseqMAIN::announcePortStep() {
+    const bool lpt = step == StepAnnounceLpt;
+    if (entered) {
+        if (intro()) intro()->searching(lpt ? "LPT1" : portName);
+        postNotification(this, GoOn);
+    }
+    transitionOn(this, GoOn, lpt ? StepSearchLpt : StepSearchCom);
+    cancelable();
+}
+
+// A found module ends the search after its pause; a missing one moves on to the next port.
+void TseqMAIN::portResultStep(bool found) {
+    if (entered) {
+        if (intro()) intro()->result(found);
+        delay->setDelay(found ? FoundPauseMs : NextPortPauseMs);
+    }
+    const Step next = found ? StepFound : step == StepLptMissing ? StepAfterLpt : StepAfterCom;
+    transitionOn(delay.get(), SEQUENCE_SUCCESS, next);
+}
+
+void TseqMAIN::nextPortStep() {
+    if (entered) chooseNextPort();
+    transitionOn(this, GoOn, StepNotFound);
+    transitionOn(this, NextPort, StepAnnounceCom);
+    transitionOn(this, SearchLPT, StepAnnounceLpt);
+}
+
+void TseqMAIN::closeIntroStep() {
+    if (entered) {
+        if (intro()) intro()->closeIntro(step == StepFound);
+        postNotification(this, GoOn);
+    }
+    transitionOn(this, GoOn, StepMeasure);
 }
 
 void TseqMAIN::runCycleStep() {
     Tsensor* const s = sensor();
     switch (step) {
-    case 500:
+    case StepMeasure:
         if (entered && s) s->start_measure();
-        transitionOn(s, SEQUENCE_SUCCESS, 505);
-        transitionOn(s, SEQUENCE_ERROR, 510);
+        transitionOn(s, SEQUENCE_SUCCESS, StepShowSample);
+        transitionOn(s, SEQUENCE_ERROR, StepWait);
         cancelable();
         break;
-    case 505:
+    case StepShowSample:
         if (entered) showSample();
-        transitionOn(this, GoOn, 510);
+        transitionOn(this, GoOn, StepWait);
         cancelable();
         break;
-    case 510:
+    case StepWait:
         if (entered) waitForNextMeasurement();
-        transitionOn(delay.get(), SEQUENCE_SUCCESS, 500);
-        transitionOn(this, MeasureNow, 500);
-        if (transitionOn(this, Restart, 100)) delay->cancelDelay();
+        transitionOn(delay.get(), SEQUENCE_SUCCESS, StepMeasure);
+        transitionOn(this, MeasureNow, StepMeasure);
+        if (transitionOn(this, Restart, StepLoadSettings)) delay->cancelDelay();
         cancelable();
         break;
     default: break;

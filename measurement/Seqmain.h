@@ -20,6 +20,30 @@ public:
     static constexpr std::int32_t FoundPauseMs = 2000;
     static constexpr std::int32_t NextPortPauseMs = 100;
 
+    // The steps of the table, by hundreds: 100 the settings and the search plan, 1xx LPT1,
+    // 2xx a serial port, 4xx the end of the search, 5xx the measuring cycle. Their numbers show
+    // in the debug log.
+    enum Step : std::int32_t {
+        StepIdle = 0,
+        StepLoadSettings = 100,
+        StepPrepareSearch = 105,
+        StepAnnounceLpt = 110,
+        StepSearchLpt = 120,
+        StepLptMissing = 130,
+        StepLptFound = 140,
+        StepAfterLpt = 200,
+        StepAnnounceCom = 210,
+        StepSearchCom = 220,
+        StepComMissing = 230,
+        StepAfterCom = 235,
+        StepComFound = 240,
+        StepFound = 400,
+        StepNotFound = 450,
+        StepMeasure = 500,
+        StepShowSample = 505,
+        StepWait = 510,
+    };
+
     TseqMAIN();
     ~TseqMAIN() override;
 
@@ -62,6 +86,11 @@ private:
     };
 
     void runSearchStep();
+    void runPortStep();
+    void announcePortStep();
+    void portResultStep(bool found);
+    void nextPortStep();
+    void closeIntroStep();
     void runCycleStep();
     void loadSettings();
     void prepareSearch();

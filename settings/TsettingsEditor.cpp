@@ -12,20 +12,6 @@
 
 namespace {
 
-enum Code {
-    codeN = 1,
-    codeTS = 2,
-    codeAltitude = 3,
-    codeSunny = 4,
-    codeVariable = 5,
-    codeOvercast = 6,
-    codeHysteresis = 7,
-    codeQuickDown = 9,
-    codeSlowDown = 10,
-    codeQuickUp = 11,
-    codeSlowUp = 12,
-};
-
 constexpr std::int32_t Tsensor_wc::*W[4] = {&Tsensor_wc::W1, &Tsensor_wc::W2, &Tsensor_wc::W3,
                                             &Tsensor_wc::W4};
 constexpr std::int32_t Tsensor_wc::*C[6] = {&Tsensor_wc::C1, &Tsensor_wc::C2, &Tsensor_wc::C3,

@@ -55,10 +55,6 @@ void Tlcd_bar::Set_BDColor(const QColor& c) {
     update();
 }
 
-void Tlcd_bar::Rescale() {
-    bar.rescale(height());
-}
-
 void Tlcd_bar::paintEvent(QPaintEvent*) {
     const bool redraw = bar.beginPaint(width(), height());
     const QSize size(bar.cachedWidth(), bar.cachedHeight());

@@ -32,7 +32,6 @@ public:
     void Set_BGColor(const QColor& c);
     void Set_FGColor(const QColor& c);
     void Set_BDColor(const QColor& c);
-    void Rescale();
 
     bool EnableDisplay() const { return bar.enabled(); }
     double YLowRange() const { return bar.lowRange(); }

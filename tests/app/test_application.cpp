@@ -1,6 +1,7 @@
 #include "core/Globals.h"
 #include "core/Main.h"
 #include "core/Prompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QEvent>
 #include <QTimer>

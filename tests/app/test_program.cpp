@@ -13,6 +13,7 @@
 #include "emulator/SerialModule.h"
 #include "links/Serial_enum.h"
 #include "measurement/Seqmain.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 
 #include <QAction>

@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "support/LastOf.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 
 #include <QAction>

@@ -3,6 +3,7 @@
 #include "core/Prompts.h"
 #include "display/ParameterAccess.h"
 #include "support/CaptureLog.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

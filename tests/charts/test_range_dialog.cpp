@@ -3,6 +3,7 @@
 #include "charts/Tchart_settings.h"
 #include "core/Globals.h"
 #include "core/Prompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,7 @@
 #include "core/PostedMessages.h"
 #include "core/Prompts.h"
 #include "core/VirtualLoop.h"
+#include "support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 

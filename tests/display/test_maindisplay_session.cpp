@@ -4,6 +4,7 @@
 #include "display/TmainDisplay.h"
 #include "display/Tmeteo.h"
 #include "support/LastOf.h"
+#include "support/ScriptedPrompts.h"
 #include "support/StationRig.h"
 #include "support/TempDir.h"
 

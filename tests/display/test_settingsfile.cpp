@@ -2,6 +2,7 @@
 #include "core/Prompts.h"
 #include "display/ParameterAccess.h"
 #include "display/Settingsfile.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "measurement/Tintro.h"
+#include "support/ScriptedPrompts.h"
 #include "support/WindowButtons.h"
 
 #include <QFontMetrics>

@@ -4,6 +4,7 @@
 #include "core/Prompts.h"
 #include "display/ParameterAccess.h"
 #include "display/Settingsfile.h"
+#include "support/ScriptedPrompts.h"
 #include "support/StationRig.h"
 #include "support/TempDir.h"
 

@@ -5,6 +5,7 @@
 #include "measurement/Tintro.h"
 #include "measurement/Tsensor.h"
 #include "support/LastOf.h"
+#include "support/ScriptedPrompts.h"
 #include "support/StationRig.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,5 @@
 #include "settings/FakeParameters.h"
+#include "support/ScriptedPrompts.h"
 
 #include "core/Globals.h"
 #include "core/Prompts.h"

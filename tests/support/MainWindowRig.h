@@ -8,6 +8,7 @@
 #include "display/Tsmall.h"
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
