@@ -22,6 +22,10 @@ enum TparameterCode : int {
     codeSmallY = 16,
 };
 
+// The local altitude that the settings dialog takes, in metres; a settings file is held to it too.
+constexpr double MinLocalAltitude = -703.0;
+constexpr double MaxLocalAltitude = 9166.0;
+
 // Settings by code, as the settings file keys number them: 1 N, 2 TS, 3 local altitude, 4..6
 // sunny/variable/overcast limits, 7 hysteresis, 8 sea-level offset, 9..12 quick-down, slow-down,
 // quick-up and slow-up rates, 13 minimized, 14 save on exit, 15/16 small window x/y. The main

@@ -6,7 +6,6 @@
 #include "display/Fixedtext.h"
 #include "display/ParameterAccess.h"
 #include "display/Tstreamtokenizer.h"
-#include "settings/TsettingsEditor.h"
 
 #include <algorithm>
 #include <cctype>
@@ -160,8 +159,7 @@ double settingsFileValue(int code, double value) {
     switch (code) {
     case codeN: return std::clamp(value, 1.0, MaxFileSamples);
     case codeTS: return std::clamp(value, 1.0, MaxFileInterval);
-    case codeAltitude:
-        return std::clamp(value, TsettingsEditor::MinAltitude, TsettingsEditor::MaxAltitude);
+    case codeAltitude: return std::clamp(value, MinLocalAltitude, MaxLocalAltitude);
     default: return value;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "display/ParameterAccess.h"
 #include "measurement/Tsensor_wc.h"
 
 #include <cstdint>
@@ -30,8 +31,8 @@ class TsettingsEditor {
 public:
     enum class Result { Failed, NoMainWindow, Committed };
 
-    static constexpr double MinAltitude = -703.0;
-    static constexpr double MaxAltitude = 9166.0;
+    static constexpr double MinAltitude = MinLocalAltitude;
+    static constexpr double MaxAltitude = MaxLocalAltitude;
     static constexpr double FeetPerMetre = 3.28;
     static constexpr double MetresPerFoot = 0.3048;
 
