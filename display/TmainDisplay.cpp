@@ -3,7 +3,6 @@
 #include "charts/ChartView.h"
 #include "core/Globals.h"
 #include "core/Prompts.h"
-#include "display/Atmosphere.h"
 #include "display/Fixedtext.h"
 #include "display/FormView.h"
 #include "display/Settingsfile.h"
@@ -23,26 +22,6 @@ std::string withDefaultExtension(const std::string& name) {
     const std::size_t slash = name.rfind('/');
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
     return name.find('.', start) == std::string::npos ? name + ".ini" : name;
-}
-
-bool validPressure(double p) {
-    return p > 0 && p < TmainDisplay::Invalid;
-}
-
-bool validAltitude(double a) {
-    return a > -1000 && a < 10000;
-}
-
-bool validTemperature(double t) {
-    return t >= -80 && t < 150;
-}
-
-// Widens the extremes by a valid value; the first valid value after a reset becomes both.
-void widen(double& low, double& high, bool& seen, bool valid, double value) {
-    if (!valid) return;
-    low = seen ? std::min(low, value) : value;
-    high = seen ? std::max(high, value) : value;
-    seen = true;
 }
 
 // Whole metres or feet; a value that rounds to zero from below reads "0", not "-0".
@@ -67,6 +46,10 @@ const char* weatherPicture(std::uint8_t weatherClass, double temperature) {
     default: return nullptr;
     }
 }
+bool validPressure(double p) {
+    return TstationValues::validPressure(p);
+}
+
 } // namespace
 
 void TmainDisplay::setModuleText(const char* text) {
@@ -74,7 +57,7 @@ void TmainDisplay::setModuleText(const char* text) {
 }
 
 void TmainDisplay::resetReference() {
-    setLocalAltitude(localAltitude);
+    setLocalAltitude(values.localAltitude);
     computeAltitude();
     showSeaLevelPressure();
     if (theSystem.meteo) theSystem.meteo->clearHistory();
@@ -111,7 +94,7 @@ void TmainDisplay::showTemperature(double t, bool forced) {
     if (!mainForm || !smallForm) return;
     if (t == lastTemperature && !forced) return;
     lastTemperature = t;
-    const bool valid = validTemperature(t);
+    const bool valid = TstationValues::validTemperature(t);
     // Without a temperature the column stands at the bottom of the scale.
     const int c = truncateToInt((std::clamp(valid ? t : -13.0, -13.0, 63.0) + 10) * 2.08);
     mainForm->setTop("mercure", 184 - c);
@@ -129,24 +112,16 @@ void TmainDisplay::showTemperature(double t, bool forced) {
 void TmainDisplay::showSeaLevelPressure() {
     Tsensor* sensor = theSystem.sensor;
     if (!sensor || !mainForm || !smallForm) return;
-    seaLevelOffset = 1013.25 - localStandardPressure;
-    seaLevelPressure = sensor->pressure + seaLevelOffset;
+    values.updateSeaLevel(sensor->pressure);
     const bool valid = seaLevelPressureValid();
-    mainForm->setText("lbpresssea", dashesOr(valid, seaLevelPressure, 1, "", "----.-"));
+    mainForm->setText("lbpresssea", dashesOr(valid, values.seaLevelPressure, 1, "", "----.-"));
     smallForm->setText("lbpresssea", dashesOr(valid, sensor->pressure, 1, " [mbar]", "----.-"));
 }
 
 void TmainDisplay::setLocalAltitude(double h) {
     Tsensor* sensor = theSystem.sensor;
     if (!sensor || !mainForm) return;
-    localAltitude = h;
-    // Without a valid pressure now (no module, unplugged) the reference held goes on, so that a
-    // module found again goes on from where it was.
-    if (validPressure(sensor->pressure)) {
-        referencePressure = sensor->pressure;
-        referenceHeld = true;
-    }
-    localStandardPressure = pressureFromAltitude(h);
+    values.setLocalAltitude(h, sensor->pressure);
     mainForm->setText("lb_alti", formatFixed(h, 1));
     mainForm->setText("lb_altifeet", formatFixed(h * 3.28, 1));
 }
@@ -154,13 +129,8 @@ void TmainDisplay::setLocalAltitude(double h) {
 void TmainDisplay::computeAltitude() {
     Tsensor* sensor = theSystem.sensor;
     if (!sensor) return;
-    if (!referenceHeld && validPressure(sensor->pressure)) {
-        referencePressure = sensor->pressure;
-        referenceHeld = true;
-    }
-    altimeterOffset = referencePressure - localStandardPressure;
-    const double x = std::min(sensor->pressure - altimeterOffset, Invalid);
-    showAltitude(altitudeFromPressure(x), true);
+    values.updateAltitude(sensor->pressure);
+    showAltitude(values.altitude, true);
 }
 
 void TmainDisplay::showAltitude(double a, bool forced) {
@@ -181,7 +151,7 @@ void TmainDisplay::showAltitude(double a, bool forced) {
         const double span = tops[state] - bottoms[state];
         gaugeScale = 200 / (span == 0 ? 0.00001 : span);
     }
-    const bool valid = validAltitude(altitude);
+    const bool valid = TstationValues::validAltitude(altitude);
     mainForm->setText("lbtop", valid ? whole(altitude) + " m" : "-----");
     mainForm->setText("lbmeter", valid ? whole(altitude) : "-----");
     mainForm->setText("lbfeet", valid ? whole(altitude * 3.2808) : "-----");
@@ -216,22 +186,20 @@ void TmainDisplay::updateDerived() {
     computeAltitude();
     // The weather model sees valid pressures only: the invalid marker would classify as sunny
     // and stay in the hourly history.
-    if (theSystem.meteo && seaLevelPressureValid()) theSystem.meteo->update(seaLevelPressure);
+    if (theSystem.meteo && seaLevelPressureValid())
+        theSystem.meteo->update(values.seaLevelPressure);
     showWeather();
     updateMinMax();
 }
 
 bool TmainDisplay::seaLevelPressureValid() const {
-    return theSystem.sensor && validPressure(theSystem.sensor->pressure) &&
-           validPressure(seaLevelPressure);
+    return theSystem.sensor && values.seaLevelPressureValid(theSystem.sensor->pressure);
 }
 
 // The extremes start afresh from the current values, as far as they are valid.
 void TmainDisplay::resetMinMax() {
     if (!theSystem.sensor) return;
-    pressureSeen = false;
-    altitudeSeen = false;
-    temperatureSeen = false;
+    values.pressureSeen = values.altitudeSeen = values.temperatureSeen = false;
     updateMinMax();
 }
 
@@ -239,17 +207,16 @@ void TmainDisplay::resetMinMax() {
 void TmainDisplay::updateMinMax() {
     Tsensor* sensor = theSystem.sensor;
     if (!sensor || !mainForm) return;
-    const double t = sensor->temperature;
-    const bool altitudeValid = validPressure(sensor->pressure) && validAltitude(altitude);
-    widen(pressureMin, pressureMax, pressureSeen, seaLevelPressureValid(), seaLevelPressure);
-    widen(altitudeMin, altitudeMax, altitudeSeen, altitudeValid, altitude);
-    widen(temperatureMin, temperatureMax, temperatureSeen, validTemperature(t), t);
-    mainForm->setText("lb_pmax", dashesOr(pressureSeen, pressureMax, 1, " [mbar]", "----.-"));
-    mainForm->setText("lb_pmin", dashesOr(pressureSeen, pressureMin, 1, " [mbar]", "----.-"));
-    mainForm->setText("lb_amax", dashesOr(altitudeSeen, altitudeMax, 2, " [m]", "-----"));
-    mainForm->setText("lb_amin", dashesOr(altitudeSeen, altitudeMin, 2, " [m]", "-----"));
-    mainForm->setText("lb_tmax", dashesOr(temperatureSeen, temperatureMax, 1, " [°C]", "---.-"));
-    mainForm->setText("lb_tmin", dashesOr(temperatureSeen, temperatureMin, 1, " [°C]", "---.-"));
+    values.updateMinMax(sensor->pressure, sensor->temperature);
+    const TstationValues& v = values;
+    mainForm->setText("lb_pmax", dashesOr(v.pressureSeen, v.pressureMax, 1, " [mbar]", "----.-"));
+    mainForm->setText("lb_pmin", dashesOr(v.pressureSeen, v.pressureMin, 1, " [mbar]", "----.-"));
+    mainForm->setText("lb_amax", dashesOr(v.altitudeSeen, v.altitudeMax, 2, " [m]", "-----"));
+    mainForm->setText("lb_amin", dashesOr(v.altitudeSeen, v.altitudeMin, 2, " [m]", "-----"));
+    mainForm->setText("lb_tmax",
+                      dashesOr(v.temperatureSeen, v.temperatureMax, 1, " [°C]", "---.-"));
+    mainForm->setText("lb_tmin",
+                      dashesOr(v.temperatureSeen, v.temperatureMin, 1, " [°C]", "---.-"));
 }
 
 void TmainDisplay::setBoth(const char* control, bool visible) {
@@ -313,12 +280,12 @@ double TmainDisplay::getParameter(int code) {
     switch (code) {
     case codeN: return sensor ? sensor->getN() : 0.0;
     case codeTS: return sensor ? sensor->getTS() : 0.0;
-    case codeAltitude: return localAltitude;
+    case codeAltitude: return values.localAltitude;
     case codeSunny: return meteo ? meteo->getSunnyLimit() : 0.0;
     case codeVariable: return meteo ? meteo->getVariableLimit() : 0.0;
     case codeOvercast: return meteo ? meteo->getOvercastLimit() : 0.0;
     case codeHysteresis: return meteo ? meteo->getHysteresis() : 0.0;
-    case codeSeaLevelOffset: return seaLevelOffset;
+    case codeSeaLevelOffset: return values.seaLevelOffset;
     case codeQuickDown: return meteo ? meteo->getQuickDownRate() : 0.0;
     case codeSlowDown: return meteo ? meteo->getSlowDownRate() : 0.0;
     case codeQuickUp: return meteo ? meteo->getQuickUpRate() : 0.0;
@@ -343,7 +310,7 @@ void TmainDisplay::setParameter(int code, double v) {
         if (sensor) sensor->setTS(truncateToInt(v));
         return;
     case codeAltitude: {
-        const double old = localAltitude;
+        const double old = values.localAltitude;
         setLocalAltitude(v);
         computeAltitude();
         showSeaLevelPressure();
@@ -353,7 +320,7 @@ void TmainDisplay::setParameter(int code, double v) {
         }
         return;
     }
-    case codeSeaLevelOffset: seaLevelOffset = v; return;
+    case codeSeaLevelOffset: values.seaLevelOffset = v; return;
     case codeMinimized:
         minimized = v != 0;
         showWindows();

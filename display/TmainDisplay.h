@@ -5,6 +5,7 @@
 #include "display/ParameterAccess.h"
 #include "display/SettingsStore.h"
 #include "display/Tmeteo.h"
+#include "station/StationValues.h"
 
 #include <cstdint>
 #include <string>
@@ -82,12 +83,9 @@ public:
     // reports a humidity; without one they keep the humidity layout once it has been set.
     void applyChartLayout();
 
-    double localAltitude = 0;
-    double referencePressure = 0;
-    double localStandardPressure = 0;
-    double seaLevelOffset = 0;
-    double seaLevelPressure = 0;
-    double altimeterOffset = 0;
+    // The sea-level pressure, the altimeter reference and altitude, the extremes.
+    TstationValues values;
+    // The altitude the gauge shows, held to its range.
     double altitude = 0;
     std::int32_t gaugeState = 0;
     double gaugeBottom = 0;
@@ -95,13 +93,6 @@ public:
     double lastTemperature = 0;
     double shownPressure = 0;
     double shownHumidity = 0;
-    double pressureMin = 0, pressureMax = 0;
-    double altitudeMin = 0, altitudeMax = 0;
-    double temperatureMin = 0, temperatureMax = 0;
-    // Whether a valid value has entered each pair of extremes since the last reset.
-    bool pressureSeen = false, altitudeSeen = false, temperatureSeen = false;
-    // A valid pressure has become the altimeter reference; until then the next valid one does.
-    bool referenceHeld = false;
     std::uint8_t shownWeatherClass = 0;
     // Nothing told yet: the first trend, even none, replaces the window's design-time caption.
     std::uint8_t shownTrend = 0xff;

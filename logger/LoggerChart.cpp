@@ -38,7 +38,7 @@ TloggedSample TloggerChart::describe(int D1, int D2, double temperature, double 
     TloggedSample s;
     s.time = clock();
     s.pressure = pressure;
-    s.seaLevelPressure = display.seaLevelPressure;
+    s.seaLevelPressure = display.values.seaLevelPressure;
     s.altitude = altitude;
     s.temperature = temperature;
     s.hasHumidity = humidity > 0 && humidity < 999;

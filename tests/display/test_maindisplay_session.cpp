@@ -109,7 +109,7 @@ TEST_F(MainDisplaySession, StartedWithoutModuleShowsNoWeatherAndNoMarkerUntilOne
     EXPECT_EQ(mainForm.text("Panel5"), "Variable"); // 955 mbar at 500 m: 1013.6 at sea level
     EXPECT_TRUE(mainForm.visible("img_variable"));
     EXPECT_NEAR(meteo.getHistory(0), 1013.6, 0.2);
-    EXPECT_NEAR(display.altitudeMin, 500, 1);
+    EXPECT_NEAR(display.values.altitudeMin, 500, 1);
     EXPECT_EQ(mainForm.text("lb_tmin"), "20.0 [°C]");
     EXPECT_EQ(mainForm.text("pl_trend"), "Constant");
     EXPECT_TRUE(smallForm.visible("img_unch"));

@@ -133,9 +133,9 @@ TEST_F(MainDisplay, ReadingAFileRefreshesTheDisplayAndMinMax) {
     std::ofstream("alt.ini") << "set_altitude word\nset_minimized 1";
     display.setParameter(3, 200);
     display.readSettings("alt.ini");
-    EXPECT_EQ(display.localAltitude, 0.0); // a word for a number applies 0.0
+    EXPECT_EQ(display.values.localAltitude, 0.0); // a word for a number applies 0.0
     EXPECT_TRUE(display.minimized);        // the last line has no line end
-    EXPECT_EQ(display.temperatureMin, 30.0);
+    EXPECT_EQ(display.values.temperatureMin, 30.0);
     EXPECT_EQ(mainForm.text("lb_alti"), "0.0");
 }
 
@@ -146,7 +146,7 @@ TEST_F(MainDisplay, AMissingStartupFileShowsTheErrorAndChangesNothing) {
     loop.runUntilIdle();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, "Error : Unable to open input file setup.ini");
-    EXPECT_EQ(display.localAltitude, 250);
+    EXPECT_EQ(display.values.localAltitude, 250);
 }
 
 TEST_F(MainDisplay, WritingNeedsSensorWeatherModelAndSmallWindow) {
