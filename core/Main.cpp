@@ -82,7 +82,10 @@ void TprogramWindows::quit() {
 
 void TprogramWindows::start() {
     if (theSystem.chartView) theSystem.chartView->ResetCharts();
-    if (theSystem.seqMain) theSystem.seqMain->start();
+    if (!theSystem.seqMain) return;
+    const Tsystem& s = theSystem;
+    s.seqMain->attach({s.sensor, s.introView, s.mainView, s.settings, s.app});
+    s.seqMain->start();
 }
 
 namespace {

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
             sayLine("corvasine-logger: " + error);
             return 2;
         }
-        logger.addObserver(mqtt.get());
+        logger.addSink(mqtt.get());
     }
     if (!logger.start()) return logger.exitStatus();
     TsignalWatcher signals([&logger](int signal) {

@@ -39,6 +39,7 @@ protected:
                      .app = &app,
                      .settings = &display,
                      .parameters = &display};
+        seq.attach(seqParts(theSystem));
     }
 
     void plug(double pressure) {

@@ -6,6 +6,7 @@
 #include "display/MainView.h"
 #include "display/SettingsStore.h"
 #include "measurement/IntroView.h"
+#include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
 
 #include <cstdint>
@@ -78,9 +79,18 @@ public:
     int quits = 0;
 };
 
-// Installs the fakes in theSystem for the life of a test and takes them out again.
+// The main sequence's parts as a test fills them into a Tsystem.
+inline TseqMAIN::Tparts seqParts(const Tsystem& s) {
+    return {s.sensor, s.introView, s.mainView, s.settings, s.app};
+}
+
+// Installs the fakes in theSystem for the life of a test and takes them out again; the main
+// sequence among them is given the others as its parts.
 struct SystemScope {
-    explicit SystemScope(Tsystem wanted) { theSystem = wanted; }
+    explicit SystemScope(Tsystem wanted) {
+        theSystem = wanted;
+        if (wanted.seqMain) wanted.seqMain->attach(seqParts(wanted));
+    }
     ~SystemScope() { theSystem = Tsystem{}; }
     SystemScope(const SystemScope&) = delete;
     SystemScope& operator=(const SystemScope&) = delete;

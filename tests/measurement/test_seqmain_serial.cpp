@@ -91,6 +91,7 @@ TEST_F(SeqMainSerialTest, CancelIsHonouredWhileAPortIsSearched) {
     for (std::int32_t step : {210, 220}) {
         TseqMAIN other; // a fresh sequence for each step, on the same sensor
         theSystem.seqMain = &other;
+        other.attach(seqParts(theSystem));
         sensor.release(&seq);
         other.start();
         ASSERT_TRUE(loop.pumpUntil([&] { return other.getStep() == step; }, 60'000));
