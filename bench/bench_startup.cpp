@@ -79,7 +79,7 @@ int child(int argc, char** argv, double started) {
     TmodelObjects model;
     TbarometerApplication application(argc, argv);
     const double applicationMade = bench::monotonicSeconds();
-    TprogramWindows windows;
+    TprogramWindows windows(model.station());
     const double windowsMade = bench::monotonicSeconds();
     double shown = 0;
     TshownWatch watch(shown);

@@ -14,6 +14,9 @@
 #include "measurement/Tintro.h"
 #include "measurement/Tsensor.h"
 #include "settings/Tsettings.h"
+#include "station/ChartSink.h"
+#include "station/IntroSink.h"
+#include "station/Station.h"
 
 #include "Version.h"
 
@@ -21,28 +24,17 @@
 #include <exception>
 #include <string_view>
 
-TmodelObjects::TmodelObjects()
-    : sensor(std::make_unique<Tsensor>()), meteo(std::make_unique<Tmeteo>()),
-      seqMain(std::make_unique<TseqMAIN>()) {
-    theSystem.sensor = sensor.get();
-    theSystem.meteo = meteo.get();
-    theSystem.seqMain = seqMain.get();
-}
+TmodelObjects::TmodelObjects() : measuring(std::make_unique<Tstation>()) {}
 
 TmodelObjects::~TmodelObjects() {
     destroy();
 }
 
 void TmodelObjects::destroy() {
-    sensor.reset();
-    theSystem.sensor = nullptr;
-    seqMain.reset();
-    theSystem.seqMain = nullptr;
-    meteo.reset();
-    theSystem.meteo = nullptr;
+    measuring.reset();
 }
 
-TprogramWindows::TprogramWindows() {
+TprogramWindows::TprogramWindows(Tstation& measuring) : station(&measuring) {
     installProgramFonts();
     theSystem.prompts = &prompts;
     theSystem.app = this;
@@ -63,11 +55,31 @@ TprogramWindows::TprogramWindows() {
     about = std::make_unique<TWabout>();
     main->setAboutBox(about.get());
     quitSignals = std::make_unique<TquitSignals>([this] { main->display().endApplication(); });
+    addSinks();
     main->show();
+}
+
+// The presenter takes the station's values and its settings file, "setup.ini", at every search.
+void TprogramWindows::addSinks() {
+    station->setSettingsFile("setup.ini", true);
+    station->setApp(this);
+    station->addSink(this);
+    main->display().setStation(station);
+    chartSink = std::make_unique<TchartSink>(*chart);
+    introSink = std::make_unique<TintroSink>(*intro);
+    station->addSink(chartSink.get());
+    station->addSink(introSink.get());
 }
 
 TprogramWindows::~TprogramWindows() {
     quitSignals.reset();
+    if (station) {
+        main->display().setStation(nullptr);
+        station->removeSink(chartSink.get());
+        station->removeSink(introSink.get());
+        station->removeSink(this);
+        station->setApp(nullptr);
+    }
     theSystem.introView = nullptr;
     theSystem.chartView = nullptr;
     if (theSystem.app == this) theSystem.app = nullptr;
@@ -82,10 +94,7 @@ void TprogramWindows::quit() {
 
 void TprogramWindows::start() {
     if (theSystem.chartView) theSystem.chartView->ResetCharts();
-    if (!theSystem.seqMain) return;
-    const Tsystem& s = theSystem;
-    s.seqMain->attach({s.sensor, s.introView, s.mainView, s.settings, s.app});
-    s.seqMain->start();
+    if (theSystem.seqMain) theSystem.seqMain->start();
 }
 
 namespace {
@@ -149,7 +158,7 @@ int runProgram(int argc, char** argv) {
     }
     TmodelObjects model;
     TbarometerApplication application(argc, argv);
-    TprogramWindows windows;
+    TprogramWindows windows(model.station());
     runMessageLoop([] { QApplication::exec(); });
     model.destroy();
     return 0;

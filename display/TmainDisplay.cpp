@@ -1,28 +1,16 @@
 #include "display/TmainDisplay.h"
 
-#include "charts/ChartView.h"
-#include "core/Globals.h"
-#include "core/Prompts.h"
 #include "display/Fixedtext.h"
 #include "display/FormView.h"
-#include "display/Settingsfile.h"
 #include "display/Tmeteo.h"
-#include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
+#include "station/Station.h"
 
 #include <algorithm>
 
 namespace {
 const char* const trendArrows[] = {"img_quick_down", "img_slow_down", "img_unch", "img_quick_up",
                                    "img_slow_up"};
-const char* const settingsFilter = "Settings files (*.ini);;All files (*)";
-
-// A name whose last part has no extension gets the dialogs' default one, ".ini".
-std::string withDefaultExtension(const std::string& name) {
-    const std::size_t slash = name.rfind('/');
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    return name.find('.', start) == std::string::npos ? name + ".ini" : name;
-}
 
 // Whole metres or feet; a value that rounds to zero from below reads "0", not "-0".
 std::string whole(double value) {
@@ -49,33 +37,61 @@ const char* weatherPicture(std::uint8_t weatherClass, double temperature) {
 bool validPressure(double p) {
     return TstationValues::validPressure(p);
 }
-
 } // namespace
 
 void TmainDisplay::setModuleText(const char* text) {
     if (mainForm && text) mainForm->setText("lb_type", text);
 }
 
-void TmainDisplay::resetReference() {
-    setLocalAltitude(values.localAltitude);
-    computeAltitude();
-    showSeaLevelPressure();
-    if (theSystem.meteo) theSystem.meteo->clearHistory();
-    resetMinMax();
+void TmainDisplay::setStation(Tstation* shown) {
+    if (station) {
+        station->removeSink(this);
+        station->setWindowParameters(nullptr);
+    }
+    station = shown;
+    if (!station) return;
+    station->setWindowParameters(this);
+    station->addSink(this);
 }
 
-void TmainDisplay::showSample() {
-    Tsensor* sensor = theSystem.sensor;
-    TchartView* chart = theSystem.chartView;
-    if (!sensor || !mainForm || !chart) return;
-    showPressure(sensor->pressure);
-    showTemperature(sensor->temperature, false);
-    showHumidity(sensor->humidity);
-    updateDerived();
-    mainForm->setText("lb_d1", std::to_string(sensor->getD1()));
-    mainForm->setText("lb_d2", std::to_string(sensor->getD2()));
-    chart->NewSample(sensor->getD1(), sensor->getD2(), sensor->temperature, sensor->pressure,
-                     altitude, sensor->humidity, sensor->humidityTemperature);
+void TmainDisplay::linkChanged(int link) {
+    setModuleText(Tsensor::linkText(link));
+}
+
+const TstationValues& TmainDisplay::values() const {
+    static const TstationValues none;
+    return station ? station->values() : none;
+}
+
+double TmainDisplay::pressureNow() const {
+    return station ? station->sensor().pressure : Tsensor::Invalid;
+}
+
+double TmainDisplay::temperatureNow() const {
+    return station ? station->sensor().temperature : Tsensor::InvalidTemperature;
+}
+
+// The values the module did not give show as dashes, as their markers did.
+void TmainDisplay::reading(const Treading& r) {
+    if (!station || !mainForm) return;
+    showPressure(r.pressure.value_or(Tsensor::Invalid));
+    showTemperature(r.temperature.value_or(Tsensor::InvalidTemperature), false);
+    showHumidity(r.humidity.value_or(Tsensor::Invalid));
+    showSeaLevelPressure();
+    showAltitude(values().altitude, true);
+    showWeather();
+    showMinMax();
+    mainForm->setText("lb_d1", std::to_string(r.D1));
+    mainForm->setText("lb_d2", std::to_string(r.D2));
+}
+
+void TmainDisplay::showValues() {
+    if (!station) return;
+    showLocalAltitude();
+    showAltitude(values().altitude, true);
+    showSeaLevelPressure();
+    showWeather();
+    showMinMax();
 }
 
 void TmainDisplay::showPressure(double p) {
@@ -110,27 +126,17 @@ void TmainDisplay::showTemperature(double t, bool forced) {
 }
 
 void TmainDisplay::showSeaLevelPressure() {
-    Tsensor* sensor = theSystem.sensor;
-    if (!sensor || !mainForm || !smallForm) return;
-    values.updateSeaLevel(sensor->pressure);
+    if (!station || !mainForm || !smallForm) return;
     const bool valid = seaLevelPressureValid();
-    mainForm->setText("lbpresssea", dashesOr(valid, values.seaLevelPressure, 1, "", "----.-"));
-    smallForm->setText("lbpresssea", dashesOr(valid, sensor->pressure, 1, " [mbar]", "----.-"));
+    mainForm->setText("lbpresssea", dashesOr(valid, values().seaLevelPressure, 1, "", "----.-"));
+    smallForm->setText("lbpresssea", dashesOr(valid, pressureNow(), 1, " [mbar]", "----.-"));
 }
 
-void TmainDisplay::setLocalAltitude(double h) {
-    Tsensor* sensor = theSystem.sensor;
-    if (!sensor || !mainForm) return;
-    values.setLocalAltitude(h, sensor->pressure);
+void TmainDisplay::showLocalAltitude() {
+    if (!mainForm) return;
+    const double h = values().localAltitude;
     mainForm->setText("lb_alti", formatFixed(h, 1));
     mainForm->setText("lb_altifeet", formatFixed(h * 3.28, 1));
-}
-
-void TmainDisplay::computeAltitude() {
-    Tsensor* sensor = theSystem.sensor;
-    if (!sensor) return;
-    values.updateAltitude(sensor->pressure);
-    showAltitude(values.altitude, true);
 }
 
 void TmainDisplay::showAltitude(double a, bool forced) {
@@ -181,34 +187,20 @@ void TmainDisplay::showArrow() {
     mainForm->setVisible("shparrow", c > 0);
 }
 
-void TmainDisplay::updateDerived() {
-    showSeaLevelPressure();
-    computeAltitude();
-    // The weather model sees valid pressures only: the invalid marker would classify as sunny
-    // and stay in the hourly history.
-    if (theSystem.meteo && seaLevelPressureValid())
-        theSystem.meteo->update(values.seaLevelPressure);
-    showWeather();
-    updateMinMax();
-}
-
 bool TmainDisplay::seaLevelPressureValid() const {
-    return theSystem.sensor && values.seaLevelPressureValid(theSystem.sensor->pressure);
+    return station && values().seaLevelPressureValid(pressureNow());
 }
 
-// The extremes start afresh from the current values, as far as they are valid.
 void TmainDisplay::resetMinMax() {
-    if (!theSystem.sensor) return;
-    values.pressureSeen = values.altitudeSeen = values.temperatureSeen = false;
-    updateMinMax();
+    if (!station) return;
+    station->clearMinMax();
+    showMinMax();
 }
 
-// Only valid values enter the extremes; a quantity without one yet shows dashes.
-void TmainDisplay::updateMinMax() {
-    Tsensor* sensor = theSystem.sensor;
-    if (!sensor || !mainForm) return;
-    values.updateMinMax(sensor->pressure, sensor->temperature);
-    const TstationValues& v = values;
+// A quantity without a valid value since the last reset shows dashes.
+void TmainDisplay::showMinMax() {
+    if (!mainForm) return;
+    const TstationValues& v = values();
     mainForm->setText("lb_pmax", dashesOr(v.pressureSeen, v.pressureMax, 1, " [mbar]", "----.-"));
     mainForm->setText("lb_pmin", dashesOr(v.pressureSeen, v.pressureMin, 1, " [mbar]", "----.-"));
     mainForm->setText("lb_amax", dashesOr(v.altitudeSeen, v.altitudeMax, 2, " [m]", "-----"));
@@ -235,8 +227,8 @@ void TmainDisplay::setWeatherPictures(std::uint8_t weatherClass, bool visible) {
 
 // The rain, snow-and-rain or snow choice is made only when the class changes.
 void TmainDisplay::showWeather() {
-    if (!theSystem.meteo || !smallForm || !mainForm) return;
-    const std::uint8_t c = theSystem.meteo->getWeatherClass();
+    if (!station || !smallForm || !mainForm) return;
+    const std::uint8_t c = station->meteo().getWeatherClass();
     if (c == shownWeatherClass) return;
     setWeatherPictures(shownWeatherClass, false);
     shownWeatherClass = c;
@@ -272,159 +264,4 @@ void TmainDisplay::showWindows() {
     if (!smallForm) return;
     smallForm->showForm(minimized);
     if (mainForm) mainForm->showForm(!minimized);
-}
-
-double TmainDisplay::getParameter(int code) {
-    Tsensor* sensor = theSystem.sensor;
-    Tmeteo* meteo = theSystem.meteo;
-    switch (code) {
-    case codeN: return sensor ? sensor->getN() : 0.0;
-    case codeTS: return sensor ? sensor->getTS() : 0.0;
-    case codeAltitude: return values.localAltitude;
-    case codeSunny: return meteo ? meteo->getSunnyLimit() : 0.0;
-    case codeVariable: return meteo ? meteo->getVariableLimit() : 0.0;
-    case codeOvercast: return meteo ? meteo->getOvercastLimit() : 0.0;
-    case codeHysteresis: return meteo ? meteo->getHysteresis() : 0.0;
-    case codeSeaLevelOffset: return values.seaLevelOffset;
-    case codeQuickDown: return meteo ? meteo->getQuickDownRate() : 0.0;
-    case codeSlowDown: return meteo ? meteo->getSlowDownRate() : 0.0;
-    case codeQuickUp: return meteo ? meteo->getQuickUpRate() : 0.0;
-    case codeSlowUp: return meteo ? meteo->getSlowUpRate() : 0.0;
-    case codeMinimized: return minimized ? 1.0 : 0.0;
-    case codeSaveOnExit: return autosaveOnExit ? 1.0 : 0.0;
-    case codeSmallX: return smallForm ? smallForm->formLeft() : 0.0;
-    case codeSmallY: return smallForm ? smallForm->formTop() : 0.0;
-    default: return 0.0;
-    }
-}
-
-void TmainDisplay::setParameter(int code, double v) {
-    Tsensor* sensor = theSystem.sensor;
-    Tmeteo* meteo = theSystem.meteo;
-    switch (code) {
-    // Truncated here, so that a value beyond the integer range stops at its ends.
-    case codeN:
-        if (sensor) sensor->setN(truncateToInt(v));
-        return;
-    case codeTS:
-        if (sensor) sensor->setTS(truncateToInt(v));
-        return;
-    case codeAltitude: {
-        const double old = values.localAltitude;
-        setLocalAltitude(v);
-        computeAltitude();
-        showSeaLevelPressure();
-        if (v != old) {
-            if (meteo) meteo->clearHistory();
-            resetMinMax();
-        }
-        return;
-    }
-    case codeSeaLevelOffset: values.seaLevelOffset = v; return;
-    case codeMinimized:
-        minimized = v != 0;
-        showWindows();
-        return;
-    case codeSaveOnExit:
-        autosaveOnExit = v != 0;
-        if (mainForm) mainForm->setChecked("Autosavesettingsonexit1", autosaveOnExit);
-        return;
-    case codeSmallX:
-        if (smallForm) smallForm->moveForm(truncateToInt(v), smallForm->formTop());
-        return;
-    case codeSmallY:
-        if (smallForm) smallForm->moveForm(smallForm->formLeft(), truncateToInt(v));
-        return;
-    }
-    if (!meteo) return;
-    switch (code) {
-    case codeSunny: meteo->setSunnyLimit(v); return;
-    case codeVariable: meteo->setVariableLimit(v); return;
-    case codeOvercast: meteo->setOvercastLimit(v); return;
-    case codeHysteresis: meteo->setHysteresis(v); return;
-    case codeQuickDown: meteo->setQuickDownRate(v); return;
-    case codeSlowDown: meteo->setSlowDownRate(v); return;
-    case codeQuickUp: meteo->setQuickUpRate(v); return;
-    case codeSlowUp: meteo->setSlowUpRate(v); return;
-    }
-}
-
-void TmainDisplay::getCalibration(Tsensor_wc* out) {
-    if (theSystem.sensor && out) theSystem.sensor->getCalibration(out);
-}
-
-void TmainDisplay::setCalibration(const Tsensor_wc* in) {
-    if (theSystem.sensor && in) theSystem.sensor->setCalibration(in);
-}
-
-void TmainDisplay::loadStartupSettings() {
-    if (theSystem.meteo) theSystem.meteo->show(); // whether or not the file can be read
-    readSettings("setup.ini");
-}
-
-void TmainDisplay::readSettings(const std::string& fileName) {
-    if (!readSettingsFile(fileName, *this)) return;
-    resetMinMax();
-    updateDerived();
-}
-
-void TmainDisplay::writeSettings(const std::string& fileName) {
-    if (!theSystem.meteo || !theSystem.sensor || !smallForm)
-        reportSettingsWriteError(fileName);
-    else
-        writeSettingsFile(fileName, settingsText(*this));
-}
-
-void TmainDisplay::detectModule() {
-    if (theSystem.seqMain) theSystem.seqMain->restart();
-}
-
-void TmainDisplay::loadSettingsDialog() {
-    if (!theSystem.prompts) return;
-    const std::string name =
-        theSystem.prompts->openFile("Load settings", settingsFilter, openFileName);
-    if (name.empty()) return;
-    openFileName = withDefaultExtension(name);
-    readSettings(openFileName);
-}
-
-void TmainDisplay::saveSettingsAsDialog() {
-    if (!theSystem.prompts) return;
-    const std::string name =
-        theSystem.prompts->saveFile("Save settings As", settingsFilter, saveFileName);
-    if (name.empty()) return;
-    saveFileName = withDefaultExtension(name);
-    writeSettings(saveFileName);
-}
-
-void TmainDisplay::toggleAutosave() {
-    setParameter(codeSaveOnExit, autosaveOnExit ? 0.0 : 1.0);
-}
-
-void TmainDisplay::minimize() {
-    minimized = true;
-    showWindows();
-}
-
-void TmainDisplay::closeApplication() {
-    if (!theSystem.prompts) return;
-    const TpromptAnswer answer = theSystem.prompts->message(
-        "Close application ?", "Confirm", TpromptIcon::Question, TpromptButtons::YesNo);
-    if (answer == TpromptAnswer::Yes) endApplication();
-}
-
-void TmainDisplay::endApplication() {
-    if (autosaveOnExit) writeSettings(saveFileName.empty() ? "setup.ini" : saveFileName);
-    if (theSystem.seqMain) theSystem.seqMain->cancel(nullptr, false);
-}
-
-void TmainDisplay::applyChartLayout() {
-    if (!theSystem.chartView) return;
-    const double h = theSystem.sensor ? theSystem.sensor->humidity : 0.0;
-    if (h > 0 && h <= 999) {
-        theSystem.chartView->SetHumidityLayout(true);
-        humidityLayout = true;
-    } else if (!humidityLayout) {
-        theSystem.chartView->SetHumidityLayout(false);
-    }
 }

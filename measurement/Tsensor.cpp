@@ -35,6 +35,10 @@ Tsensor::~Tsensor() {
     sscp.reset();
 }
 
+const char* Tsensor::linkText(int k) {
+    return k >= 0 && k <= 2 ? LinkTexts[k] : nullptr;
+}
+
 void Tsensor::setLink(std::int32_t k) {
     link = static_cast<std::uint8_t>(k);
     if (k < 0 || k > 2) return;

@@ -15,6 +15,8 @@ Tstation::Tstation(TcalendarClock calendar)
 }
 
 Tstation::~Tstation() {
+    tell([](TreadingSink* sink) { sink->stationClosed(); });
+    sinks.clear();
     sensorPart.reset();
     theSystem.sensor = nullptr;
     seq.reset();
@@ -82,7 +84,12 @@ void Tstation::reloadSettings() {
 
 void Tstation::loadStartupSettings() {
     if (settingsFile.empty() || (settingsLoaded && !settingsEverySearch)) return;
+    if (settingsEverySearch) meteoPart->show(); // whether or not the file can be read
     reloadSettings();
+}
+
+void Tstation::clearMinMax() {
+    derived.resetMinMax(sensorPart->pressure, sensorPart->temperature);
 }
 
 Treading Tstation::readingNow() const {

@@ -33,12 +33,14 @@ public:
     Tstation(const Tstation&) = delete;
     Tstation& operator=(const Tstation&) = delete;
 
-    // The sinks are not owned; each is told in the order it was added.
+    // The sinks are not owned; each is told in the order it was added. A sink outlives the
+    // station or is removed before it goes.
     void addSink(TreadingSink* sink) { sinks.push_back(sink); }
     void removeSink(TreadingSink* sink);
 
-    // The settings file read at the start of a search: at every search, or at the first one
-    // only (and then again by reloadSettings). Unset, no file is read.
+    // The settings file read at the start of a search: at every search, with the weather
+    // model's bars and trend shown afresh first (the desktop program), or at the first search
+    // only and then again by reloadSettings (the logger). Unset, no file is read.
     void setSettingsFile(std::string fileName, bool everySearch);
     // The ports a search tries; unset, LPT1 and then every serial port present.
     void setSearchPlan(TseqMAIN::TsearchPlan plan);
@@ -55,6 +57,8 @@ public:
     void moduleLost();
     // Cancels the main sequence; from now on no reading is handed on.
     void stop();
+    // "Clear min/max values": the extremes start afresh from the present values.
+    void clearMinMax();
     // Reads a settings file and applies it; false when it cannot be read.
     bool readSettings(const std::string& fileName);
     // Reads the settings file set now.

@@ -1,14 +1,14 @@
 // The data files of a scripted run, the logger's and the desktop program's, byte for byte as
 // the references written before the station layer was introduced.
 #include "ScriptedRun.h"
-#include "charts/ChartView.h"
 #include "charts/DataLog.h"
+#include "core/Globals.h"
 #include "display/FakeForm.h"
 #include "display/TmainDisplay.h"
 #include "logger/DateTimeText.h"
 #include "logger/Logger.h"
-#include "measurement/Fakes.h"
-#include "measurement/Seqmain.h"
+#include "station/DataFileSink.h"
+#include "station/Station.h"
 
 TEST_F(ScriptedRun, TheLoggersDataFileIsTheReference) {
     {
@@ -21,47 +21,24 @@ TEST_F(ScriptedRun, TheLoggersDataFileIsTheReference) {
     expectReference("logger_run.dat");
 }
 
-namespace {
-// The chart window's part of the desktop program: every sample to the data file while logging.
-class LoggingChart : public TchartView {
-public:
-    explicit LoggingChart(TdataLog& log) : log(log) {}
-    void ResetCharts() override {}
-    void NewSample(int D1, int D2, double t, double p, double a, double h, double ht) override {
-        log.write({D1, D2, t, p, a, h, ht});
-    }
-    void SetHumidityLayout(bool) override {}
-    TdataLog& log;
-};
-} // namespace
-
 TEST_F(ScriptedRun, TheDesktopsDataFileIsTheReference) {
     {
-        Tsensor sensor;
-        Tmeteo meteo([this] { return calendar(); });
-        TseqMAIN seq;
+        TdataLog log([this] { return localDateTimeText(calendar()); });
+        TdataFileSink file(log, TdataFileSink::Lines::Every);
+        Tstation station([this] { return calendar(); });
         FakeForm mainForm, smallForm;
         TmainDisplay display;
         display.setMainForm(&mainForm);
         display.setSmallForm(&smallForm);
-        FakeIntro intro;
-        FakeApp app;
-        TdataLog log([this] { return localDateTimeText(calendar()); });
-        LoggingChart chart(log);
-        SystemScope scope{Tsystem{.sensor = &sensor,
-                                  .meteo = &meteo,
-                                  .seqMain = &seq,
-                                  .mainView = &display,
-                                  .meteoView = &display,
-                                  .introView = &intro,
-                                  .chartView = &chart,
-                                  .app = &app,
-                                  .settings = &display,
-                                  .parameters = &display}};
+        display.setStation(&station);
+        station.addSink(&file);
+        station.setSettingsFile("setup.ini", true);
+        theSystem.parameters = &display; // the file's header
         std::string error;
         ASSERT_TRUE(log.beginAppending(dir.file("samples.dat"), error));
-        seq.start();
+        station.start();
         play();
+        theSystem.parameters = nullptr;
     }
     expectReference("desktop_run.dat");
 }
