@@ -15,6 +15,7 @@
 #include "measurement/Tsensor.h"
 #include "settings/Tsettings.h"
 #include "station/ChartSink.h"
+#include "station/DataFileSink.h"
 #include "station/IntroSink.h"
 #include "station/Station.h"
 
@@ -66,8 +67,12 @@ void TprogramWindows::addSinks() {
     station->addSink(this);
     main->display().setStation(station);
     chartSink = std::make_unique<TchartSink>(*chart);
+    fileSink =
+        std::make_unique<TdataFileSink>(chart->dataLog(), TdataFileSink::Lines::Every,
+                                        [this](bool written) { chart->lineLogged(written); });
     introSink = std::make_unique<TintroSink>(*intro);
     station->addSink(chartSink.get());
+    station->addSink(fileSink.get());
     station->addSink(introSink.get());
 }
 
@@ -76,6 +81,7 @@ TprogramWindows::~TprogramWindows() {
     if (station) {
         main->display().setStation(nullptr);
         station->removeSink(chartSink.get());
+        station->removeSink(fileSink.get());
         station->removeSink(introSink.get());
         station->removeSink(this);
         station->setApp(nullptr);

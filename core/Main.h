@@ -12,6 +12,7 @@
 
 class Tstation;
 class TchartSink;
+class TdataFileSink;
 class TintroSink;
 class TWmain;
 class TSignalForm;
@@ -42,10 +43,11 @@ private:
 // The windows of the program, created in their fixed order (main window first, then the signal
 // window, the small window, the chart window with its range dialog, the debug window, the intro
 // window, the settings dialog and the about box), wired to each other and to theSystem, and
-// added to the station as its sinks: the main window's presenter, the chart window, the intro
-// window. The signal window's start message, handled once the message loop runs, resets the
-// charts and starts the main sequence: nothing reaches a port before. SIGTERM, SIGINT and SIGHUP
-// end the program as "Exit" answered Yes does, without the question.
+// added to the station as its sinks: the main window's presenter, the chart window, the data
+// file the chart window's File menu begins and ends, the intro window. The signal window's start
+// message, handled once the message loop runs, resets the charts and starts the main sequence:
+// nothing reaches a port before. SIGTERM, SIGINT and SIGHUP end the program as "Exit" answered Yes
+// does, without the question.
 class TprogramWindows : public TappControl, public TreadingSink {
 public:
     explicit TprogramWindows(Tstation& station);
@@ -81,6 +83,7 @@ private:
     std::unique_ptr<TWabout> about;
     std::unique_ptr<TquitSignals> quitSignals;
     std::unique_ptr<TchartSink> chartSink;
+    std::unique_ptr<TdataFileSink> fileSink;
     std::unique_ptr<TintroSink> introSink;
 };
 

@@ -7,7 +7,10 @@ Tlogger::Tlogger(TloggerOptions loggerOptions, std::function<void(const std::str
                  TcalendarClock clock)
     : TeventResource("logger"), options(std::move(loggerOptions)), say(std::move(sayLine)),
       prompts(say), dataLog([clock] { return localDateTimeText(clock()); }),
-      fileSink(dataLog, TdataFileSink::Lines::Measured, [this] { stop(1); }),
+      fileSink(dataLog, TdataFileSink::Lines::Measured,
+               [this](bool written) {
+                   if (!written) stop(1);
+               }),
       finder(options.port, say, clock, options.verbose, [this] { measuring->moduleLost(); }),
       measuring(std::make_unique<Tstation>(clock)),
       stopTimeout(std::make_unique<Tdelay_resource>("logger stop")) {

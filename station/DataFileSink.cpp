@@ -8,8 +8,9 @@ constexpr double NoAltitude = -1000;
 } // namespace
 
 void TdataFileSink::reading(const Treading& reading) {
-    if (which == Lines::Measured && !reading.measured()) return;
-    if (!log.write(logSampleOf(reading)) && writeError) writeError();
+    if ((which == Lines::Measured && !reading.measured()) || !log.logging()) return;
+    const bool written = log.write(logSampleOf(reading));
+    if (wrote) wrote(written);
 }
 
 TlogSample TdataFileSink::logSampleOf(const Treading& r) {

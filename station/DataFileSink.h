@@ -12,9 +12,10 @@ class TdataFileSink : public TreadingSink {
 public:
     enum class Lines { Every, Measured };
 
-    // `writeError` is called once a line could not be written; logging has ended then.
-    TdataFileSink(TdataLog& log, Lines which, std::function<void()> writeError = {})
-        : log(log), which(which), writeError(std::move(writeError)) {}
+    // `wrote` hears of every line while logging: whether it was written; when not, logging
+    // has ended.
+    TdataFileSink(TdataLog& log, Lines which, std::function<void(bool written)> wrote = {})
+        : log(log), which(which), wrote(std::move(wrote)) {}
 
     void reading(const Treading& reading) override;
 
@@ -24,5 +25,5 @@ public:
 private:
     TdataLog& log;
     Lines which;
-    std::function<void()> writeError;
+    std::function<void(bool written)> wrote;
 };
