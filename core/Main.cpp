@@ -50,7 +50,6 @@ TprogramWindows::TprogramWindows(Tstation& measuring) : station(&measuring) {
     debug = std::make_unique<TWdebug>();
     main->setDebugWindow(debug.get());
     intro = std::make_unique<TWintro>();
-    theSystem.introView = intro.get();
     settings = std::make_unique<TWsettings>();
     main->setSettingsDialog(settings.get());
     about = std::make_unique<TWabout>();
@@ -86,7 +85,6 @@ TprogramWindows::~TprogramWindows() {
         station->removeSink(this);
         station->setApp(nullptr);
     }
-    theSystem.introView = nullptr;
     theSystem.chartView = nullptr;
     if (theSystem.app == this) theSystem.app = nullptr;
     if (theSystem.prompts == &prompts) theSystem.prompts = nullptr;

@@ -79,17 +79,14 @@ public:
     int quits = 0;
 };
 
-// The main sequence's parts as a test fills them into a Tsystem.
-inline TseqMAIN::Tparts seqParts(const Tsystem& s) {
-    return {s.sensor, s.introView, s.mainView, s.settings, s.app};
-}
-
 // Installs the fakes in theSystem for the life of a test and takes them out again; the main
-// sequence among them is given the others as its parts.
+// sequence among them is given the others, the intro and the settings as its parts.
 struct SystemScope {
-    explicit SystemScope(Tsystem wanted) {
+    explicit SystemScope(Tsystem wanted, TintroView* intro = nullptr,
+                         TsettingsStore* settings = nullptr) {
         theSystem = wanted;
-        if (wanted.seqMain) wanted.seqMain->attach(seqParts(wanted));
+        if (wanted.seqMain)
+            wanted.seqMain->attach({wanted.sensor, intro, wanted.mainView, settings, wanted.app});
     }
     ~SystemScope() { theSystem = Tsystem{}; }
     SystemScope(const SystemScope&) = delete;
