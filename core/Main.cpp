@@ -32,7 +32,7 @@ TmodelObjects::~TmodelObjects() {
 }
 
 void TmodelObjects::destroy() {
-    measuring.reset();
+    measuring->shutDown();
 }
 
 TprogramWindows::TprogramWindows(Tstation& measuring) : station(&measuring) {
@@ -63,7 +63,6 @@ TprogramWindows::TprogramWindows(Tstation& measuring) : station(&measuring) {
 void TprogramWindows::addSinks() {
     station->setSettingsFile("setup.ini", true);
     station->setApp(this);
-    station->addSink(this);
     main->display().setStation(station);
     chartSink = std::make_unique<TchartSink>(*chart);
     fileSink =
@@ -77,14 +76,11 @@ void TprogramWindows::addSinks() {
 
 TprogramWindows::~TprogramWindows() {
     quitSignals.reset();
-    if (station) {
-        main->display().setStation(nullptr);
-        station->removeSink(chartSink.get());
-        station->removeSink(fileSink.get());
-        station->removeSink(introSink.get());
-        station->removeSink(this);
-        station->setApp(nullptr);
-    }
+    main->display().setStation(nullptr);
+    station->removeSink(chartSink.get());
+    station->removeSink(fileSink.get());
+    station->removeSink(introSink.get());
+    station->setApp(nullptr);
     theSystem.chartView = nullptr;
     if (theSystem.app == this) theSystem.app = nullptr;
     if (theSystem.prompts == &prompts) theSystem.prompts = nullptr;

@@ -2,7 +2,6 @@
 
 #include "core/AppControl.h"
 #include "core/QtPrompts.h"
-#include "station/Reading.h"
 
 #include <QApplication>
 
@@ -26,7 +25,8 @@ class TquitSignals;
 
 // The long-lived model objects: the station, which makes its sensor, weather model and main
 // sequence. Nothing in them talks to a port or posts anything while they are built. destroy()
-// (or the destructor) deletes the station: the sensor, the main sequence, the weather model.
+// (or the destructor) shuts the station down: the sensor, the main sequence, the weather model
+// go; the station itself lives on for the windows to take their sinks back.
 class TmodelObjects {
 public:
     TmodelObjects();
@@ -48,7 +48,7 @@ private:
 // message, handled once the message loop runs, resets the charts and starts the main sequence:
 // nothing reaches a port before. SIGTERM, SIGINT and SIGHUP end the program as "Exit" answered Yes
 // does, without the question.
-class TprogramWindows : public TappControl, public TreadingSink {
+class TprogramWindows : public TappControl {
 public:
     explicit TprogramWindows(Tstation& station);
     ~TprogramWindows() override;
@@ -57,9 +57,6 @@ public:
 
     // Ends the message loop after the current message.
     void quit() override;
-    void reading(const Treading&) override {}
-    // A station destroyed first keeps no sinks to be taken back.
-    void stationClosed() override { station = nullptr; }
 
     TWmain& mainWindow() { return *main; }
     TWsmall& smallWindow() { return *small; }

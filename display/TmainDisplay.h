@@ -40,7 +40,6 @@ public:
     void linkChanged(int link) override;
     void referenceReset() override { showValues(); }
     void settingsReloaded() override { showValues(); }
-    void stationClosed() override { station = nullptr; }
 
     // TmeteoView: the bars go to the bar view, the trend is shown here.
     void setBarEnabled(int bar, bool enabled) override;

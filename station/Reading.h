@@ -46,6 +46,4 @@ public:
     virtual void referenceReset() {}
     // A settings file has been read and applied.
     virtual void settingsReloaded() {}
-    // The station is being destroyed; it tells nothing more after this.
-    virtual void stationClosed() {}
 };

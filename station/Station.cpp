@@ -15,8 +15,11 @@ Tstation::Tstation(TcalendarClock calendar)
 }
 
 Tstation::~Tstation() {
-    tell([](TreadingSink* sink) { sink->stationClosed(); });
-    sinks.clear();
+    shutDown();
+}
+
+void Tstation::shutDown() {
+    stopped = true;
     sensorPart.reset();
     theSystem.sensor = nullptr;
     seq.reset();
@@ -40,6 +43,7 @@ void Tstation::setSearchPlan(TseqMAIN::TsearchPlan plan) {
 }
 
 void Tstation::setApp(TappControl* app) {
+    if (!seq) return;
     TseqMAIN::Tparts parts{.sensor = sensorPart.get(), .intro = this, .view = this};
     parts.settings = this;
     parts.app = app;

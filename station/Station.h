@@ -28,13 +28,12 @@ class Tstation : public TintroView,
                  public TparameterAccess {
 public:
     explicit Tstation(TcalendarClock clock = systemCalendarTime);
-    // The sensor with its ports first, then the main sequence and the weather model.
     ~Tstation() override;
     Tstation(const Tstation&) = delete;
     Tstation& operator=(const Tstation&) = delete;
 
-    // The sinks are not owned; each is told in the order it was added. A sink outlives the
-    // station or is removed before it goes.
+    // The sinks are not owned; each is told in the order it was added, until the station is
+    // shut down. A sink that goes before is removed first.
     void addSink(TreadingSink* sink) { sinks.push_back(sink); }
     void removeSink(TreadingSink* sink);
 
@@ -59,6 +58,9 @@ public:
     void stop();
     // "Clear min/max values": the extremes start afresh from the present values.
     void clearMinMax();
+    // Destroys the sensor with its ports first, then the main sequence and the weather model;
+    // afterwards only sinks may still be removed. The destructor does it too.
+    void shutDown();
     // Reads a settings file and applies it; false when it cannot be read.
     bool readSettings(const std::string& fileName);
     // Reads the settings file set now.

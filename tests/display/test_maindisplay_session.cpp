@@ -4,15 +4,11 @@
 #include "display/TmainDisplay.h"
 #include "display/Tmeteo.h"
 #include "measurement/Fakes.h"
-#include "measurement/StepLoop.h"
-#include "support/LastOf.h"
-#include "support/ScriptedPrompts.h"
-// after the loop it needs
-#include "measurement/LptBench.h"
-#include "measurement/SerialTree.h"
 #include "station/ChartSink.h"
 #include "station/IntroSink.h"
-#include "station/Station.h"
+#include "support/LastOf.h"
+#include "support/LptStation.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +25,7 @@ const char* const weatherPictures[] = {"img_sunny", "img_variable", "img_couvert
 // The main display fed by the station as start-up wires them, on virtual time, with the
 // emulated LPT module that the test plugs in and pulls out, and no serial port. "setup.ini" sets
 // 500 m and TS 1 s.
-class MainDisplaySession : public ::testing::Test {
+class MainDisplaySession : public LptStation {
 protected:
     MainDisplaySession() {
         std::ofstream("setup.ini") << "set_altitude\t500\nset_sampling_ts\t1\n";
@@ -83,9 +79,6 @@ protected:
     }
 
     InTempDir temp;
-    TstepLoop loop;
-    SerialTree tree; // no serial port
-    LptBench lpt{loop};
     TscriptedPrompts prompts;
     FakeChart chart;
     TchartSink chartSink{chart};
@@ -94,7 +87,6 @@ protected:
     FakeApp app;
     FakeForm mainForm;
     FakeForm smallForm;
-    Tstation station{[this] { return loop.now() / 1000; }};
     Tmeteo& meteo = station.meteo();
     TseqMAIN& seq = station.sequence();
     TmainDisplay display;

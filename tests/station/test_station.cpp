@@ -1,9 +1,6 @@
 // The station on virtual time with the emulated LPT module and sinks written here: no window,
 // form or global set up by a test.
-#include "core/VirtualLoop.h"
-#include "measurement/LptBench.h"
-#include "measurement/SerialTree.h"
-#include "station/Station.h"
+#include "support/LptStation.h"
 
 #include <gtest/gtest.h>
 
@@ -30,12 +27,8 @@ struct Events : TreadingSink {
 
 } // namespace
 
-TEST(Station, ASinkOfItsOwnReceivesTheReadingsOfAMeasuredModule) {
-    TvirtualLoop loop;
-    SerialTree noSerialPort;
-    LptBench lpt{loop};
+TEST_F(LptStation, ASinkOfItsOwnReceivesTheReadingsOfAMeasuredModule) {
     lpt.module.setConditions(1000, 20);
-    Tstation station([&loop] { return loop.now() / 1000; });
     Readings sink;
     station.addSink(&sink);
     station.start();
@@ -46,11 +39,7 @@ TEST(Station, ASinkOfItsOwnReceivesTheReadingsOfAMeasuredModule) {
     EXPECT_FALSE(sink.all[2].humidity);
 }
 
-TEST(Station, LostAndFoundAgainInTheOrderTheyHappen) {
-    TvirtualLoop loop;
-    SerialTree noSerialPort;
-    LptBench lpt{loop};
-    Tstation station([&loop] { return loop.now() / 1000; });
+TEST_F(LptStation, LostAndFoundAgainInTheOrderTheyHappen) {
     Events events;
     station.addSink(&events);
     station.start();
