@@ -67,10 +67,6 @@ double TmainDisplay::pressureNow() const {
     return station ? station->sensor().pressure : Tsensor::Invalid;
 }
 
-double TmainDisplay::temperatureNow() const {
-    return station ? station->sensor().temperature : Tsensor::InvalidTemperature;
-}
-
 // The values the module did not give show as dashes, as their markers did.
 void TmainDisplay::reading(const Treading& r) {
     if (!station || !mainForm) return;

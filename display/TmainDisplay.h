@@ -115,9 +115,8 @@ public:
 
 private:
     bool seaLevelPressureValid() const;
-    // The sensor's present pressure and temperature, their markers without a station.
+    // The sensor's present pressure, its marker without a station.
     double pressureNow() const;
-    double temperatureNow() const;
     void showArrow();
     void setWeatherPictures(std::uint8_t weatherClass, bool visible);
     void setBoth(const char* control, bool visible);

@@ -43,11 +43,12 @@ void Tstation::setSearchPlan(TseqMAIN::TsearchPlan plan) {
 }
 
 void Tstation::setApp(TappControl* app) {
-    if (!seq) return;
-    TseqMAIN::Tparts parts{.sensor = sensorPart.get(), .intro = this, .view = this};
-    parts.settings = this;
-    parts.app = app;
-    seq->attach(parts);
+    if (seq)
+        seq->attach({.sensor = sensorPart.get(),
+                     .intro = this,
+                     .view = this,
+                     .settings = this,
+                     .app = app});
 }
 
 void Tstation::start() {
@@ -66,7 +67,7 @@ void Tstation::moduleLost() {
 
 void Tstation::stop() {
     stopped = true;
-    seq->cancel(nullptr, false);
+    if (seq) seq->cancel(nullptr, false);
 }
 
 // The extremes start afresh from the present values and every derived value follows the
@@ -117,7 +118,6 @@ Treading Tstation::readingNow() const {
 }
 
 void Tstation::deliver(const Treading& reading) {
-    last = reading;
     for (TreadingSink* sink : std::vector<TreadingSink*>(sinks)) {
         if (stopped) return;
         sink->reading(reading);

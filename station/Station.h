@@ -70,8 +70,6 @@ public:
     Tmeteo& meteo() { return *meteoPart; }
     TseqMAIN& sequence() { return *seq; }
     const TstationValues& values() const { return derived; }
-    // The last reading handed on (the first one's time is 0).
-    const Treading& lastReading() const { return last; }
     // The reading of the sensor's present values.
     Treading readingNow() const;
 
@@ -109,5 +107,4 @@ private:
     bool settingsLoaded = false;
     bool lost = false;
     bool stopped = false;
-    Treading last;
 };
