@@ -1,8 +1,8 @@
 #pragma once
 
 #include "display/MeteoView.h"
-#include "display/ParameterAccess.h"
 #include "display/Tmeteo.h"
+#include "measurement/ParameterAccess.h"
 #include "station/Reading.h"
 #include "station/StationValues.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "display/MainView.h"
-#include "display/ParameterAccess.h"
+#include "measurement/ParameterAccess.h"
 #include "display/SettingsStore.h"
 #include "display/Tmeteo.h"
 #include "measurement/IntroView.h"
