@@ -7,10 +7,10 @@
 //   bench_program_cpu [--span SECONDS] [--warmup SECONDS] [--every SECONDS] [--n N]
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise (e.g. xcb under Xvfb).
+#include "app/Main.h"
 #include "bench/ProgramHarness.h"
 #include "charts/Tchart.h"
 #include "core/Globals.h"
-#include "core/Main.h"
 #include "core/Prompts.h"
 #include "core/TWdebug.h"
 #include "display/Tmain.h"

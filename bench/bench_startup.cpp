@@ -9,8 +9,8 @@
 //   bench_startup [--runs R]
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise (e.g. xcb under Xvfb).
+#include "app/Main.h"
 #include "bench/ProgramHarness.h"
-#include "core/Main.h"
 #include "display/Tmain.h"
 #include "links/Serial_enum.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/DataFileSink.h"
 #include "charts/DataLog.h"
 #include "core/AppControl.h"
 #include "core/Eventresource.h"
@@ -7,7 +8,6 @@
 #include "logger/LoggerOptions.h"
 #include "logger/Refinder.h"
 #include "logger/StderrPrompts.h"
-#include "station/DataFileSink.h"
 #include "station/Station.h"
 
 #include <functional>

@@ -2,9 +2,9 @@
 
 #include "core/AppControl.h"
 #include "core/Tdebug.h"
-#include "display/MainView.h"
-#include "display/SettingsStore.h"
 #include "measurement/IntroView.h"
+#include "measurement/MainView.h"
+#include "measurement/SettingsStore.h"
 #include "measurement/Tsensor.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "core/Globals.h"
 #include "core/Tdebug.h"
-#include "display/MainView.h"
+#include "measurement/MainView.h"
 #include "measurement/Seqmain.h"
 
 #include <cmath>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "display/MainView.h"
-#include "measurement/ParameterAccess.h"
-#include "display/SettingsStore.h"
 #include "display/Tmeteo.h"
 #include "measurement/IntroView.h"
+#include "measurement/MainView.h"
+#include "measurement/ParameterAccess.h"
 #include "measurement/Seqmain.h"
+#include "measurement/SettingsStore.h"
 #include "station/Reading.h"
 #include "station/StationValues.h"
 

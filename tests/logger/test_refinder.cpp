@@ -2,12 +2,12 @@
 // with the data file sink writing a real file.
 #include "LoggerTestSupport.h"
 #include "SimulatedStation.h"
+#include "charts/DataFileSink.h"
 #include "charts/DataLog.h"
 #include "core/VirtualLoop.h"
 #include "logger/DateTimeText.h"
 #include "logger/Refinder.h"
 #include "measurement/Tsensor.h"
-#include "station/DataFileSink.h"
 
 #include <gtest/gtest.h>
 

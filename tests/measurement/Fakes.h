@@ -3,10 +3,10 @@
 #include "core/AppControl.h"
 #include "core/Globals.h"
 #include "core/VirtualLoop.h"
-#include "display/MainView.h"
-#include "display/SettingsStore.h"
 #include "measurement/IntroView.h"
+#include "measurement/MainView.h"
 #include "measurement/Seqmain.h"
+#include "measurement/SettingsStore.h"
 #include "measurement/Tsensor.h"
 
 #include <cstdint>

@@ -1,13 +1,13 @@
 // The data files of a scripted run, the logger's and the desktop program's, byte for byte as
 // the references written before the station layer was introduced.
 #include "ScriptedRun.h"
+#include "charts/DataFileSink.h"
 #include "charts/DataLog.h"
 #include "core/Globals.h"
 #include "display/FakeForm.h"
 #include "display/TmainDisplay.h"
 #include "logger/DateTimeText.h"
 #include "logger/Logger.h"
-#include "station/DataFileSink.h"
 #include "station/Station.h"
 
 TEST_F(ScriptedRun, TheLoggersDataFileIsTheReference) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "charts/ChartView.h"
-#include "station/DataFileSink.h"
+#include "charts/DataFileSink.h"
 #include "station/Reading.h"
 
 // The chart window as an output of the station: every reading is plotted where valid, with the

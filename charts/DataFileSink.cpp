@@ -1,4 +1,4 @@
-#include "station/DataFileSink.h"
+#include "charts/DataFileSink.h"
 
 #include "measurement/Tsensor.h"
 

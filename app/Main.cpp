@@ -1,5 +1,7 @@
-#include "core/Main.h"
+#include "app/Main.h"
 
+#include "charts/ChartSink.h"
+#include "charts/DataFileSink.h"
 #include "charts/Tchart.h"
 #include "core/Globals.h"
 #include "core/ProgramFonts.h"
@@ -14,8 +16,6 @@
 #include "measurement/Tintro.h"
 #include "measurement/Tsensor.h"
 #include "settings/Tsettings.h"
-#include "station/ChartSink.h"
-#include "station/DataFileSink.h"
 #include "station/IntroSink.h"
 #include "station/Station.h"
 
