@@ -7,14 +7,14 @@
 //   bench_program_cpu [--span SECONDS] [--warmup SECONDS] [--every SECONDS] [--n N]
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise (e.g. xcb under Xvfb).
+#include "app/Main.h"
 #include "bench/ProgramHarness.h"
-#include "charts/ChartView.h"
 #include "charts/Tchart.h"
 #include "core/Globals.h"
-#include "core/Main.h"
 #include "core/Prompts.h"
 #include "core/TWdebug.h"
 #include "display/Tmain.h"
+#include "station/Station.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QAction>
@@ -28,22 +28,11 @@
 
 namespace {
 
-// Stands between the main sequence and the chart window and counts the samples that reach it.
-class TcountingChart : public TchartView {
+// A sink of the station beside the windows that counts the samples.
+class TcountingChart : public TreadingSink {
 public:
-    explicit TcountingChart(TchartView& chart) : chart(chart) {}
-    void ResetCharts() override { chart.ResetCharts(); }
-    void NewSample(int D1, int D2, double temperature, double pressure, double altitude,
-                   double humidity, double humidityTemperature) override {
-        ++samples;
-        chart.NewSample(D1, D2, temperature, pressure, altitude, humidity, humidityTemperature);
-    }
-    void SetHumidityLayout(bool full) override { chart.SetHumidityLayout(full); }
-
+    void reading(const Treading&) override { ++samples; }
     long samples = 0;
-
-private:
-    TchartView& chart;
 };
 
 struct Reading {
@@ -186,13 +175,13 @@ int main(int argc, char** argv) {
     {
         TmodelObjects model;
         TbarometerApplication application(argc, argv);
-        TprogramWindows windows;
-        TcountingChart counter(windows.chartWindow());
-        theSystem.chartView = &counter;
+        TprogramWindows windows(model.station());
+        TcountingChart counter;
+        model.station().addSink(&counter);
         windows.mainWindow().findChild<QAction*>("ViewChart1")->trigger();
         Tdriver driver(options, windows, counter);
         runMessageLoop([] { QApplication::exec(); });
-        theSystem.chartView = &windows.chartWindow();
+        model.station().removeSink(&counter);
         finished = driver.finished;
         model.destroy();
         theSystem.prompts = nullptr;

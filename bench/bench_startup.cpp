@@ -9,8 +9,8 @@
 //   bench_startup [--runs R]
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise (e.g. xcb under Xvfb).
+#include "app/Main.h"
 #include "bench/ProgramHarness.h"
-#include "core/Main.h"
 #include "display/Tmain.h"
 #include "links/Serial_enum.h"
 
@@ -79,7 +79,7 @@ int child(int argc, char** argv, double started) {
     TmodelObjects model;
     TbarometerApplication application(argc, argv);
     const double applicationMade = bench::monotonicSeconds();
-    TprogramWindows windows;
+    TprogramWindows windows(model.station());
     const double windowsMade = bench::monotonicSeconds();
     double shown = 0;
     TshownWatch watch(shown);

@@ -6,7 +6,7 @@ public:
     virtual ~TchartView() = default;
     // Automatic Y scaling on for every plot, then a refresh.
     virtual void ResetCharts() = 0;
-    // One finished sample: plotted where valid and written to the data file while logging.
+    // One finished sample, plotted where valid.
     virtual void NewSample(int D1, int D2, double temperature, double pressure, double altitude,
                            double humidity, double humidityTemperature) = 0;
     // true: the layout with the humidity panels (and the matching range dialog); false: the

@@ -281,7 +281,7 @@ void TWchart::plotIfInside(TchartPlot which, double value, double time) {
     if (insidePlotWindow(which, value)) plot(which)->AddSample(value, time);
 }
 
-void TWchart::NewSample(int D1, int D2, double temperature, double pressure, double altitude,
+void TWchart::NewSample(int, int, double temperature, double pressure, double altitude,
                         double humidity, double humidityTemperature) {
     const auto t = static_cast<double>(clock());
     plotIfInside(TchartPlot::pressure, pressure, t);
@@ -297,12 +297,12 @@ void TWchart::NewSample(int D1, int D2, double temperature, double pressure, dou
     for (TchartPlot which :
          {shown, TchartPlot::temperature, TchartPlot::humidity, TchartPlot::humidityTemperature})
         if (plot(which)->YScaleChangedSinceLastCheck()) UpdateRangeLabels(which);
+}
 
-    if (!LogFile.logging()) return;
+void TWchart::lineLogged(bool written) {
     lb_rec->hide();
     timer_rec->start();
-    const TlogSample sample{D1, D2, temperature, pressure, altitude, humidity, humidityTemperature};
-    if (!LogFile.write(sample)) applyLogState();
+    if (!written) applyLogState();
 }
 
 void TWchart::applyMode() {

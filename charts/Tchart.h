@@ -46,6 +46,10 @@ public:
     // 0: pressure shown, 1: altitude shown.
     int chartMode() const { return ChartMode; }
     bool logging() const { return LogFile.logging(); }
+    // The data file the File menu begins and ends; its sink writes the lines.
+    TdataLog& dataLog() { return LogFile; }
+    // A line went to the data file: REC blinks; a failed one has ended logging.
+    void lineLogged(bool written);
 
     // Seconds since 1970 of now, and the local date-time text of the data file; tests fix them.
     std::function<std::int64_t()> clock;

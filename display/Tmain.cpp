@@ -131,17 +131,13 @@ TWmain::TWmain(QWidget* parent) : QMainWindow(parent) {
 
     main.setMainForm(this);
     main.setBarView(this);
-    theSystem.mainView = &main;
     theSystem.meteoView = &main;
     theSystem.parameters = &main;
-    theSystem.settings = &main;
 }
 
 TWmain::~TWmain() {
-    if (theSystem.mainView == &main) theSystem.mainView = nullptr;
     if (theSystem.meteoView == &main) theSystem.meteoView = nullptr;
     if (theSystem.parameters == &main) theSystem.parameters = nullptr;
-    if (theSystem.settings == &main) theSystem.settings = nullptr;
 }
 
 // A checkable item's handler sees the check mark as it was before the click, and sets it itself.

@@ -13,7 +13,7 @@ class Tlcd_bar;
 
 // The main window: the barometer and altimeter pages, the thermometer, the current measures and
 // the menus. Everything it shows is computed by its TmainDisplay, which it registers in
-// theSystem as the main view, the weather view, the parameter access and the settings store.
+// theSystem as the weather view and the parameter access.
 class TWmain : public QMainWindow, public TformView, public TmeteoView, public TchartHost {
     Q_OBJECT
 public:

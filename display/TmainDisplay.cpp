@@ -1,49 +1,16 @@
 #include "display/TmainDisplay.h"
 
-#include "charts/ChartView.h"
-#include "core/Globals.h"
-#include "core/Prompts.h"
-#include "display/Atmosphere.h"
 #include "display/Fixedtext.h"
 #include "display/FormView.h"
-#include "display/Settingsfile.h"
 #include "display/Tmeteo.h"
-#include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
+#include "station/Station.h"
 
 #include <algorithm>
 
 namespace {
 const char* const trendArrows[] = {"img_quick_down", "img_slow_down", "img_unch", "img_quick_up",
                                    "img_slow_up"};
-const char* const settingsFilter = "Settings files (*.ini);;All files (*)";
-
-// A name whose last part has no extension gets the dialogs' default one, ".ini".
-std::string withDefaultExtension(const std::string& name) {
-    const std::size_t slash = name.rfind('/');
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    return name.find('.', start) == std::string::npos ? name + ".ini" : name;
-}
-
-bool validPressure(double p) {
-    return p > 0 && p < TmainDisplay::Invalid;
-}
-
-bool validAltitude(double a) {
-    return a > -1000 && a < 10000;
-}
-
-bool validTemperature(double t) {
-    return t >= -80 && t < 150;
-}
-
-// Widens the extremes by a valid value; the first valid value after a reset becomes both.
-void widen(double& low, double& high, bool& seen, bool valid, double value) {
-    if (!valid) return;
-    low = seen ? std::min(low, value) : value;
-    high = seen ? std::max(high, value) : value;
-    seen = true;
-}
 
 // Whole metres or feet; a value that rounds to zero from below reads "0", not "-0".
 std::string whole(double value) {
@@ -67,32 +34,60 @@ const char* weatherPicture(std::uint8_t weatherClass, double temperature) {
     default: return nullptr;
     }
 }
+bool validPressure(double p) {
+    return TstationValues::validPressure(p);
+}
 } // namespace
 
 void TmainDisplay::setModuleText(const char* text) {
     if (mainForm && text) mainForm->setText("lb_type", text);
 }
 
-void TmainDisplay::resetReference() {
-    setLocalAltitude(localAltitude);
-    computeAltitude();
-    showSeaLevelPressure();
-    if (theSystem.meteo) theSystem.meteo->clearHistory();
-    resetMinMax();
+void TmainDisplay::setStation(Tstation* shown) {
+    if (station) {
+        station->removeSink(this);
+        station->setWindowParameters(nullptr);
+    }
+    station = shown;
+    if (!station) return;
+    station->setWindowParameters(this);
+    station->addSink(this);
 }
 
-void TmainDisplay::showSample() {
-    Tsensor* sensor = theSystem.sensor;
-    TchartView* chart = theSystem.chartView;
-    if (!sensor || !mainForm || !chart) return;
-    showPressure(sensor->pressure);
-    showTemperature(sensor->temperature, false);
-    showHumidity(sensor->humidity);
-    updateDerived();
-    mainForm->setText("lb_d1", std::to_string(sensor->getD1()));
-    mainForm->setText("lb_d2", std::to_string(sensor->getD2()));
-    chart->NewSample(sensor->getD1(), sensor->getD2(), sensor->temperature, sensor->pressure,
-                     altitude, sensor->humidity, sensor->humidityTemperature);
+void TmainDisplay::linkChanged(int link) {
+    setModuleText(Tsensor::linkText(link));
+}
+
+const TstationValues& TmainDisplay::values() const {
+    static const TstationValues none;
+    return station ? station->values() : none;
+}
+
+double TmainDisplay::pressureNow() const {
+    return station ? station->sensor().pressure : Tsensor::Invalid;
+}
+
+// The values the module did not give show as dashes, as their markers did.
+void TmainDisplay::reading(const Treading& r) {
+    if (!station || !mainForm) return;
+    showPressure(r.pressure.value_or(Tsensor::Invalid));
+    showTemperature(r.temperature.value_or(Tsensor::InvalidTemperature), false);
+    showHumidity(r.humidity.value_or(Tsensor::Invalid));
+    showSeaLevelPressure();
+    showAltitude(values().altitude, true);
+    showWeather();
+    showMinMax();
+    mainForm->setText("lb_d1", std::to_string(r.D1));
+    mainForm->setText("lb_d2", std::to_string(r.D2));
+}
+
+void TmainDisplay::showValues() {
+    if (!station) return;
+    showLocalAltitude();
+    showAltitude(values().altitude, true);
+    showSeaLevelPressure();
+    showWeather();
+    showMinMax();
 }
 
 void TmainDisplay::showPressure(double p) {
@@ -111,7 +106,7 @@ void TmainDisplay::showTemperature(double t, bool forced) {
     if (!mainForm || !smallForm) return;
     if (t == lastTemperature && !forced) return;
     lastTemperature = t;
-    const bool valid = validTemperature(t);
+    const bool valid = TstationValues::validTemperature(t);
     // Without a temperature the column stands at the bottom of the scale.
     const int c = truncateToInt((std::clamp(valid ? t : -13.0, -13.0, 63.0) + 10) * 2.08);
     mainForm->setTop("mercure", 184 - c);
@@ -127,40 +122,17 @@ void TmainDisplay::showTemperature(double t, bool forced) {
 }
 
 void TmainDisplay::showSeaLevelPressure() {
-    Tsensor* sensor = theSystem.sensor;
-    if (!sensor || !mainForm || !smallForm) return;
-    seaLevelOffset = 1013.25 - localStandardPressure;
-    seaLevelPressure = sensor->pressure + seaLevelOffset;
+    if (!station || !mainForm || !smallForm) return;
     const bool valid = seaLevelPressureValid();
-    mainForm->setText("lbpresssea", dashesOr(valid, seaLevelPressure, 1, "", "----.-"));
-    smallForm->setText("lbpresssea", dashesOr(valid, sensor->pressure, 1, " [mbar]", "----.-"));
+    mainForm->setText("lbpresssea", dashesOr(valid, values().seaLevelPressure, 1, "", "----.-"));
+    smallForm->setText("lbpresssea", dashesOr(valid, pressureNow(), 1, " [mbar]", "----.-"));
 }
 
-void TmainDisplay::setLocalAltitude(double h) {
-    Tsensor* sensor = theSystem.sensor;
-    if (!sensor || !mainForm) return;
-    localAltitude = h;
-    // Without a valid pressure now (no module, unplugged) the reference held goes on, so that a
-    // module found again goes on from where it was.
-    if (validPressure(sensor->pressure)) {
-        referencePressure = sensor->pressure;
-        referenceHeld = true;
-    }
-    localStandardPressure = pressureFromAltitude(h);
+void TmainDisplay::showLocalAltitude() {
+    if (!mainForm) return;
+    const double h = values().localAltitude;
     mainForm->setText("lb_alti", formatFixed(h, 1));
     mainForm->setText("lb_altifeet", formatFixed(h * 3.28, 1));
-}
-
-void TmainDisplay::computeAltitude() {
-    Tsensor* sensor = theSystem.sensor;
-    if (!sensor) return;
-    if (!referenceHeld && validPressure(sensor->pressure)) {
-        referencePressure = sensor->pressure;
-        referenceHeld = true;
-    }
-    altimeterOffset = referencePressure - localStandardPressure;
-    const double x = std::min(sensor->pressure - altimeterOffset, Invalid);
-    showAltitude(altitudeFromPressure(x), true);
 }
 
 void TmainDisplay::showAltitude(double a, bool forced) {
@@ -181,7 +153,7 @@ void TmainDisplay::showAltitude(double a, bool forced) {
         const double span = tops[state] - bottoms[state];
         gaugeScale = 200 / (span == 0 ? 0.00001 : span);
     }
-    const bool valid = validAltitude(altitude);
+    const bool valid = TstationValues::validAltitude(altitude);
     mainForm->setText("lbtop", valid ? whole(altitude) + " m" : "-----");
     mainForm->setText("lbmeter", valid ? whole(altitude) : "-----");
     mainForm->setText("lbfeet", valid ? whole(altitude * 3.2808) : "-----");
@@ -211,45 +183,28 @@ void TmainDisplay::showArrow() {
     mainForm->setVisible("shparrow", c > 0);
 }
 
-void TmainDisplay::updateDerived() {
-    showSeaLevelPressure();
-    computeAltitude();
-    // The weather model sees valid pressures only: the invalid marker would classify as sunny
-    // and stay in the hourly history.
-    if (theSystem.meteo && seaLevelPressureValid()) theSystem.meteo->update(seaLevelPressure);
-    showWeather();
-    updateMinMax();
-}
-
 bool TmainDisplay::seaLevelPressureValid() const {
-    return theSystem.sensor && validPressure(theSystem.sensor->pressure) &&
-           validPressure(seaLevelPressure);
+    return station && values().seaLevelPressureValid(pressureNow());
 }
 
-// The extremes start afresh from the current values, as far as they are valid.
 void TmainDisplay::resetMinMax() {
-    if (!theSystem.sensor) return;
-    pressureSeen = false;
-    altitudeSeen = false;
-    temperatureSeen = false;
-    updateMinMax();
+    if (!station) return;
+    station->clearMinMax();
+    showMinMax();
 }
 
-// Only valid values enter the extremes; a quantity without one yet shows dashes.
-void TmainDisplay::updateMinMax() {
-    Tsensor* sensor = theSystem.sensor;
-    if (!sensor || !mainForm) return;
-    const double t = sensor->temperature;
-    const bool altitudeValid = validPressure(sensor->pressure) && validAltitude(altitude);
-    widen(pressureMin, pressureMax, pressureSeen, seaLevelPressureValid(), seaLevelPressure);
-    widen(altitudeMin, altitudeMax, altitudeSeen, altitudeValid, altitude);
-    widen(temperatureMin, temperatureMax, temperatureSeen, validTemperature(t), t);
-    mainForm->setText("lb_pmax", dashesOr(pressureSeen, pressureMax, 1, " [mbar]", "----.-"));
-    mainForm->setText("lb_pmin", dashesOr(pressureSeen, pressureMin, 1, " [mbar]", "----.-"));
-    mainForm->setText("lb_amax", dashesOr(altitudeSeen, altitudeMax, 2, " [m]", "-----"));
-    mainForm->setText("lb_amin", dashesOr(altitudeSeen, altitudeMin, 2, " [m]", "-----"));
-    mainForm->setText("lb_tmax", dashesOr(temperatureSeen, temperatureMax, 1, " [°C]", "---.-"));
-    mainForm->setText("lb_tmin", dashesOr(temperatureSeen, temperatureMin, 1, " [°C]", "---.-"));
+// A quantity without a valid value since the last reset shows dashes.
+void TmainDisplay::showMinMax() {
+    if (!mainForm) return;
+    const TstationValues& v = values();
+    mainForm->setText("lb_pmax", dashesOr(v.pressureSeen, v.pressureMax, 1, " [mbar]", "----.-"));
+    mainForm->setText("lb_pmin", dashesOr(v.pressureSeen, v.pressureMin, 1, " [mbar]", "----.-"));
+    mainForm->setText("lb_amax", dashesOr(v.altitudeSeen, v.altitudeMax, 2, " [m]", "-----"));
+    mainForm->setText("lb_amin", dashesOr(v.altitudeSeen, v.altitudeMin, 2, " [m]", "-----"));
+    mainForm->setText("lb_tmax",
+                      dashesOr(v.temperatureSeen, v.temperatureMax, 1, " [°C]", "---.-"));
+    mainForm->setText("lb_tmin",
+                      dashesOr(v.temperatureSeen, v.temperatureMin, 1, " [°C]", "---.-"));
 }
 
 void TmainDisplay::setBoth(const char* control, bool visible) {
@@ -268,8 +223,8 @@ void TmainDisplay::setWeatherPictures(std::uint8_t weatherClass, bool visible) {
 
 // The rain, snow-and-rain or snow choice is made only when the class changes.
 void TmainDisplay::showWeather() {
-    if (!theSystem.meteo || !smallForm || !mainForm) return;
-    const std::uint8_t c = theSystem.meteo->getWeatherClass();
+    if (!station || !smallForm || !mainForm) return;
+    const std::uint8_t c = station->meteo().getWeatherClass();
     if (c == shownWeatherClass) return;
     setWeatherPictures(shownWeatherClass, false);
     shownWeatherClass = c;
@@ -305,159 +260,4 @@ void TmainDisplay::showWindows() {
     if (!smallForm) return;
     smallForm->showForm(minimized);
     if (mainForm) mainForm->showForm(!minimized);
-}
-
-double TmainDisplay::getParameter(int code) {
-    Tsensor* sensor = theSystem.sensor;
-    Tmeteo* meteo = theSystem.meteo;
-    switch (code) {
-    case codeN: return sensor ? sensor->getN() : 0.0;
-    case codeTS: return sensor ? sensor->getTS() : 0.0;
-    case codeAltitude: return localAltitude;
-    case codeSunny: return meteo ? meteo->getSunnyLimit() : 0.0;
-    case codeVariable: return meteo ? meteo->getVariableLimit() : 0.0;
-    case codeOvercast: return meteo ? meteo->getOvercastLimit() : 0.0;
-    case codeHysteresis: return meteo ? meteo->getHysteresis() : 0.0;
-    case codeSeaLevelOffset: return seaLevelOffset;
-    case codeQuickDown: return meteo ? meteo->getQuickDownRate() : 0.0;
-    case codeSlowDown: return meteo ? meteo->getSlowDownRate() : 0.0;
-    case codeQuickUp: return meteo ? meteo->getQuickUpRate() : 0.0;
-    case codeSlowUp: return meteo ? meteo->getSlowUpRate() : 0.0;
-    case codeMinimized: return minimized ? 1.0 : 0.0;
-    case codeSaveOnExit: return autosaveOnExit ? 1.0 : 0.0;
-    case codeSmallX: return smallForm ? smallForm->formLeft() : 0.0;
-    case codeSmallY: return smallForm ? smallForm->formTop() : 0.0;
-    default: return 0.0;
-    }
-}
-
-void TmainDisplay::setParameter(int code, double v) {
-    Tsensor* sensor = theSystem.sensor;
-    Tmeteo* meteo = theSystem.meteo;
-    switch (code) {
-    // Truncated here, so that a value beyond the integer range stops at its ends.
-    case codeN:
-        if (sensor) sensor->setN(truncateToInt(v));
-        return;
-    case codeTS:
-        if (sensor) sensor->setTS(truncateToInt(v));
-        return;
-    case codeAltitude: {
-        const double old = localAltitude;
-        setLocalAltitude(v);
-        computeAltitude();
-        showSeaLevelPressure();
-        if (v != old) {
-            if (meteo) meteo->clearHistory();
-            resetMinMax();
-        }
-        return;
-    }
-    case codeSeaLevelOffset: seaLevelOffset = v; return;
-    case codeMinimized:
-        minimized = v != 0;
-        showWindows();
-        return;
-    case codeSaveOnExit:
-        autosaveOnExit = v != 0;
-        if (mainForm) mainForm->setChecked("Autosavesettingsonexit1", autosaveOnExit);
-        return;
-    case codeSmallX:
-        if (smallForm) smallForm->moveForm(truncateToInt(v), smallForm->formTop());
-        return;
-    case codeSmallY:
-        if (smallForm) smallForm->moveForm(smallForm->formLeft(), truncateToInt(v));
-        return;
-    }
-    if (!meteo) return;
-    switch (code) {
-    case codeSunny: meteo->setSunnyLimit(v); return;
-    case codeVariable: meteo->setVariableLimit(v); return;
-    case codeOvercast: meteo->setOvercastLimit(v); return;
-    case codeHysteresis: meteo->setHysteresis(v); return;
-    case codeQuickDown: meteo->setQuickDownRate(v); return;
-    case codeSlowDown: meteo->setSlowDownRate(v); return;
-    case codeQuickUp: meteo->setQuickUpRate(v); return;
-    case codeSlowUp: meteo->setSlowUpRate(v); return;
-    }
-}
-
-void TmainDisplay::getCalibration(Tsensor_wc* out) {
-    if (theSystem.sensor && out) theSystem.sensor->getCalibration(out);
-}
-
-void TmainDisplay::setCalibration(const Tsensor_wc* in) {
-    if (theSystem.sensor && in) theSystem.sensor->setCalibration(in);
-}
-
-void TmainDisplay::loadStartupSettings() {
-    if (theSystem.meteo) theSystem.meteo->show(); // whether or not the file can be read
-    readSettings("setup.ini");
-}
-
-void TmainDisplay::readSettings(const std::string& fileName) {
-    if (!readSettingsFile(fileName, *this)) return;
-    resetMinMax();
-    updateDerived();
-}
-
-void TmainDisplay::writeSettings(const std::string& fileName) {
-    if (!theSystem.meteo || !theSystem.sensor || !smallForm)
-        reportSettingsWriteError(fileName);
-    else
-        writeSettingsFile(fileName, settingsText(*this));
-}
-
-void TmainDisplay::detectModule() {
-    if (theSystem.seqMain) theSystem.seqMain->restart();
-}
-
-void TmainDisplay::loadSettingsDialog() {
-    if (!theSystem.prompts) return;
-    const std::string name =
-        theSystem.prompts->openFile("Load settings", settingsFilter, openFileName);
-    if (name.empty()) return;
-    openFileName = withDefaultExtension(name);
-    readSettings(openFileName);
-}
-
-void TmainDisplay::saveSettingsAsDialog() {
-    if (!theSystem.prompts) return;
-    const std::string name =
-        theSystem.prompts->saveFile("Save settings As", settingsFilter, saveFileName);
-    if (name.empty()) return;
-    saveFileName = withDefaultExtension(name);
-    writeSettings(saveFileName);
-}
-
-void TmainDisplay::toggleAutosave() {
-    setParameter(codeSaveOnExit, autosaveOnExit ? 0.0 : 1.0);
-}
-
-void TmainDisplay::minimize() {
-    minimized = true;
-    showWindows();
-}
-
-void TmainDisplay::closeApplication() {
-    if (!theSystem.prompts) return;
-    const TpromptAnswer answer = theSystem.prompts->message(
-        "Close application ?", "Confirm", TpromptIcon::Question, TpromptButtons::YesNo);
-    if (answer == TpromptAnswer::Yes) endApplication();
-}
-
-void TmainDisplay::endApplication() {
-    if (autosaveOnExit) writeSettings(saveFileName.empty() ? "setup.ini" : saveFileName);
-    if (theSystem.seqMain) theSystem.seqMain->cancel(nullptr, false);
-}
-
-void TmainDisplay::applyChartLayout() {
-    if (!theSystem.chartView) return;
-    const double h = theSystem.sensor ? theSystem.sensor->humidity : 0.0;
-    if (h > 0 && h <= 999) {
-        theSystem.chartView->SetHumidityLayout(true);
-        humidityLayout = true;
-    } else if (!humidityLayout) {
-        theSystem.chartView->SetHumidityLayout(false);
-    }
 }

@@ -1,37 +1,45 @@
 #pragma once
 
-#include "display/MainView.h"
 #include "display/MeteoView.h"
-#include "display/SettingsStore.h"
 #include "display/Tmeteo.h"
 #include "measurement/ParameterAccess.h"
+#include "station/Reading.h"
+#include "station/StationValues.h"
 
 #include <cstdint>
 #include <string>
 
 class TformView;
+class Tstation;
 
-// The main display: everything the main window shows and computes for a sample, the parameter
-// access by code, the settings file and the closing of the program. It writes to the main and
-// the small window through their control names and reads the sensor and the weather model
-// through theSystem; every operation does nothing while an object it needs is missing.
-class TmainDisplay : public TmainView,
-                     public TmeteoView,
-                     public TparameterAccess,
-                     public TsettingsStore {
+// The presenter of the main and the small window, a sink of the station: it turns readings and
+// the station's values into the texts, pictures and colours of both windows through their
+// control names, and holds the window settings, the settings file dialogs and the closing of
+// the program. Settings by code other than the windows' go to the station. Every operation does
+// nothing while an object it needs is missing.
+class TmainDisplay : public TreadingSink, public TmeteoView, public TparameterAccess {
 public:
     static constexpr double Invalid = 9999.9;
     static constexpr int TrendNone = TREND_NONE;
 
+    TmainDisplay() = default;
+    ~TmainDisplay() override { setStation(nullptr); }
+    TmainDisplay(const TmainDisplay&) = delete;
+    TmainDisplay& operator=(const TmainDisplay&) = delete;
+
+    // Shows this station: becomes its sink and the keeper of its window settings; null leaves
+    // the station shown so far.
+    void setStation(Tstation* shown);
     void setMainForm(TformView* form) { mainForm = form; }
     void setSmallForm(TformView* form) { smallForm = form; }
     // Where the six history bars go (the main window); null shows none.
     void setBarView(TmeteoView* bars) { barView = bars; }
 
-    // TmainView
-    void setModuleText(const char* text) override;
-    void resetReference() override;
-    void showSample() override;
+    // TreadingSink
+    void reading(const Treading& reading) override;
+    void linkChanged(int link) override;
+    void referenceReset() override { showValues(); }
+    void settingsReloaded() override { showValues(); }
 
     // TmeteoView: the bars go to the bar view, the trend is shown here.
     void setBarEnabled(int bar, bool enabled) override;
@@ -46,25 +54,30 @@ public:
     void getCalibration(Tsensor_wc* out) override;
     void setCalibration(const Tsensor_wc* in) override;
 
-    // TsettingsStore: reads "setup.ini".
-    void loadStartupSettings() override;
-
+    void setModuleText(const char* text);
     void showPressure(double p);
     void showHumidity(double h);
     void showTemperature(double t, bool forced);
     void showSeaLevelPressure();
-    void setLocalAltitude(double h);
-    void computeAltitude();
+    void showLocalAltitude();
     void showAltitude(double a, bool forced);
-    void updateDerived();
-    void resetMinMax();
-    void updateMinMax();
+    void showMinMax();
     void showWeather();
+    // Every value the station derives: local altitude, sea-level pressure, altitude, weather
+    // and extremes.
+    void showValues();
     void showWindows();
+    // "Clear min/max values": the extremes start afresh from the present values.
+    void resetMinMax();
 
-    // Reads a settings file, then restarts the min/max and refreshes every derived value.
+    // The values shown; without a station, a set of none.
+    const TstationValues& values() const;
+
+    // The station reads "setup.ini" and applies it.
+    void loadStartupSettings();
+    // The station reads a settings file; its values then show afresh.
     void readSettings(const std::string& fileName);
-    // Writes every setting; needs the sensor, the weather model and the small window.
+    // Writes every setting; needs the station and the small window.
     void writeSettings(const std::string& fileName);
 
     // Menu actions.
@@ -82,12 +95,7 @@ public:
     // reports a humidity; without one they keep the humidity layout once it has been set.
     void applyChartLayout();
 
-    double localAltitude = 0;
-    double referencePressure = 0;
-    double localStandardPressure = 0;
-    double seaLevelOffset = 0;
-    double seaLevelPressure = 0;
-    double altimeterOffset = 0;
+    // The altitude the gauge shows, held to its range.
     double altitude = 0;
     std::int32_t gaugeState = 0;
     double gaugeBottom = 0;
@@ -95,13 +103,6 @@ public:
     double lastTemperature = 0;
     double shownPressure = 0;
     double shownHumidity = 0;
-    double pressureMin = 0, pressureMax = 0;
-    double altitudeMin = 0, altitudeMax = 0;
-    double temperatureMin = 0, temperatureMax = 0;
-    // Whether a valid value has entered each pair of extremes since the last reset.
-    bool pressureSeen = false, altitudeSeen = false, temperatureSeen = false;
-    // A valid pressure has become the altimeter reference; until then the next valid one does.
-    bool referenceHeld = false;
     std::uint8_t shownWeatherClass = 0;
     // Nothing told yet: the first trend, even none, replaces the window's design-time caption.
     std::uint8_t shownTrend = 0xff;
@@ -114,10 +115,13 @@ public:
 
 private:
     bool seaLevelPressureValid() const;
+    // The sensor's present pressure, its marker without a station.
+    double pressureNow() const;
     void showArrow();
     void setWeatherPictures(std::uint8_t weatherClass, bool visible);
     void setBoth(const char* control, bool visible);
 
+    Tstation* station = nullptr;
     TformView* mainForm = nullptr;
     TformView* smallForm = nullptr;
     TmeteoView* barView = nullptr;

@@ -2,62 +2,40 @@
 
 #include "core/Globals.h"
 #include "logger/DateTimeText.h"
-#include "measurement/Seqmain.h"
-#include "measurement/Tsensor.h"
 
 Tlogger::Tlogger(TloggerOptions loggerOptions, std::function<void(const std::string&)> sayLine,
                  TcalendarClock clock)
     : TeventResource("logger"), options(std::move(loggerOptions)), say(std::move(sayLine)),
       prompts(say), dataLog([clock] { return localDateTimeText(clock()); }),
-      finder(options.port, say, clock, options.verbose, [this] { searchAgain(); }),
-      chart(dataLog, display, finder, clock), settings(display, options.settingsFile),
-      sensor(std::make_unique<Tsensor>()), meteo(std::make_unique<Tmeteo>(clock)),
-      seqMain(std::make_unique<TseqMAIN>()),
+      fileSink(dataLog, TdataFileSink::Lines::Measured,
+               [this](bool written) {
+                   if (!written) stop(1);
+               }),
+      finder(options.port, say, clock, options.verbose, [this] { measuring->moduleLost(); }),
+      measuring(std::make_unique<Tstation>(clock)),
       stopTimeout(std::make_unique<Tdelay_resource>("logger stop")) {
     stopTimeout->reserve(this, false);
-    display.setMainForm(&mainForm);
-    display.setSmallForm(&smallForm);
-    seqMain->searchPlan = [this](const Tserial_enum& present) {
-        return finder.searchPlan(present);
-    };
-    chart.onWriteError([this] { stop(1); });
-    wire();
+    finder.watch(&measuring->sensor());
+    measuring->setSearchPlan(
+        [this](const Tserial_enum& present) { return finder.searchPlan(present); });
+    measuring->setSettingsFile(options.settingsFile, false);
+    measuring->setApp(this);
+    measuring->addSink(&finder);
+    measuring->addSink(&fileSink);
+    theSystem.prompts = &prompts;
+    theSystem.parameters = measuring.get();
 }
 
-// The desktop program's shutdown order: the sensor with its ports first, then the main
-// sequence and the weather model.
+// The station (the sensor with its ports first) goes while its sinks and the prompts are there.
 Tlogger::~Tlogger() {
-    sensor.reset();
-    theSystem.sensor = nullptr;
-    seqMain.reset();
-    theSystem.seqMain = nullptr;
-    meteo.reset();
-    theSystem = Tsystem{};
-}
-
-void Tlogger::wire() {
-    theSystem = Tsystem{.sensor = sensor.get(),
-                        .meteo = meteo.get(),
-                        .seqMain = seqMain.get(),
-                        .mainView = &display,
-                        .meteoView = &display,
-                        .introView = &finder,
-                        .chartView = &chart,
-                        .prompts = &prompts,
-                        .app = this,
-                        .settings = &settings,
-                        .parameters = &display};
-}
-
-// The re-finder searches again only while the module does not measure: lost, or not found yet.
-void Tlogger::searchAgain() {
-    chart.moduleLost();
-    seqMain->restart();
+    measuring.reset();
+    theSystem.prompts = nullptr;
+    theSystem.parameters = nullptr;
 }
 
 bool Tlogger::start() {
     if (!openDataFile()) return false;
-    seqMain->start();
+    measuring->start();
     return true;
 }
 
@@ -77,7 +55,7 @@ void Tlogger::OnNotification(TeventResource* sender, std::int32_t code) {
     } else if (code == Stop) {
         stop(0);
     } else if (code == Reload) {
-        settings.reload();
+        measuring->reloadSettings();
         if (!openDataFile()) stop(1);
     }
 }
@@ -88,6 +66,6 @@ void Tlogger::stop(int exitCode) {
     if (stopping) return;
     stopping = true;
     status = exitCode;
-    seqMain->cancel(nullptr, false);
+    measuring->stop();
     stopTimeout->setDelay(StopTimeoutMs);
 }

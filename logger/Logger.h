@@ -1,28 +1,24 @@
 #pragma once
 
+#include "charts/DataFileSink.h"
 #include "charts/DataLog.h"
 #include "core/AppControl.h"
 #include "core/Eventresource.h"
-#include "display/TmainDisplay.h"
 #include "display/Tmeteo.h"
-#include "logger/HeadlessForm.h"
-#include "logger/LoggerChart.h"
 #include "logger/LoggerOptions.h"
-#include "logger/LoggerSettings.h"
 #include "logger/Refinder.h"
 #include "logger/StderrPrompts.h"
+#include "station/Station.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 
-class Tsensor;
-class TseqMAIN;
-
-// The headless logging station: the sensor, the main sequence, the weather model, the main
-// display logic and the data log, as the desktop program assembles them but without a window,
-// on whatever event loop runs (the real-time loop in the program, a virtual one in tests).
-// Texts that the desktop program shows in boxes become lines through `say`.
+// The headless logging station: the station and its sinks, on whatever event loop runs (the
+// real-time loop in the program, a virtual one in tests). Its own sinks are the re-finder,
+// which finds a lost module again, and the data file, which takes every measured reading; more
+// (the MQTT publisher) are added with addSink. Texts that the desktop program shows in boxes
+// become lines through `say`.
 class Tlogger : public TeventResource, public TappControl {
 public:
     // Codes posted to the logger, from any thread.
@@ -40,37 +36,30 @@ public:
     void requestStop() { postNotification(this, Stop); }
     void requestReload() { postNotification(this, Reload); }
 
-    void addObserver(TsampleObserver* observer) { chart.addObserver(observer); }
+    // An output after the data file: it hears of the readings while the file takes them.
+    void addSink(TreadingSink* sink) { measuring->addSink(sink); }
     bool finished() const { return done; }
     // 0 after a stop, 1 when the data file could not be written.
     int exitStatus() const { return status; }
 
     Trefinder& refinder() { return finder; }
-    TmainDisplay& mainDisplay() { return display; }
-    TseqMAIN& mainSequence() { return *seqMain; }
+    Tstation& station() { return *measuring; }
 
     void quit() override { done = true; }
     void OnNotification(TeventResource* sender, std::int32_t code) override;
 
 private:
     bool openDataFile();
-    void searchAgain();
     void stop(int exitCode);
-    void wire();
 
     TloggerOptions options;
     std::function<void(const std::string&)> say;
     TstderrPrompts prompts;
-    TheadlessForm mainForm;
-    TheadlessForm smallForm;
-    TmainDisplay display;
     TdataLog dataLog;
+    TdataFileSink fileSink;
     Trefinder finder;
-    TloggerChart chart;
-    TloggerSettings settings;
-    std::unique_ptr<Tsensor> sensor;
-    std::unique_ptr<Tmeteo> meteo;
-    std::unique_ptr<TseqMAIN> seqMain;
+    // Made after its sinks and gone before them and before the prompts.
+    std::unique_ptr<Tstation> measuring;
     std::unique_ptr<Tdelay_resource> stopTimeout;
     bool stopping = false;
     bool done = false;

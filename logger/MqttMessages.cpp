@@ -246,43 +246,26 @@ const char* mqttTrendWord(int trend) {
     return trend >= 0 && trend < int(trendWords.size()) ? trendWords[trend] : "";
 }
 
-TmqttSample mqttSampleOf(const TloggedSample& logged) {
-    const auto measured = [](double value, double marker) {
-        return value < marker ? std::optional<double>(value) : std::nullopt;
-    };
-    TmqttSample s;
-    s.time = static_cast<std::time_t>(logged.time);
-    s.pressure = measured(logged.pressure, Tsensor::Invalid);
-    s.seaLevelPressure = measured(logged.seaLevelPressure, Tsensor::Invalid);
-    s.altitude = measured(logged.altitude, altitudeMarker);
-    s.temperature = measured(logged.temperature, Tsensor::InvalidTemperature);
-    if (logged.hasHumidity) {
-        s.humidity = logged.humidity;
-        s.humidityTemperature = logged.humidityTemperature;
-    }
-    s.weatherClass = mqttWeatherCode(logged.weatherClass, logged.temperature);
-    s.trend = logged.trend;
-    s.D1 = static_cast<std::uint16_t>(logged.D1);
-    s.D2 = static_cast<std::uint16_t>(logged.D2);
-    return s;
-}
-
-std::string mqttStatePayload(const TmqttSample& s) {
+std::string mqttStatePayload(const Treading& r) {
+    const bool humidity = r.hasHumidity();
+    const bool altitude = r.altitude && *r.altitude < altitudeMarker;
+    const int weather =
+        mqttWeatherCode(r.weatherClass, r.temperature.value_or(Tsensor::InvalidTemperature));
     return TjsonObject()
-        .str("time", isoLocalTime(s.time))
-        .num("timestamp", static_cast<long long>(s.time))
-        .num("pressure_mbar", s.pressure, 2)
-        .num("sea_level_pressure_mbar", s.seaLevelPressure, 2)
-        .num("altitude_m", s.altitude, 2)
-        .num("temperature_c", s.temperature, 2)
-        .num("humidity_percent", s.humidity, 2)
-        .num("humidity_temperature_c", s.humidityTemperature, 2)
-        .str("weather", mqttWeatherWord(s.weatherClass))
-        .num("weather_code", s.weatherClass)
-        .str("trend", mqttTrendWord(s.trend))
-        .num("trend_code", s.trend)
-        .num("d1", s.D1)
-        .num("d2", s.D2)
+        .str("time", isoLocalTime(static_cast<std::time_t>(r.time)))
+        .num("timestamp", static_cast<long long>(r.time))
+        .num("pressure_mbar", r.pressure, 2)
+        .num("sea_level_pressure_mbar", r.seaLevelPressure, 2)
+        .num("altitude_m", altitude ? r.altitude : std::nullopt, 2)
+        .num("temperature_c", r.temperature, 2)
+        .num("humidity_percent", humidity ? r.humidity : std::nullopt, 2)
+        .num("humidity_temperature_c", humidity ? r.humidityTemperature : std::nullopt, 2)
+        .str("weather", mqttWeatherWord(weather))
+        .num("weather_code", weather)
+        .str("trend", mqttTrendWord(r.trend))
+        .num("trend_code", r.trend)
+        .num("d1", r.D1)
+        .num("d2", r.D2)
         .done();
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "logger/MqttSample.h"
-#include "logger/SampleObserver.h"
+#include "station/Reading.h"
 
 #include <string>
 #include <vector>
@@ -25,12 +24,9 @@ std::string mqttStatusTopic(const TmqttStation& station);
 // Whether a name can stand as one level of a topic: not empty, no '/', '+', '#' or NUL.
 bool mqttTopicLevelValid(const std::string& name);
 
-// A sample of the data file as the publisher sends it: the humidity values only with the
-// humidity sensor, values at their invalid markers left out.
-TmqttSample mqttSampleOf(const TloggedSample& sample);
-
-// The JSON state of one sample. Keys carry their units; values the sample lacks are left out.
-std::string mqttStatePayload(const TmqttSample& sample);
+// The JSON state of one reading. Keys carry their units; values the reading lacks are left out,
+// the humidity values without the humidity sensor and the altitude at the top of its range too.
+std::string mqttStatePayload(const Treading& reading);
 
 // The retained discovery configs of the home-automation system, one per value, all on one
 // device for the station. Their topics, unique ids and device differ for every topic prefix

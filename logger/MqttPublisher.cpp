@@ -183,12 +183,12 @@ bool TmqttPublisher::connected() const {
     return isConnected;
 }
 
-void TmqttPublisher::publish(const TmqttSample& sample) {
+void TmqttPublisher::publish(const Treading& sample) {
     std::string payload = mqttStatePayload(sample);
     std::lock_guard guard(lock);
     lastState = std::move(payload);
     lastStateOut = false;
-    bool humidityNew = sample.humidity && !humidity;
+    bool humidityNew = sample.hasHumidity() && !humidity;
     humidity = humidity || humidityNew;
     bool cameBack = !moduleUp;
     moduleUp = true;

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "logger/MqttMessages.h"
-#include "logger/MqttSample.h"
-#include "logger/SampleObserver.h"
+#include "station/Reading.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -38,7 +37,7 @@ struct TmqttSettings {
 // included): it connects, runs the network loop and reconnects with back-off. publish() and
 // moduleLost() only queue a message and never wait for the broker. While the broker is away
 // only the newest state is kept; it goes out on reconnection.
-class TmqttPublisher : public TsampleObserver {
+class TmqttPublisher : public TreadingSink {
 public:
     using Tlog = std::function<void(const std::string& line)>;
 
@@ -50,8 +49,11 @@ public:
     // Sets the client up and starts connecting. False, with the reason, only for a setting the
     // client cannot use (a CA file it cannot read); a broker that is not there is no error.
     bool start(std::string& error);
-    void publish(const TmqttSample& sample);
-    void sampleWritten(const TloggedSample& sample) override { publish(mqttSampleOf(sample)); }
+    void publish(const Treading& reading);
+    // A measured reading is published; one without pressure or temperature is not.
+    void reading(const Treading& reading) override {
+        if (reading.measured()) publish(reading);
+    }
     // The module stopped measuring: the status says "offline" until the next sample.
     void moduleLost() override;
     // Says "offline", disconnects and ends the client's thread. Waits at most about 2 s.

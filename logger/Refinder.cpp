@@ -1,6 +1,5 @@
 #include "logger/Refinder.h"
 
-#include "core/Globals.h"
 #include "links/PortAccess.h"
 #include "links/Serial_enum.h"
 #include "measurement/Tsensor.h"
@@ -15,13 +14,6 @@ constexpr std::size_t BackOffSteps = std::size(Trefinder::BackOffMs);
 // What one failing cycle may take on top of TS: command A and N conversions that each wait for
 // their reply, the humidity words, and a second to spare.
 constexpr std::int64_t ReplyWaitMs = 1000;
-
-std::int64_t cycleMs() {
-    const Tsensor* s = theSystem.sensor;
-    const std::int64_t ts = s ? s->TS : 1;
-    const std::int64_t n = s ? std::max(s->N, 1) : 1;
-    return ts * 1000 + (n + 2) * ReplyWaitMs + 1000;
-}
 
 } // namespace
 
@@ -53,6 +45,19 @@ std::vector<std::string> Trefinder::searchPlan(const Tserial_enum& present) cons
     return plan;
 }
 
+std::int64_t Trefinder::cycleMs() const {
+    const std::int64_t ts = sensor ? sensor->TS : 1;
+    const std::int64_t n = sensor ? std::max(sensor->N, 1) : 1;
+    return ts * 1000 + (n + 2) * ReplyWaitMs + 1000;
+}
+
+void Trefinder::reading(const Treading& reading) {
+    if (reading.measured())
+        cycleMeasured();
+    else
+        cycleFailed();
+}
+
 void Trefinder::cycleMeasured() {
     if (current != State::Measuring) return;
     failures = 0;
@@ -65,19 +70,19 @@ void Trefinder::cycleFailed() {
     if (++failures >= FailedCyclesForLoss) searchAgain();
 }
 
-void Trefinder::searching(const char* port) {
-    trying = port ? port : "";
+void Trefinder::portTried(const std::string& port) {
+    trying = port;
     if (verbose) say("searching on " + trying);
 }
 
 // A port that could not be opened says why: busy, or no permission, rather than "not found".
-void Trefinder::result(bool found) {
+void Trefinder::portResult(bool found) {
     if (!verbose) return;
     const std::string problem = found ? std::string() : portProblem(trying);
     say(trying + ": " + (found ? "found" : problem.empty() ? "not found" : problem));
 }
 
-void Trefinder::closeIntro(bool wasFound) {
+void Trefinder::searchEnded(bool wasFound) {
     if (wasFound)
         found();
     else

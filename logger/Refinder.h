@@ -2,8 +2,8 @@
 
 #include "core/Sequence.h"
 #include "display/Tmeteo.h"
-#include "measurement/IntroView.h"
 #include "measurement/Seqmain.h"
+#include "station/Reading.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,20 +11,22 @@
 #include <string>
 #include <vector>
 
-// Finds the module again by itself. It stands in for the intro window, so it hears how every
-// search of the main sequence ends, and it hears every measured cycle from the logger's chart.
+class Tsensor;
+
+// Finds the module again by itself. As a sink of the station it hears how every search of the
+// main sequence ends and every reading, measured or not.
 // When the search at start finds nothing, or 3 cycles in a row fail, it says so once and has
 // the main sequence search again, the port last used first, then every other one; a search
 // that finds nothing is tried again after 5 s, 10 s, 30 s and then every 60 s, for ever. Each
 // change of state is one line: "module found on COM33 (/dev/ttyUSB0)", "module lost",
 // "module found again after 00:02:10".
-class Trefinder : public TeventResource, public TintroView {
+class Trefinder : public TeventResource, public TreadingSink {
 public:
     static constexpr int FailedCyclesForLoss = 3;
     static constexpr std::int32_t BackOffMs[] = {5'000, 10'000, 30'000, 60'000};
 
     // `fixedPort` limits every search to that port ("LPT1" or "COM%d"); empty searches all.
-    // `restartSearch` has the main sequence search again.
+    // `restartSearch` has the main sequence search again (the module is lost).
     Trefinder(std::string fixedPort, std::function<void(const std::string&)> say,
               TcalendarClock clock, bool verbose, std::function<void()> restartSearch);
     ~Trefinder() override;
@@ -32,14 +34,17 @@ public:
     // The order the main sequence searches in, from the ports present.
     std::vector<std::string> searchPlan(const Tserial_enum& present) const;
 
+    // The sensor whose N and TS give the time a cycle may take; without one, N = TS = 1.
+    void watch(const Tsensor* measuring) { sensor = measuring; }
+
     void cycleMeasured();
     void cycleFailed();
 
-    // TintroView
-    void showIntro() override {}
-    void searching(const char* port) override;
-    void result(bool found) override;
-    void closeIntro(bool found) override;
+    // TreadingSink
+    void reading(const Treading& reading) override;
+    void portTried(const std::string& port) override;
+    void portResult(bool found) override;
+    void searchEnded(bool found) override;
 
     void OnNotification(TeventResource* sender, std::int32_t code) override;
 
@@ -57,11 +62,13 @@ private:
     void found();
     void notFound();
     void startWatchdog();
+    std::int64_t cycleMs() const;
 
     std::string fixed;
     std::function<void(const std::string&)> say;
     TcalendarClock clock;
     std::function<void()> restart;
+    const Tsensor* sensor = nullptr;
     bool verbose;
     State current = State::Starting;
     std::string trying;

@@ -51,9 +51,9 @@ int main(int argc, char** argv) {
             sayLine("corvasine-logger: " + error);
             return 2;
         }
-        logger.addObserver(mqtt.get());
     }
     if (!logger.start()) return logger.exitStatus();
+    if (mqtt) logger.addSink(mqtt.get());
     TsignalWatcher signals([&logger](int signal) {
         if (signal == SIGHUP)
             logger.requestReload();
@@ -62,5 +62,6 @@ int main(int argc, char** argv) {
     });
     while (!logger.finished())
         loop.runUntil([&logger] { return logger.finished(); }, 60'000);
+    if (mqtt) logger.station().removeSink(mqtt.get()); // the publisher goes first
     return logger.exitStatus();
 }

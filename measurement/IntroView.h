@@ -1,7 +1,7 @@
 #pragma once
 
-// The intro window of the module search. Reached through theSystem.introView; null while the
-// window does not exist, and then the search runs without showing its progress.
+// The progress of the module search, as the main sequence tells it to the part its owner
+// attached: the station, which tells its sinks, and the intro window through its sink.
 class TintroView {
 public:
     virtual ~TintroView() = default;

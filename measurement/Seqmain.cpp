@@ -1,11 +1,10 @@
 #include "measurement/Seqmain.h"
 
 #include "core/AppControl.h"
-#include "core/Globals.h"
 #include "core/Tdebug.h"
-#include "display/MainView.h"
-#include "display/SettingsStore.h"
 #include "measurement/IntroView.h"
+#include "measurement/MainView.h"
+#include "measurement/SettingsStore.h"
 #include "measurement/Tsensor.h"
 
 #include <algorithm>
@@ -13,24 +12,12 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace {
-
-TintroView* intro() {
-    return theSystem.introView;
-}
-
-} // namespace
-
 TseqMAIN::TseqMAIN() : delay(std::make_unique<Tdelay_resource>()) {
     delay->reserve(this, false);
 }
 
 TseqMAIN::~TseqMAIN() {
     delay.reset();
-}
-
-Tsensor* TseqMAIN::sensor() {
-    return theSystem.sensor;
 }
 
 void TseqMAIN::start() {
@@ -182,7 +169,7 @@ void TseqMAIN::runCycleStep() {
 
 void TseqMAIN::loadSettings() {
     if (Tsensor* s = sensor()) s->setLink(0);
-    if (theSystem.settings) theSystem.settings->loadStartupSettings();
+    if (parts.settings) parts.settings->loadStartupSettings();
     restartRequested = false;
     postNotification(this, GoOn);
 }
@@ -231,9 +218,9 @@ void TseqMAIN::showSample() {
     const Tsensor* s = sensor();
     if (firstSample && s && s->pressure < Tsensor::Invalid) {
         firstSample = false;
-        if (theSystem.mainView) theSystem.mainView->resetReference();
+        if (parts.view) parts.view->resetReference();
     }
-    if (theSystem.mainView) theSystem.mainView->showSample();
+    if (parts.view) parts.view->showSample();
     postNotification(this, GoOn);
 }
 
@@ -253,5 +240,5 @@ void TseqMAIN::waitForNextMeasurement() {
 void TseqMAIN::onEnd(std::int32_t) {
     delay->cancelDelay();
     if (Tsensor* s = sensor()) s->release(this);
-    if (theSystem.app) theSystem.app->quit();
+    if (parts.app) parts.app->quit();
 }

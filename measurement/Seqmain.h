@@ -10,11 +10,15 @@
 #include <vector>
 
 class Tsensor;
+class TintroView;
+class TmainView;
+class TsettingsStore;
+class TappControl;
 
 // The program's top-level sequence: loads the settings, searches the module (LPT1, then every
-// serial port present in ascending number) while the intro window shows the progress, and then
+// serial port present in ascending number) while the intro view shows the progress, and then
 // measures every TS seconds for the rest of the run. Its end releases the sensor and ends the
-// message loop.
+// message loop. It reaches the sensor and the views through the parts its owner attaches.
 class TseqMAIN : public Tsequence {
 public:
     static constexpr std::int32_t FoundPauseMs = 2000;
@@ -44,8 +48,19 @@ public:
         StepWait = 510,
     };
 
+    // What the sequence drives and tells; a null part is left out.
+    struct Tparts {
+        Tsensor* sensor = nullptr;
+        TintroView* intro = nullptr;        // the search's progress
+        TmainView* view = nullptr;          // each finished sample
+        TsettingsStore* settings = nullptr; // loaded at the start of every search
+        TappControl* app = nullptr;         // quit at the sequence's end
+    };
+
     TseqMAIN();
     ~TseqMAIN() override;
+
+    void attach(const Tparts& attached) { parts = attached; }
 
     void start();
     // A new module search, from the main window's menu.
@@ -99,5 +114,8 @@ private:
     void showSample();
     void waitForNextMeasurement();
     void cancelable();
-    static Tsensor* sensor();
+    Tsensor* sensor() const { return parts.sensor; }
+    TintroView* intro() const { return parts.intro; }
+
+    Tparts parts;
 };

@@ -2,7 +2,7 @@
 
 #include "core/Globals.h"
 #include "core/Tdebug.h"
-#include "display/MainView.h"
+#include "measurement/MainView.h"
 #include "measurement/Seqmain.h"
 
 #include <cmath>
@@ -33,6 +33,10 @@ Tsensor::Tsensor() : sscp(std::make_unique<Tsscp>()), lpt(std::make_unique<Tlpt_
 Tsensor::~Tsensor() {
     lpt.reset();
     sscp.reset();
+}
+
+const char* Tsensor::linkText(int k) {
+    return k >= 0 && k <= 2 ? LinkTexts[k] : nullptr;
 }
 
 void Tsensor::setLink(std::int32_t k) {

@@ -23,6 +23,8 @@ public:
 
     // 0 no module, 1 parallel-port module, 2 serial module; shows the text in the main window.
     void setLink(std::int32_t k);
+    // "No module", "LPT module", "COM module"; null for another number.
+    static const char* linkText(int k);
     // Looks for the module on LPT1, or on the serial port `port` ("COM%d").
     void start_searchLPT();
     void start_searchCOM(const char* port);

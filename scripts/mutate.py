@@ -25,7 +25,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 SOURCE_FOLDERS = ("core", "links", "measurement", "display", "charts", "settings", "widgets")
 # Sources whose tests live outside the mirrored folder: the application class is tested as a whole.
-EXTRA_TESTS = {"core/Main.cpp": [("app", "test_application"), ("app", "test_program")]}
+EXTRA_TESTS = {"app/Main.cpp": [("app", "test_application"), ("app", "test_program")]}
 QT_INCLUDE = re.compile(r"^#include <Q", re.M)
 
 

@@ -1,5 +1,5 @@
+#include "app/Main.h"
 #include "core/Globals.h"
-#include "core/Main.h"
 #include "core/Prompts.h"
 #include "support/ScriptedPrompts.h"
 

@@ -1,8 +1,8 @@
+#include "app/Main.h"
 #include "charts/Plot_time.h"
 #include "charts/Tchart.h"
 #include "charts/Tchart_settings.h"
 #include "core/Globals.h"
-#include "core/Main.h"
 #include "core/Prompts.h"
 #include "core/TWdebug.h"
 #include "display/Tabout.h"
@@ -96,7 +96,7 @@ TEST_F(Program, FindsTheModuleShowsLiveValuesAndClosesInOrder) {
     ASSERT_TRUE(pty->plug());
     std::ofstream("setup.ini") << "set_altitude\t0\nset_sampling_ts\t1\n";
     TmodelObjects model;
-    TprogramWindows windows;
+    TprogramWindows windows(model.station());
     TscriptedPrompts prompts;
     theSystem.prompts = &prompts;
     TWmain& main = windows.mainWindow();
@@ -179,7 +179,7 @@ struct RunResult {
 // shown, then leaves it through "Exit" answered Yes, or by sending itself `endSignal`.
 RunResult runUntilFirstSample(int endSignal = 0) {
     TmodelObjects model;
-    TprogramWindows windows;
+    TprogramWindows windows(model.station());
     TscriptedPrompts prompts;
     theSystem.prompts = &prompts;
     TWmain& main = windows.mainWindow();
@@ -272,7 +272,7 @@ TEST_F(Program, ChartWindowInBothLayoutsWithTheEmulatorsSamples) {
     ASSERT_TRUE(pty->plug());
     std::ofstream("setup.ini") << "set_altitude\t0\nset_sampling_ts\t1\n";
     TmodelObjects model;
-    TprogramWindows windows;
+    TprogramWindows windows(model.station());
     TscriptedPrompts prompts;
     theSystem.prompts = &prompts;
     TWchart& chart = windows.chartWindow();

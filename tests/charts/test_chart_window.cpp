@@ -1,4 +1,5 @@
 #include "charts/ChartHost.h"
+#include "charts/DataFileSink.h"
 #include "charts/Plot_time.h"
 #include "charts/Tchart.h"
 #include "charts/Tchart_settings.h"
@@ -55,15 +56,30 @@ protected:
     }
     QString text(const char* name) { return find<QLabel>(name)->text(); }
     Tplot_time* plot(TchartPlot which) { return chart.plot(which); }
-    // Pressure, temperature, altitude, humidity, SHT15 temperature.
+    // Pressure, temperature, altitude, humidity, SHT15 temperature: plotted, and written by the
+    // data file's sink as the desktop program adds it (a marker is an absent value).
     void sample(double p, double t, double a, double h = 0, double ht = 0) {
         chart.NewSample(30000, 28000, t, p, a, h, ht);
+        const auto given = [](double v, double marker) {
+            return v < marker ? std::optional<double>(v) : std::nullopt;
+        };
+        Treading r;
+        r.pressure = given(p, 9999.9);
+        r.altitude = a;
+        r.temperature = given(t, 999.9);
+        r.humidity = given(h, 9999.9);
+        r.humidityTemperature = given(ht, 9999.9);
+        r.D1 = 30000;
+        r.D2 = 28000;
+        file.reading(r);
         ++now;
     }
 
     TscriptedPrompts prompts;
     Thost host;
     TWchart chart{&host};
+    TdataFileSink file{chart.dataLog(), TdataFileSink::Lines::Every,
+                       [this](bool written) { chart.lineLogged(written); }};
     std::int64_t now = Feb20;
 };
 
@@ -282,6 +298,7 @@ TEST_F(ChartWindow, LoggingBlinksRecPerLineAndAWriteErrorEndsIt) {
     EXPECT_NE(prompts.shown[0].text.find(path), std::string::npos);
     sample(1000, 20, 100);
     EXPECT_EQ(prompts.shown.size(), 1u);
+    EXPECT_FALSE(timer->isActive()); // no line, no blink
 
     prompts.fileNames.push_back(path);
     begin->trigger();

@@ -9,11 +9,11 @@
 TEST_F(MainDisplay, SeaLevelOffsetFollowsTheLocalAltitude) {
     sensor.pressure = 1000;
     display.setParameter(3, 0);
-    EXPECT_NEAR(display.seaLevelOffset, 0.04, 0.0005);
+    EXPECT_NEAR(display.values().seaLevelOffset, 0.04, 0.0005);
     EXPECT_EQ(mainForm.text("lbpresssea"), "1000.0");
     EXPECT_EQ(smallForm.text("lbpresssea"), "1000.0 [mbar]"); // the local pressure
     display.setParameter(3, 500);
-    EXPECT_NEAR(display.seaLevelOffset, 58.60, 0.005);
+    EXPECT_NEAR(display.values().seaLevelOffset, 58.60, 0.005);
     EXPECT_EQ(mainForm.text("lbpresssea"), "1058.6");
     EXPECT_EQ(mainForm.text("lb_alti"), "500.0");
     EXPECT_EQ(mainForm.text("lb_altifeet"), "1640.0");
@@ -38,16 +38,16 @@ TEST_F(MainDisplay, ChangingTheAltitudeClearsHistoryAndMinMaxKeepingItDoesNot) {
     sample(1000, 20);
     sample(990, 25);
     ASSERT_NE(meteo.getHistory(0), -1.0);
-    const double pMin = display.pressureMin, tMax = display.temperatureMax;
+    const double pMin = display.values().pressureMin, tMax = display.values().temperatureMax;
     display.setParameter(3, 100);
     EXPECT_NE(meteo.getHistory(0), -1.0);
-    EXPECT_EQ(display.pressureMin, pMin);
-    EXPECT_EQ(display.temperatureMax, tMax);
+    EXPECT_EQ(display.values().pressureMin, pMin);
+    EXPECT_EQ(display.values().temperatureMax, tMax);
     display.setParameter(3, 150);
     EXPECT_EQ(meteo.getHistory(0), -1.0);
-    EXPECT_EQ(display.pressureMin, display.seaLevelPressure);
-    EXPECT_EQ(display.pressureMax, display.seaLevelPressure);
-    EXPECT_EQ(display.temperatureMin, 25.0);
+    EXPECT_EQ(display.values().pressureMin, display.values().seaLevelPressure);
+    EXPECT_EQ(display.values().pressureMax, display.values().seaLevelPressure);
+    EXPECT_EQ(display.values().temperatureMin, 25.0);
     EXPECT_EQ(mainForm.text("lb_tmax"), "25.0 [°C]");
 }
 
@@ -223,24 +223,22 @@ TEST_F(MainDisplay, ShowSampleWritesRawValuesAndNeedsTheSensor) {
     ASSERT_EQ(chart.samples.size(), 1u);
     EXPECT_EQ(chart.samples[0],
               (std::vector<double>{7168, 20224, 20, 1000, display.altitude, 45.5, 21.5}));
-    theSystem.chartView = nullptr; // no chart window: no sample is shown at all
+    display.setStation(nullptr); // no station to show: nothing is shown at all
     sample(990, 10);
     EXPECT_EQ(mainForm.text("lbpressure"), "1000.0");
-    theSystem.sensor = nullptr;
     mainForm.controls.clear();
-    display.showSample();
-    display.resetReference();
+    station.resetReference();
     EXPECT_TRUE(mainForm.controls.empty());
 }
 
 TEST_F(MainDisplay, ResetReferenceTakesThePressureAsTheLocalAltitude) {
     display.setParameter(3, 300);
     sample(960, 20);
-    display.resetReference();
-    EXPECT_EQ(display.referencePressure, 960);
+    station.resetReference();
+    EXPECT_EQ(display.values().referencePressure, 960);
     EXPECT_NEAR(display.altitude, 300, 1);
     EXPECT_EQ(meteo.getHistory(0), -1.0);
-    EXPECT_EQ(display.altitudeMin, display.altitude);
+    EXPECT_EQ(display.values().altitudeMin, display.altitude);
 }
 
 TEST_F(MainDisplay, ChartLayoutFollowsTheHumiditySensorOnceSet) {
@@ -280,7 +278,7 @@ TEST_F(MainDisplay, TheWeatherModelSeesValidPressuresOnly) {
 TEST_F(MainDisplay, BelowSeaLevelTheMarkerStillShowsDashes) {
     display.setParameter(3, -200);
     sample(Tsensor::Invalid, Tsensor::InvalidTemperature);
-    EXPECT_LT(display.seaLevelOffset, 0);
+    EXPECT_LT(display.values().seaLevelOffset, 0);
     EXPECT_EQ(mainForm.text("lbpresssea"), "----.-");
     EXPECT_EQ(smallForm.text("lbpresssea"), "----.- [mbar]");
     EXPECT_EQ(meteo.getWeatherClass(), WEATHER_NONE);
@@ -303,8 +301,8 @@ TEST_F(MainDisplay, MinMaxTakeValidValuesOnlyAndShowDashesUntilTheFirst) {
     EXPECT_EQ(mainForm.text("lb_pmax"), "1010.0 [mbar]");
     EXPECT_EQ(mainForm.text("lb_tmin"), "20.0 [°C]");
     EXPECT_EQ(mainForm.text("lb_tmax"), "25.0 [°C]");
-    EXPECT_LT(display.altitudeMax, 1);
-    EXPECT_GT(display.altitudeMin, -90);
+    EXPECT_LT(display.values().altitudeMax, 1);
+    EXPECT_GT(display.values().altitudeMin, -90);
     sample(Tsensor::Invalid, Tsensor::InvalidTemperature);
     display.resetMinMax(); // cleared while the module is out
     for (const auto& [label, text] : dashes)

@@ -1,11 +1,14 @@
 #include "FakeChart.h"
 #include "FakeForm.h"
+#include "charts/ChartSink.h"
 #include "core/Prompts.h"
 #include "display/TmainDisplay.h"
 #include "display/Tmeteo.h"
+#include "measurement/Fakes.h"
+#include "station/IntroSink.h"
 #include "support/LastOf.h"
+#include "support/LptStation.h"
 #include "support/ScriptedPrompts.h"
-#include "support/StationRig.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -19,28 +22,27 @@ namespace {
 const char* const weatherPictures[] = {"img_sunny", "img_variable", "img_couvert",
                                        "img_rainy", "img_rainsnow", "img_snow"};
 
-// The main display fed by the main sequence as start-up wires them, on virtual time, with the
+// The main display fed by the station as start-up wires them, on virtual time, with the
 // emulated LPT module that the test plugs in and pulls out, and no serial port. "setup.ini" sets
 // 500 m and TS 1 s.
-class MainDisplaySession : public StationRig<> {
+class MainDisplaySession : public LptStation {
 protected:
     MainDisplaySession() {
         std::ofstream("setup.ini") << "set_altitude\t500\nset_sampling_ts\t1\n";
         display.setMainForm(&mainForm);
         display.setSmallForm(&smallForm);
-        theSystem = {.sensor = &sensor,
-                     .meteo = &meteo,
-                     .seqMain = &seq,
-                     .mainView = &display,
-                     .meteoView = &display,
-                     .introView = &intro,
-                     .chartView = &chart,
-                     .prompts = &prompts,
-                     .app = &app,
-                     .settings = &display,
-                     .parameters = &display};
+        theSystem.meteoView = &display;
+        theSystem.chartView = &chart;
+        theSystem.prompts = &prompts;
+        station.setSettingsFile("setup.ini", true);
+        station.setApp(&app);
+        display.setStation(&station);
+        station.addSink(&chartSink);
+        station.addSink(&introSink);
     }
+    ~MainDisplaySession() override { theSystem = Tsystem{}; }
 
+    void noModule() { lpt.module.setFault(TlptModuleFault::DoutStuckHigh); }
     void plug(double pressure) {
         lpt.module.setFault(TlptModuleFault::None);
         lpt.module.setConditions(pressure, 20);
@@ -79,9 +81,14 @@ protected:
     InTempDir temp;
     TscriptedPrompts prompts;
     FakeChart chart;
+    TchartSink chartSink{chart};
+    FakeIntro intro;
+    TintroSink introSink{intro};
+    FakeApp app;
     FakeForm mainForm;
     FakeForm smallForm;
-    Tmeteo meteo{[this] { return loop.now() / 1000; }};
+    Tmeteo& meteo = station.meteo();
+    TseqMAIN& seq = station.sequence();
     TmainDisplay display;
 };
 
@@ -109,7 +116,7 @@ TEST_F(MainDisplaySession, StartedWithoutModuleShowsNoWeatherAndNoMarkerUntilOne
     EXPECT_EQ(mainForm.text("Panel5"), "Variable"); // 955 mbar at 500 m: 1013.6 at sea level
     EXPECT_TRUE(mainForm.visible("img_variable"));
     EXPECT_NEAR(meteo.getHistory(0), 1013.6, 0.2);
-    EXPECT_NEAR(display.altitudeMin, 500, 1);
+    EXPECT_NEAR(display.values().altitudeMin, 500, 1);
     EXPECT_EQ(mainForm.text("lb_tmin"), "20.0 [°C]");
     EXPECT_EQ(mainForm.text("pl_trend"), "Constant");
     EXPECT_TRUE(smallForm.visible("img_unch"));

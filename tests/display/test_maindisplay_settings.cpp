@@ -38,8 +38,7 @@ TEST_F(MainDisplay, ParameterAccessByCode) {
     EXPECT_EQ(display.getParameter(0), 0.0);
     EXPECT_EQ(display.getParameter(17), 0.0);
 
-    theSystem.sensor = nullptr;
-    theSystem.meteo = nullptr;
+    display.setStation(nullptr);
     display.setSmallForm(nullptr);
     for (int code : {1, 2, 4, 7, 12, 15, 16})
         EXPECT_EQ(display.getParameter(code), 0.0) << code;
@@ -133,9 +132,9 @@ TEST_F(MainDisplay, ReadingAFileRefreshesTheDisplayAndMinMax) {
     std::ofstream("alt.ini") << "set_altitude word\nset_minimized 1";
     display.setParameter(3, 200);
     display.readSettings("alt.ini");
-    EXPECT_EQ(display.localAltitude, 0.0); // a word for a number applies 0.0
-    EXPECT_TRUE(display.minimized);        // the last line has no line end
-    EXPECT_EQ(display.temperatureMin, 30.0);
+    EXPECT_EQ(display.values().localAltitude, 0.0); // a word for a number applies 0.0
+    EXPECT_TRUE(display.minimized);                 // the last line has no line end
+    EXPECT_EQ(display.values().temperatureMin, 30.0);
     EXPECT_EQ(mainForm.text("lb_alti"), "0.0");
 }
 
@@ -146,7 +145,7 @@ TEST_F(MainDisplay, AMissingStartupFileShowsTheErrorAndChangesNothing) {
     loop.runUntilIdle();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, "Error : Unable to open input file setup.ini");
-    EXPECT_EQ(display.localAltitude, 250);
+    EXPECT_EQ(display.values().localAltitude, 250);
 }
 
 TEST_F(MainDisplay, WritingNeedsSensorWeatherModelAndSmallWindow) {
@@ -158,8 +157,6 @@ TEST_F(MainDisplay, WritingNeedsSensorWeatherModelAndSmallWindow) {
 }
 
 TEST_F(MainDisplay, CloseApplicationAsksThenSavesAndCancelsTheMainSequence) {
-    TseqMAIN seqMain;
-    theSystem.seqMain = &seqMain;
     display.closeApplication(); // no answer queued: No
     EXPECT_EQ(prompts.shown.at(0).text, "Close application ?");
     EXPECT_EQ(prompts.shown.at(0).buttons, TpromptButtons::YesNo);

@@ -46,7 +46,7 @@ protected:
         sensor.pressure = pressure;
         sensor.temperature = temperature;
         sensor.humidity = humidity;
-        theSystem.mainView->showSample();
+        station.showSample();
     }
     QString text(const char* name) {
         auto* label = main.findChild<QLabel*>(name);
@@ -178,7 +178,7 @@ TEST_F(MainWindow, SeaLevelOffsetAndAltitudeChanges) {
     EXPECT_EQ(text("lbpressure"), "1000.0");
     EXPECT_EQ(text("lbpresssea"), "1000.1"); // 0.04 mbar above the local pressure
     EXPECT_NEAR(theSystem.parameters->getParameter(8), 0.04, 0.0005);
-    main.display().resetReference();
+    station.resetReference();
     sample(1010, 25);
     ASSERT_NE(meteo.getHistory(0), -1.0);
     EXPECT_EQ(text("lb_tmin"), "20.0 [°C]");
@@ -273,7 +273,7 @@ TEST_F(MainWindow, RainClassKeepsItsPictureWhileOnlyTheTemperatureChanges) {
 TEST_F(MainWindow, ClearMinMaxMakesTheSixLabelsTheCurrentValues) {
     theSystem.parameters->setParameter(3, 0);
     sample(1000, 20);
-    main.display().resetReference();
+    station.resetReference();
     sample(1012, 12);
     sample(1006, 16);
     EXPECT_NE(text("lb_pmin"), text("lb_pmax"));

@@ -2,8 +2,8 @@
 
 #include "core/Sequence.h"
 #include "links/Serial_enum.h"
-#include "logger/LoggerChart.h"
 #include "logger/Refinder.h"
+#include "station/Reading.h"
 
 #include <cstdint>
 #include <functional>
@@ -44,9 +44,10 @@ public:
     int moduleCom = 0;        // 0: unplugged
     bool reports = true;      // false: a failing cycle reports nothing at all
     std::vector<std::int64_t> searchStarts;
-    Trefinder* finder = nullptr;
-    TloggerChart* chart = nullptr;
-    std::function<std::int64_t()> now; // virtual milliseconds
+    Trefinder* finder = nullptr;            // whose plan a search walks
+    std::vector<TreadingSink*> sinks;       // told the search and every reading
+    std::function<std::int64_t()> now;      // virtual milliseconds
+    std::function<std::int64_t()> calendar; // the readings' times
 
 private:
     static constexpr std::int32_t RestartCode = 6;
@@ -61,7 +62,7 @@ private:
         if (moduleCom) present.present[moduleCom] = 1;
         plan = finder->searchPlan(present);
         index = 0;
-        finder->showIntro();
+        tell([](TreadingSink* s) { s->searchStarted(); });
         tryPort();
     }
 
@@ -77,13 +78,13 @@ private:
 
     void tryPort() {
         if (index >= plan.size()) {
-            finder->closeIntro(false);
+            tell([](TreadingSink* s) { s->searchEnded(false); });
             measuredCom.clear();
             wait(Phase::Waiting, tsMs);
             return;
         }
         const std::string& port = plan[index];
-        finder->searching(port.c_str());
+        tell([&port](TreadingSink* s) { s->portTried(port); });
         wait(Phase::Trying, holdsModule(port) ? ModulePortMs
                             : isPresent(port) ? EmptyPortMs
                                               : MissingPortMs);
@@ -93,32 +94,40 @@ private:
         switch (phase) {
         case Phase::Trying:
             if (holdsModule(plan[index])) {
-                finder->result(true);
+                tell([](TreadingSink* s) { s->portResult(true); });
                 measuredCom = plan[index];
                 wait(Phase::FoundPause, FoundPauseMs);
             } else {
-                finder->result(false);
+                tell([](TreadingSink* s) { s->portResult(false); });
                 ++index;
                 tryPort();
             }
             return;
         case Phase::FoundPause:
-            finder->closeIntro(true);
+            tell([](TreadingSink* s) { s->searchEnded(true); });
             wait(Phase::Waiting, MeasureMs);
             return;
         case Phase::Waiting: measure(); return;
         }
     }
 
-    // One cycle's end: a sample (or, with no module, the invalid marker), then TS to the next.
+    // One cycle's end: a reading (with no module, one without values), then TS to the next.
     void measure() {
+        Treading r;
+        r.time = calendar ? calendar() : 0;
         if (!measuredCom.empty() && holdsModule(measuredCom)) {
             wait(Phase::Waiting, tsMs + MeasureMs);
-            chart->NewSample(19900, 29500, 20.5, 1001.25, 98.5, 55.0, 20.25);
+            r = {r.time, 1, 1001.25, 1014.0, 98.5, 20.5, 55.0, 20.25, 1, 2, 19900, 29500};
         } else {
             wait(Phase::Waiting, tsMs + FailedMeasureMs);
-            if (reports) chart->NewSample(0, 0, 999.9, 9999.9, 10000, 9999.9, 9999.9);
+            if (!reports) return;
         }
+        tell([&r](TreadingSink* s) { s->reading(r); });
+    }
+
+    template <class Event> void tell(Event event) {
+        for (TreadingSink* sink : sinks)
+            event(sink);
     }
 
     void wait(Phase next, std::int64_t ms) {

@@ -1,5 +1,5 @@
-// The whole logger in virtual time on the emulated LPT module: its own main sequence, display
-// logic and re-finder, with the module pulled out and plugged back.
+// The whole logger in virtual time on the emulated LPT module: its station, data file and
+// re-finder, with the module pulled out and plugged back.
 #include "LoggerTestSupport.h"
 #include "logger/Logger.h"
 #include "measurement/StepLoop.h"
@@ -27,7 +27,7 @@ TEST(LoggerRefind, TheAltitudeGoesOnWhenTheModuleIsFoundAgain) {
     ASSERT_TRUE(logger.start());
     ASSERT_TRUE(saying("module found"));
     loop.advance(3'000);
-    EXPECT_NEAR(logger.mainDisplay().altitude, 100, 0.05);
+    EXPECT_NEAR(logger.station().values().altitude, 100, 0.05);
 
     lpt.module.setFault(TlptModuleFault::DoutStuckHigh);
     ASSERT_TRUE(saying("module lost"));
@@ -35,5 +35,5 @@ TEST(LoggerRefind, TheAltitudeGoesOnWhenTheModuleIsFoundAgain) {
     lpt.module.setFault(TlptModuleFault::None);
     ASSERT_TRUE(saying("module found again"));
     loop.advance(3'000);
-    EXPECT_NEAR(logger.mainDisplay().altitude, 108.4, 0.3);
+    EXPECT_NEAR(logger.station().values().altitude, 108.4, 0.3);
 }

@@ -36,8 +36,8 @@ private:
     bool hadZone = false;
 };
 
-TmqttSample fullSample() {
-    TmqttSample s;
+Treading fullSample() {
+    Treading s;
     s.time = 1796711465; // 2026-12-08 06:31:05 UTC
     s.pressure = 963.126;
     s.seaLevelPressure = 1013.2;
@@ -63,7 +63,7 @@ TEST(MqttMessages, StateHoldsEveryValueWithItsUnitAndTheTimeWithItsOffset) {
 }
 
 TEST(MqttMessages, ValuesTheModuleDidNotGiveAreLeftOut) {
-    TmqttSample s = fullSample();
+    Treading s = fullSample();
     s.humidity.reset();
     s.humidityTemperature.reset();
     s.pressure.reset();
@@ -76,42 +76,23 @@ TEST(MqttMessages, ValuesTheModuleDidNotGiveAreLeftOut) {
     EXPECT_TRUE(has(p, "\"temperature_c\":-3.00,"));
 }
 
-// A sample of the data file: what sits at its invalid marker, and the humidity values of a
-// module without the humidity sensor, never reach the message.
-TEST(MqttMessages, DataFileSamplesLoseTheirMarkersAndAbsentHumidity) {
-    TloggedSample logged;
-    logged.time = 1796738075;
-    logged.pressure = 1013.26;
-    logged.seaLevelPressure = 9999.9;
-    logged.altitude = 10000;
-    logged.temperature = 23.84;
-    logged.humidity = 39.57;
-    logged.humidityTemperature = 23.8;
-    logged.weatherClass = 2;
-    logged.trend = 4;
-    logged.D1 = 19850;
-    logged.D2 = 30315;
-    TmqttSample s = mqttSampleOf(logged);
-    EXPECT_EQ(s.time, 1796738075);
-    EXPECT_EQ(s.pressure, 1013.26);
-    EXPECT_EQ(s.temperature, 23.84);
-    EXPECT_FALSE(s.seaLevelPressure);
-    EXPECT_FALSE(s.altitude);
-    EXPECT_FALSE(s.humidity);
-    EXPECT_FALSE(s.humidityTemperature);
-    EXPECT_EQ(s.weatherClass, 2);
-    EXPECT_EQ(s.trend, 4);
-    EXPECT_EQ(s.D1, 19850);
-    EXPECT_EQ(s.D2, 30315);
-
-    logged.hasHumidity = true;
-    logged.altitude = 9999.99;
-    logged.temperature = 999.9;
-    s = mqttSampleOf(logged);
-    EXPECT_EQ(s.humidity, 39.57);
-    EXPECT_EQ(s.humidityTemperature, 23.8);
-    EXPECT_EQ(s.altitude, 9999.99);
-    EXPECT_FALSE(s.temperature);
+// The altitude at the top of its range (not known) and a humidity outside its range (no
+// humidity sensor) never reach the message; an altitude below the top does.
+TEST(MqttMessages, TheTopAltitudeAndAHumidityOutOfRangeAreLeftOut) {
+    Treading r = fullSample();
+    r.altitude = 10000;
+    r.humidity = 0;
+    std::string p = mqttStatePayload(r);
+    EXPECT_FALSE(has(p, "altitude"));
+    EXPECT_FALSE(has(p, "humidity"));
+    EXPECT_TRUE(has(p, "\"pressure_mbar\":963.13,"));
+    r.altitude = 9999.99;
+    r.humidity = 39.57;
+    r.temperature.reset();
+    p = mqttStatePayload(r);
+    EXPECT_TRUE(has(p, "\"altitude_m\":9999.99,"));
+    EXPECT_TRUE(has(p, "\"humidity_percent\":39.57,"));
+    EXPECT_FALSE(has(p, "temperature_c\":-3"));
 }
 
 TEST(MqttMessages, WordsForEveryCodeAndNoneForUnknownOnes) {
@@ -134,10 +115,10 @@ TEST(MqttMessages, RainBecomesSnowAndRainOrSnowWhenItIsCold) {
     } cases[] = {{4, 3.0, 4}, {4, 2.99, 5}, {4, -1.0, 5}, {4, -1.01, 6}, {3, -20, 3}, {0, -20, 0}};
     for (const auto& c : cases)
         EXPECT_EQ(mqttWeatherCode(c.weatherClass, c.temperature), c.code) << c.temperature;
-    TloggedSample logged;
-    logged.weatherClass = 4;
-    logged.temperature = -5;
-    EXPECT_EQ(mqttSampleOf(logged).weatherClass, 6);
+    Treading r;
+    r.weatherClass = 4;
+    r.temperature = -5;
+    EXPECT_TRUE(has(mqttStatePayload(r), "\"weather_code\":6,"));
 }
 
 // Names that fold together as identifiers, under two prefixes: every station its own device,

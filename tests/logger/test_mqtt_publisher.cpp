@@ -23,8 +23,8 @@ TmqttSettings settingsFor(int port) {
     return s;
 }
 
-TmqttSample sample(std::uint16_t d1, bool withHumidity = false) {
-    TmqttSample s;
+Treading sample(std::uint16_t d1, bool withHumidity = false) {
+    Treading s;
     s.time = 1800000000 + d1;
     s.pressure = 960.0 + d1 / 100.0;
     s.seaLevelPressure = 1010.5;
@@ -145,7 +145,7 @@ TEST(MqttPublisher, HomeAssistantSeesMissingValuesAndALostModule) {
     std::string error;
     ASSERT_TRUE(publisher.start(error)) << error;
     ASSERT_TRUE(waitUntil([&] { return publisher.connected(); }));
-    TmqttSample first = sample(1);
+    Treading first = sample(1);
     first.seaLevelPressure.reset();
     publisher.publish(first);
     ASSERT_TRUE(sub.waitForLast("test/roof/status", "online"));

@@ -1,13 +1,11 @@
 // The re-finding of the module in virtual time, against a simulated main sequence and module,
-// with the real chart-side logic and data log writing a real file.
+// with the data file sink writing a real file.
 #include "LoggerTestSupport.h"
 #include "SimulatedStation.h"
+#include "charts/DataFileSink.h"
 #include "charts/DataLog.h"
-#include "core/Globals.h"
 #include "core/VirtualLoop.h"
-#include "display/TmainDisplay.h"
 #include "logger/DateTimeText.h"
-#include "logger/LoggerChart.h"
 #include "logger/Refinder.h"
 #include "measurement/Tsensor.h"
 
@@ -22,24 +20,26 @@ namespace {
 using Lines = std::vector<std::string>;
 constexpr std::int64_t Epoch = 1'900'000'000; // calendar seconds at virtual time 0
 
-class Times : public TsampleObserver {
+// The times of the readings the data file takes.
+class Times : public TreadingSink {
 public:
-    void sampleWritten(const TloggedSample& sample) override { at.push_back(sample.time); }
+    void reading(const Treading& r) override {
+        if (r.measured()) at.push_back(r.time);
+    }
     std::vector<std::int64_t> at;
 };
 
 struct RefinderTest : ::testing::Test {
     explicit RefinderTest(std::string port = "") : fixedPort(std::move(port)) {
-        theSystem.sensor = &sensor;
         sensor.setTS(SimulatedStation::TsMs / 1000);
+        finder.watch(&sensor);
         station.finder = &finder;
-        station.chart = &chart;
+        station.sinks = {&finder, &file, &times};
         station.now = [this] { return loop.now(); };
-        chart.addObserver(&times);
+        station.calendar = [this] { return calendar(); };
         std::string error;
         EXPECT_TRUE(log.beginAppending(dir.file("samples.dat"), error)) << error;
     }
-    ~RefinderTest() override { theSystem = Tsystem{}; }
 
     std::int64_t calendar() const { return Epoch + loop.now() / 1000; }
     void start() {
@@ -59,12 +59,11 @@ struct RefinderTest : ::testing::Test {
     std::string fixedPort;
     Lines said;
     Tsensor sensor;
-    TmainDisplay display;
     TdataLog log{[this] { return localDateTimeText(calendar()); }};
     SimulatedStation station;
     Trefinder finder{fixedPort, [this](const std::string& line) { said.push_back(line); },
                      [this] { return calendar(); }, false, [this] { station.restart(); }};
-    TloggerChart chart{log, display, finder, [this] { return calendar(); }};
+    TdataFileSink file{log, TdataFileSink::Lines::Measured};
     Times times;
 };
 

@@ -3,9 +3,10 @@
 #include "core/AppControl.h"
 #include "core/Globals.h"
 #include "core/VirtualLoop.h"
-#include "display/MainView.h"
-#include "display/SettingsStore.h"
 #include "measurement/IntroView.h"
+#include "measurement/MainView.h"
+#include "measurement/Seqmain.h"
+#include "measurement/SettingsStore.h"
 #include "measurement/Tsensor.h"
 
 #include <cstdint>
@@ -78,9 +79,15 @@ public:
     int quits = 0;
 };
 
-// Installs the fakes in theSystem for the life of a test and takes them out again.
+// Installs the fakes in theSystem for the life of a test and takes them out again; the main
+// sequence among them is given the others, the intro and the settings as its parts.
 struct SystemScope {
-    explicit SystemScope(Tsystem wanted) { theSystem = wanted; }
+    explicit SystemScope(Tsystem wanted, TintroView* intro = nullptr,
+                         TsettingsStore* settings = nullptr) {
+        theSystem = wanted;
+        if (wanted.seqMain)
+            wanted.seqMain->attach({wanted.sensor, intro, wanted.mainView, settings, wanted.app});
+    }
     ~SystemScope() { theSystem = Tsystem{}; }
     SystemScope(const SystemScope&) = delete;
     SystemScope& operator=(const SystemScope&) = delete;

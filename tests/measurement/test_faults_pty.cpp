@@ -38,12 +38,8 @@ struct FaultTest : ::testing::Test {
     FakeApp app;
     Tsensor sensor;
     TseqMAIN seq;
-    SystemScope scope{Tsystem{.sensor = &sensor,
-                              .seqMain = &seq,
-                              .mainView = &view,
-                              .introView = &intro,
-                              .app = &app,
-                              .settings = &settings}};
+    SystemScope scope{Tsystem{.sensor = &sensor, .seqMain = &seq, .mainView = &view, .app = &app},
+                      &intro, &settings};
 
     void SetUp() override {
         lpt.module.setFault(TlptModuleFault::DoutStuckHigh); // nothing on LPT1

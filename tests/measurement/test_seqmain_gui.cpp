@@ -111,9 +111,9 @@ TEST(SeqMainGui, SerialSearchAndMeasurementOverPtysWithTheSignalWindow) {
         SystemScope scope{Tsystem{.sensor = &sensor,
                                   .seqMain = &seq,
                                   .mainView = &view,
-                                  .introView = &intro,
                                   .prompts = &prompts,
-                                  .app = &app}};
+                                  .app = &app},
+                          &intro};
         seq.start();
         ASSERT_TRUE(spinUntil([&] { return intro.isVisible(); }, 2000));
         ASSERT_TRUE(spinUntil([&] { return !view.samples.empty(); }, 20'000));

@@ -34,12 +34,8 @@ struct SeqMainSerialTest : ::testing::Test {
     FakeApp app;
     Tsensor sensor;
     TseqMAIN seq;
-    SystemScope scope{Tsystem{.sensor = &sensor,
-                              .seqMain = &seq,
-                              .mainView = &view,
-                              .introView = &intro,
-                              .app = &app,
-                              .settings = &settings}};
+    SystemScope scope{Tsystem{.sensor = &sensor, .seqMain = &seq, .mainView = &view, .app = &app},
+                      &intro, &settings};
 
     void SetUp() override {
         lpt.module.setFault(TlptModuleFault::DoutStuckHigh);
@@ -91,6 +87,7 @@ TEST_F(SeqMainSerialTest, CancelIsHonouredWhileAPortIsSearched) {
     for (std::int32_t step : {210, 220}) {
         TseqMAIN other; // a fresh sequence for each step, on the same sensor
         theSystem.seqMain = &other;
+        other.attach({&sensor, &intro, &view, &settings, &app});
         sensor.release(&seq);
         other.start();
         ASSERT_TRUE(loop.pumpUntil([&] { return other.getStep() == step; }, 60'000));

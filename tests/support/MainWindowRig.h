@@ -8,6 +8,7 @@
 #include "display/Tsmall.h"
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
+#include "station/Station.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 
@@ -15,15 +16,14 @@
 
 #include <cstdint>
 
-// The main and small windows over a real sensor and weather model, every box answered from a
-// script, in a private working directory. A fixture built on it adds the windows it needs and
-// shows the main window.
+// The main and small windows over a station (a real sensor and weather model), every box
+// answered from a script, in a private working directory. A fixture built on it adds the windows it
+// needs and shows the main window.
 struct MainWindowRig : ::testing::Test {
     MainWindowRig() {
-        theSystem.sensor = &sensor;
-        theSystem.meteo = &meteo;
-        theSystem.seqMain = &seqMain;
         theSystem.prompts = &prompts;
+        main.display().setStation(&station);
+        station.setSettingsFile("setup.ini", true);
         main.setSmallWindow(&small);
         small.setMainDisplay(&main.display());
     }
@@ -31,9 +31,10 @@ struct MainWindowRig : ::testing::Test {
 
     InTempDir temp;
     TvirtualLoop loop;
-    Tsensor sensor;
-    Tmeteo meteo{[] { return std::int64_t{1'000'000}; }};
-    TseqMAIN seqMain;
+    Tstation station{[] { return std::int64_t{1'000'000}; }};
+    Tsensor& sensor = station.sensor();
+    Tmeteo& meteo = station.meteo();
+    TseqMAIN& seqMain = station.sequence();
     TscriptedPrompts prompts;
     TWmain main;
     TWsmall small;

@@ -31,12 +31,8 @@ struct StationRig : ::testing::Test {
     FakeApp app;
     Tsensor sensor;
     TseqMAIN seq;
-    SystemScope scope{Tsystem{.sensor = &sensor,
-                              .seqMain = &seq,
-                              .mainView = &view,
-                              .introView = &intro,
-                              .app = &app,
-                              .settings = &settings}};
+    SystemScope scope{Tsystem{.sensor = &sensor, .seqMain = &seq, .mainView = &view, .app = &app},
+                      &intro, &settings};
 
     void noModule() { lpt.module.setFault(TlptModuleFault::DoutStuckHigh); }
     // Runs the loop until the main window has been shown n samples in all.

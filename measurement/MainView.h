@@ -1,7 +1,8 @@
 #pragma once
 
-// What the model asks of the main window. Reached through theSystem.mainView; null while the
-// window does not exist, and then nothing is shown.
+// What the main sequence and the sensor tell of each finished measurement: the station, which
+// derives its values and hands the reading to its sinks. The sequence reaches it as its part, the
+// sensor through theSystem.mainView; null, and nothing is told.
 class TmainView {
 public:
     virtual ~TmainView() = default;
@@ -10,6 +11,6 @@ public:
     // Called once, at the first valid sample: the altimeter reference becomes the current
     // pressure; history and min/max start afresh. A module found again keeps its reference.
     virtual void resetReference() = 0;
-    // Takes the sensor's latest sample: displays, weather model, charts and data log.
+    // Takes the sensor's latest sample: derived values, weather model, and every output.
     virtual void showSample() = 0;
 };

@@ -1,5 +1,7 @@
-#include "core/Main.h"
+#include "app/Main.h"
 
+#include "charts/ChartSink.h"
+#include "charts/DataFileSink.h"
 #include "charts/Tchart.h"
 #include "core/Globals.h"
 #include "core/ProgramFonts.h"
@@ -14,6 +16,8 @@
 #include "measurement/Tintro.h"
 #include "measurement/Tsensor.h"
 #include "settings/Tsettings.h"
+#include "station/IntroSink.h"
+#include "station/Station.h"
 
 #include "Version.h"
 
@@ -21,28 +25,17 @@
 #include <exception>
 #include <string_view>
 
-TmodelObjects::TmodelObjects()
-    : sensor(std::make_unique<Tsensor>()), meteo(std::make_unique<Tmeteo>()),
-      seqMain(std::make_unique<TseqMAIN>()) {
-    theSystem.sensor = sensor.get();
-    theSystem.meteo = meteo.get();
-    theSystem.seqMain = seqMain.get();
-}
+TmodelObjects::TmodelObjects() : measuring(std::make_unique<Tstation>()) {}
 
 TmodelObjects::~TmodelObjects() {
     destroy();
 }
 
 void TmodelObjects::destroy() {
-    sensor.reset();
-    theSystem.sensor = nullptr;
-    seqMain.reset();
-    theSystem.seqMain = nullptr;
-    meteo.reset();
-    theSystem.meteo = nullptr;
+    measuring->shutDown();
 }
 
-TprogramWindows::TprogramWindows() {
+TprogramWindows::TprogramWindows(Tstation& measuring) : station(&measuring) {
     installProgramFonts();
     theSystem.prompts = &prompts;
     theSystem.app = this;
@@ -57,18 +50,37 @@ TprogramWindows::TprogramWindows() {
     debug = std::make_unique<TWdebug>();
     main->setDebugWindow(debug.get());
     intro = std::make_unique<TWintro>();
-    theSystem.introView = intro.get();
     settings = std::make_unique<TWsettings>();
     main->setSettingsDialog(settings.get());
     about = std::make_unique<TWabout>();
     main->setAboutBox(about.get());
     quitSignals = std::make_unique<TquitSignals>([this] { main->display().endApplication(); });
+    addSinks();
     main->show();
+}
+
+// The presenter takes the station's values and its settings file, "setup.ini", at every search.
+void TprogramWindows::addSinks() {
+    station->setSettingsFile("setup.ini", true);
+    station->setApp(this);
+    main->display().setStation(station);
+    chartSink = std::make_unique<TchartSink>(*chart);
+    fileSink =
+        std::make_unique<TdataFileSink>(chart->dataLog(), TdataFileSink::Lines::Every,
+                                        [this](bool written) { chart->lineLogged(written); });
+    introSink = std::make_unique<TintroSink>(*intro);
+    station->addSink(chartSink.get());
+    station->addSink(fileSink.get());
+    station->addSink(introSink.get());
 }
 
 TprogramWindows::~TprogramWindows() {
     quitSignals.reset();
-    theSystem.introView = nullptr;
+    main->display().setStation(nullptr);
+    station->removeSink(chartSink.get());
+    station->removeSink(fileSink.get());
+    station->removeSink(introSink.get());
+    station->setApp(nullptr);
     theSystem.chartView = nullptr;
     if (theSystem.app == this) theSystem.app = nullptr;
     if (theSystem.prompts == &prompts) theSystem.prompts = nullptr;
@@ -146,7 +158,7 @@ int runProgram(int argc, char** argv) {
     }
     TmodelObjects model;
     TbarometerApplication application(argc, argv);
-    TprogramWindows windows;
+    TprogramWindows windows(model.station());
     runMessageLoop([] { QApplication::exec(); });
     model.destroy();
     return 0;

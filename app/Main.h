@@ -9,9 +9,10 @@
 #include <memory>
 #include <string>
 
-class Tsensor;
-class Tmeteo;
-class TseqMAIN;
+class Tstation;
+class TchartSink;
+class TdataFileSink;
+class TintroSink;
 class TWmain;
 class TSignalForm;
 class TWsmall;
@@ -22,10 +23,10 @@ class TWchart;
 class TWsettings;
 class TquitSignals;
 
-// The long-lived model objects, created in the order sensor, weather model, main sequence and
-// registered in theSystem. Nothing in them talks to a port or posts anything while they are
-// built. destroy() (or the destructor) deletes them in the order sensor, main sequence, weather
-// model and clears their pointers.
+// The long-lived model objects: the station, which makes its sensor, weather model and main
+// sequence. Nothing in them talks to a port or posts anything while they are built. destroy()
+// (or the destructor) shuts the station down: the sensor, the main sequence, the weather model
+// go; the station itself lives on for the windows to take their sinks back.
 class TmodelObjects {
 public:
     TmodelObjects();
@@ -33,22 +34,23 @@ public:
     TmodelObjects(const TmodelObjects&) = delete;
     TmodelObjects& operator=(const TmodelObjects&) = delete;
     void destroy();
+    Tstation& station() { return *measuring; }
 
 private:
-    std::unique_ptr<Tsensor> sensor;
-    std::unique_ptr<Tmeteo> meteo;
-    std::unique_ptr<TseqMAIN> seqMain;
+    std::unique_ptr<Tstation> measuring;
 };
 
 // The windows of the program, created in their fixed order (main window first, then the signal
 // window, the small window, the chart window with its range dialog, the debug window, the intro
-// window, the settings dialog and the about box) and wired to each other and to theSystem. The
-// signal window's start message, handled once the message loop runs, resets the charts and
-// starts the main sequence: nothing reaches a port before. SIGTERM, SIGINT and SIGHUP end the
-// program as "Exit" answered Yes does, without the question.
+// window, the settings dialog and the about box), wired to each other and to theSystem, and
+// added to the station as its sinks: the main window's presenter, the chart window, the data
+// file the chart window's File menu begins and ends, the intro window. The signal window's start
+// message, handled once the message loop runs, resets the charts and starts the main sequence:
+// nothing reaches a port before. SIGTERM, SIGINT and SIGHUP end the program as "Exit" answered Yes
+// does, without the question.
 class TprogramWindows : public TappControl {
 public:
-    TprogramWindows();
+    explicit TprogramWindows(Tstation& station);
     ~TprogramWindows() override;
     TprogramWindows(const TprogramWindows&) = delete;
     TprogramWindows& operator=(const TprogramWindows&) = delete;
@@ -64,7 +66,9 @@ public:
 
 private:
     static void start();
+    void addSinks();
 
+    Tstation* station;
     TqtPrompts prompts;
     std::unique_ptr<TWmain> main;
     std::unique_ptr<TSignalForm> signal;
@@ -75,6 +79,9 @@ private:
     std::unique_ptr<TWsettings> settings;
     std::unique_ptr<TWabout> about;
     std::unique_ptr<TquitSignals> quitSignals;
+    std::unique_ptr<TchartSink> chartSink;
+    std::unique_ptr<TdataFileSink> fileSink;
+    std::unique_ptr<TintroSink> introSink;
 };
 
 // The program's application object. An exception that leaves the handling of one message is

@@ -1,0 +1,170 @@
+#include "station/Station.h"
+
+#include "core/Globals.h"
+#include "display/Settingsfile.h"
+#include "measurement/Tsensor.h"
+
+Tstation::Tstation(TcalendarClock calendar)
+    : clock(std::move(calendar)), sensorPart(std::make_unique<Tsensor>()),
+      meteoPart(std::make_unique<Tmeteo>(clock)), seq(std::make_unique<TseqMAIN>()) {
+    seq->attach({.sensor = sensorPart.get(), .intro = this, .view = this, .settings = this});
+    theSystem.sensor = sensorPart.get();
+    theSystem.meteo = meteoPart.get();
+    theSystem.seqMain = seq.get();
+    theSystem.mainView = this;
+}
+
+Tstation::~Tstation() {
+    shutDown();
+}
+
+void Tstation::shutDown() {
+    stopped = true;
+    sensorPart.reset();
+    theSystem.sensor = nullptr;
+    seq.reset();
+    theSystem.seqMain = nullptr;
+    meteoPart.reset();
+    theSystem.meteo = nullptr;
+    if (theSystem.mainView == this) theSystem.mainView = nullptr;
+}
+
+void Tstation::removeSink(TreadingSink* sink) {
+    std::erase(sinks, sink);
+}
+
+void Tstation::setSettingsFile(std::string fileName, bool everySearch) {
+    settingsFile = std::move(fileName);
+    settingsEverySearch = everySearch;
+}
+
+void Tstation::setSearchPlan(TseqMAIN::TsearchPlan plan) {
+    seq->searchPlan = std::move(plan);
+}
+
+void Tstation::setApp(TappControl* app) {
+    if (seq)
+        seq->attach({.sensor = sensorPart.get(),
+                     .intro = this,
+                     .view = this,
+                     .settings = this,
+                     .app = app});
+}
+
+void Tstation::start() {
+    seq->start();
+}
+
+void Tstation::searchAgain() {
+    seq->restart();
+}
+
+void Tstation::moduleLost() {
+    lost = true;
+    tell([](TreadingSink* sink) { sink->moduleLost(); });
+    seq->restart();
+}
+
+void Tstation::stop() {
+    stopped = true;
+    if (seq) seq->cancel(nullptr, false);
+}
+
+// The extremes start afresh from the present values and every derived value follows the
+// settings; the weather model takes the sea-level pressure again.
+bool Tstation::readSettings(const std::string& fileName) {
+    if (!readSettingsFile(fileName, *this)) return false;
+    const double p = sensorPart->pressure;
+    derived.resetMinMax(p, sensorPart->temperature);
+    derived.update(p, sensorPart->temperature);
+    if (derived.seaLevelPressureValid(p)) meteoPart->update(derived.seaLevelPressure);
+    tell([](TreadingSink* sink) { sink->settingsReloaded(); });
+    return true;
+}
+
+void Tstation::reloadSettings() {
+    settingsLoaded = true;
+    readSettings(settingsFile);
+}
+
+void Tstation::loadStartupSettings() {
+    if (settingsFile.empty() || (settingsLoaded && !settingsEverySearch)) return;
+    if (settingsEverySearch) meteoPart->show(); // whether or not the file can be read
+    reloadSettings();
+}
+
+void Tstation::clearMinMax() {
+    derived.resetMinMax(sensorPart->pressure, sensorPart->temperature);
+}
+
+Treading Tstation::readingNow() const {
+    const Tsensor& s = *sensorPart;
+    Treading r;
+    r.time = clock();
+    r.link = s.link;
+    if (s.pressure < Tsensor::Invalid) {
+        r.pressure = s.pressure;
+        r.altitude = derived.altitude;
+    }
+    if (derived.seaLevelPressureValid(s.pressure)) r.seaLevelPressure = derived.seaLevelPressure;
+    if (s.temperature < Tsensor::InvalidTemperature) r.temperature = s.temperature;
+    if (s.humidity < Tsensor::Invalid) r.humidity = s.humidity;
+    if (s.humidityTemperature < Tsensor::Invalid) r.humidityTemperature = s.humidityTemperature;
+    r.weatherClass = meteoPart->getWeatherClass();
+    r.trend = meteoPart->getTrend();
+    r.D1 = s.getD1();
+    r.D2 = s.getD2();
+    return r;
+}
+
+void Tstation::deliver(const Treading& reading) {
+    for (TreadingSink* sink : std::vector<TreadingSink*>(sinks)) {
+        if (stopped) return;
+        sink->reading(reading);
+    }
+}
+
+template <class Event> void Tstation::tell(Event event) {
+    for (TreadingSink* sink : std::vector<TreadingSink*>(sinks))
+        event(sink);
+}
+
+void Tstation::showIntro() {
+    tell([](TreadingSink* sink) { sink->searchStarted(); });
+}
+
+void Tstation::searching(const char* port) {
+    const std::string name = port ? port : "";
+    tell([&name](TreadingSink* sink) { sink->portTried(name); });
+}
+
+void Tstation::result(bool found) {
+    tell([found](TreadingSink* sink) { sink->portResult(found); });
+}
+
+void Tstation::closeIntro(bool found) {
+    tell([found](TreadingSink* sink) { sink->searchEnded(found); });
+    if (!found || !lost) return;
+    lost = false;
+    tell([](TreadingSink* sink) { sink->moduleFoundAgain(); });
+}
+
+void Tstation::setModuleText(const char*) {
+    const int link = sensorPart ? sensorPart->link : 0;
+    tell([link](TreadingSink* sink) { sink->linkChanged(link); });
+}
+
+void Tstation::resetReference() {
+    derived.resetReference(sensorPart->pressure, sensorPart->temperature);
+    meteoPart->clearHistory();
+    tell([](TreadingSink* sink) { sink->referenceReset(); });
+}
+
+void Tstation::showSample() {
+    const double p = sensorPart->pressure;
+    derived.update(p, sensorPart->temperature);
+    // The weather model sees valid pressures only: the invalid marker would classify as sunny
+    // and stay in the hourly history.
+    if (derived.seaLevelPressureValid(p)) meteoPart->update(derived.seaLevelPressure);
+    deliver(readingNow());
+}
