@@ -19,9 +19,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHash>
 #include <QLabel>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -46,6 +48,39 @@ private:
     TchartView& chart;
 };
 
+// Counts the paint events of every control over the span, by name (the class name for a
+// control without one): what is repainted for every sample shows where the painting goes.
+class TpaintCounter : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (counting && event->type() == QEvent::Paint) {
+            const QString name = watched->objectName();
+            ++paints[name.isEmpty() ? QString(watched->metaObject()->className()) : name];
+        }
+        return false;
+    }
+
+    void report(long samples) const {
+        std::vector<std::pair<long, QString>> rows;
+        long total = 0;
+        for (auto it = paints.cbegin(); it != paints.cend(); ++it) {
+            rows.emplace_back(it.value(), it.key());
+            total += it.value();
+        }
+        std::sort(rows.rbegin(), rows.rend());
+        const double n = samples ? static_cast<double>(samples) : 1.0;
+        std::printf("paint events         %.1f per sample; the most painted controls:", total / n);
+        for (std::size_t i = 0; i < rows.size() && i < 20; ++i)
+            std::printf("%s %s %.2f", i ? "," : "", qPrintable(rows[i].second), rows[i].first / n);
+        std::printf("\n");
+    }
+
+    bool counting = false;
+
+private:
+    QHash<QString, long> paints;
+};
+
 struct Reading {
     double seconds;
     double cpu;
@@ -65,7 +100,7 @@ Reading readNow(double start, const TcountingChart& counter, TprogramWindows& wi
 }
 
 void report(const bench::TspanOptions& options, const std::vector<Reading>& rows,
-            const Reading& atFound) {
+            const Reading& atFound, const TpaintCounter& paints) {
     const Reading& first = rows.front();
     const Reading& last = rows.back();
     std::printf("\n%10s %10s %9s %10s %10s\n", "time [s]", "CPU [s]", "samples", "RSS [KiB]",
@@ -91,6 +126,7 @@ void report(const bench::TspanOptions& options, const std::vector<Reading>& rows
                 "(%+.0f KiB, %+.0f KiB/h), peak %ld KiB\n",
                 first.rssKiB, last.rssKiB, growth, growth / span * 3600.0,
                 bench::peakResidentKiB());
+    paints.report(samples);
     // The debug log fills up to its bound in the first minutes; from then on the resident set
     // must stay where it is.
     for (const Reading& r : rows)
@@ -108,6 +144,7 @@ class Tdriver {
 public:
     Tdriver(const bench::TspanOptions& options, TprogramWindows& windows, TcountingChart& counter)
         : options(options), windows(windows), counter(counter) {
+        qApp->installEventFilter(&paints);
         QObject::connect(&poll, &QTimer::timeout, [this] { waitForModule(); });
         QObject::connect(&tick, &QTimer::timeout, [this] { read(); });
         poll.start(200);
@@ -132,6 +169,7 @@ private:
     void begin() {
         rows.push_back(readNow(start, counter, windows));
         end = rows.front().seconds + options.span;
+        paints.counting = true;
         tick.start(static_cast<int>(options.every * 1000));
     }
 
@@ -139,7 +177,8 @@ private:
         rows.push_back(readNow(start, counter, windows));
         if (rows.back().seconds + 0.5 < end) return;
         tick.stop();
-        report(options, rows, atFound);
+        paints.counting = false;
+        report(options, rows, atFound, paints);
         finished = true;
         exitProgram();
     }
@@ -160,6 +199,7 @@ private:
     TprogramWindows& windows;
     TcountingChart& counter;
     TscriptedPrompts prompts;
+    TpaintCounter paints;
     QTimer poll, tick;
     const double start = bench::monotonicSeconds();
     double end = 0;
