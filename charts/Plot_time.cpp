@@ -3,6 +3,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -11,39 +13,110 @@ QColor toQColor(Tcolor color) {
                   static_cast<int>((color >> 16) & 0xFF));
 }
 
-// Draws with one-pixel lines, without smoothing, onto an image.
+// Draws with one-pixel lines, without smoothing, onto an image, and keeps the backdrop in a
+// second image of the same size to copy it back for the next picture. Lines in one pen go to
+// the painter together: one call for the whole curve instead of one for each of its segments.
 class TimageCanvas : public TplotCanvas {
 public:
-    explicit TimageCanvas(QImage& image) : painter(&image) {}
+    TimageCanvas(QImage& image, Tbackdrop& kept) : image(image), kept(kept), painter(&image) {}
+    ~TimageCanvas() override { flush(); }
+    TimageCanvas(const TimageCanvas&) = delete;
+    TimageCanvas& operator=(const TimageCanvas&) = delete;
+
     void fillRect(int x, int y, int width, int height, Tcolor color) override {
+        flush();
+        kept.touchedAll = true;
         painter.fillRect(x, y, width, height, toQColor(color));
     }
     void frameRect(int x, int y, int width, int height, Tcolor color) override {
+        flush();
+        kept.touchedAll = true;
         painter.setPen(toQColor(color));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(x, y, width - 1, height - 1);
         painter.setPen(pen);
     }
     void setPen(Tcolor color) override {
+        flush();
         pen = toQColor(color);
         painter.setPen(pen);
     }
     void moveTo(int x, int y) override { position = QPoint(x, y); }
     void lineTo(int x, int y) override {
         const QPoint to(x, y);
-        painter.drawLine(position, to);
+        lines.emplace_back(position, to);
+        kept.touchLine(position, to);
         position = to;
     }
 
+    bool restoreBackdrop(std::uint64_t version) override {
+        if (kept.version != version) return false;
+        flush();
+        return kept.restoreInto(image);
+    }
+    void keepBackdrop(std::uint64_t version) override {
+        flush();
+        kept.image = image.copy();
+        kept.version = version;
+        kept.clearTouched();
+    }
+
 private:
+    void flush() {
+        if (lines.empty()) return;
+        painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+        lines.clear();
+    }
+
+    QImage& image;
+    Tbackdrop& kept;
     QPainter painter;
     QColor pen;
     QPoint position;
+    std::vector<QLine> lines;
 };
 
 } // namespace
 
+void Tbackdrop::clearTouched() {
+    touched.assign(static_cast<std::size_t>(image.width()), {image.height(), -1});
+    touchedAll = false;
+}
+
+void Tbackdrop::touchLine(QPoint from, QPoint to) {
+    if (touchedAll) return;
+    const int top = std::max(std::min(from.y(), to.y()) - 1, 0);
+    const int bottom = std::min(std::max(from.y(), to.y()) + 1, image.height() - 1);
+    const int left = std::max(std::min(from.x(), to.x()) - 1, 0);
+    const int right = std::min(std::max(from.x(), to.x()) + 1, image.width() - 1);
+    if (top > bottom) return; // wholly above or below the picture
+    for (int x = left; x <= right; ++x) {
+        auto& rows = touched[static_cast<std::size_t>(x)];
+        rows = {std::min(rows.first, top), std::max(rows.second, bottom)};
+    }
+}
+
+// Column by column: a curve covers a few rows of each, far less than the whole picture.
+bool Tbackdrop::restoreInto(QImage& picture) {
+    if (picture.size() != image.size() || picture.format() != image.format()) return false;
+    if (touchedAll) {
+        std::memcpy(picture.bits(), image.constBits(),
+                    static_cast<std::size_t>(picture.sizeInBytes()));
+    } else {
+        auto* to = reinterpret_cast<QRgb*>(picture.bits());
+        const auto* from = reinterpret_cast<const QRgb*>(image.constBits());
+        const auto stride = static_cast<std::ptrdiff_t>(picture.bytesPerLine() / 4);
+        for (int x = 0; x < picture.width(); ++x)
+            for (int y = touched[static_cast<std::size_t>(x)].first;
+                 y <= touched[static_cast<std::size_t>(x)].second; ++y)
+                to[y * stride + x] = from[y * stride + x];
+    }
+    clearTouched();
+    return true;
+}
+
 Tplot_time::Tplot_time(QWidget* owner) : QWidget(owner), Bitmap(100, 100, QImage::Format_RGB32) {
+    setAttribute(Qt::WA_OpaquePaintEvent); // the picture covers the whole control
     setGeometry(100, 100, 100, 100);
     Bitmap.fill(Qt::black);
 }
@@ -115,7 +188,7 @@ void Tplot_time::prepareImage() {
         Bitmap = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
         Bitmap.fill(Qt::black);
     }
-    TimageCanvas canvas(Bitmap);
+    TimageCanvas canvas(Bitmap, backdrop);
     data.DrawIfNeeded(canvas, drawable());
 }
 
@@ -130,7 +203,7 @@ void Tplot_time::Paint() {
 
 void Tplot_time::DrawComponent() {
     prepareImage();
-    TimageCanvas canvas(Bitmap);
+    TimageCanvas canvas(Bitmap, backdrop);
     data.DrawComponent(canvas, drawable());
 }
 

@@ -5,9 +5,31 @@
 #include <QImage>
 #include <QWidget>
 
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+// The background, frame and grid of a plot's picture as last drawn, with the model's version
+// of them, and where the picture differs from them: for each column the rows the lines drawn
+// over them may have touched, or the whole picture.
+struct Tbackdrop {
+    QImage image;
+    std::uint64_t version = 0;
+    std::vector<std::pair<int, int>> touched; // first and last row of each column
+    bool touchedAll = true;
+
+    // Nothing drawn over the backdrop yet.
+    void clearTouched();
+    // A line between two points, with a pixel to spare on each side.
+    void touchLine(QPoint from, QPoint to);
+    // Puts the backdrop back where lines were drawn; false when it cannot.
+    bool restoreInto(QImage& picture);
+};
+
 // The time plot control: draws its model into an off-screen image and copies that onto the
-// screen. Every operation that changes the picture repaints at once, except ClearContent and
-// SetHistoryLength, which leave it for the next Paint.
+// screen. The backdrop under the curve is drawn once and copied into each new picture. Every
+// operation that changes the picture repaints at once, except ClearContent and SetHistoryLength,
+// which leave it for the next Paint.
 class Tplot_time : public QWidget {
     Q_OBJECT
 public:
@@ -47,4 +69,5 @@ private:
 
     Tplot_timeModel data;
     QImage Bitmap;
+    Tbackdrop backdrop;
 };
