@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "support/LastOf.h"
+#include "support/PaintLog.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 
@@ -290,4 +291,15 @@ TEST_F(ChartWindow, LoggingBlinksRecPerLineAndAWriteErrorEndsIt) {
     EXPECT_FALSE(chart.logging());
     EXPECT_TRUE(rec->isHidden());
     EXPECT_TRUE(begin->isEnabled());
+}
+
+TEST_F(ChartWindow, ANewSampleRepaintsItsPlotsAndTheTimesThatChangedAlone) {
+    chart.show();
+    for (int i = 0; i < 3; ++i)
+        sample(1000, 20, 100);
+    QCoreApplication::processEvents();
+    TpaintLog log;
+    sample(1000, 20, 100); // the newest time changes, the other three and the ranges do not
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log.names(), "lb_px100 lb_tx100 pressure_plot temperature_plot");
 }
