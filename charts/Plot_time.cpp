@@ -79,7 +79,7 @@ private:
 } // namespace
 
 void Tbackdrop::clearTouched() {
-    touched.assign(static_cast<std::size_t>(image.width()), {image.height(), -1});
+    touched.assign(static_cast<std::size_t>(image.height()), {image.width(), -1});
     touchedAll = false;
 }
 
@@ -89,27 +89,30 @@ void Tbackdrop::touchLine(QPoint from, QPoint to) {
     const int bottom = std::min(std::max(from.y(), to.y()) + 1, image.height() - 1);
     const int left = std::max(std::min(from.x(), to.x()) - 1, 0);
     const int right = std::min(std::max(from.x(), to.x()) + 1, image.width() - 1);
-    if (top > bottom) return; // wholly above or below the picture
-    for (int x = left; x <= right; ++x) {
-        auto& rows = touched[static_cast<std::size_t>(x)];
-        rows = {std::min(rows.first, top), std::max(rows.second, bottom)};
+    if (left > right) return; // wholly left or right of the picture
+    for (int y = top; y <= bottom; ++y) {
+        auto& columns = touched[static_cast<std::size_t>(y)];
+        columns = {std::min(columns.first, left), std::max(columns.second, right)};
     }
 }
 
-// Column by column: a curve covers a few rows of each, far less than the whole picture.
+// Row by row, each from its first to its last touched column.
 bool Tbackdrop::restoreInto(QImage& picture) {
     if (picture.size() != image.size() || picture.format() != image.format()) return false;
     if (touchedAll) {
         std::memcpy(picture.bits(), image.constBits(),
                     static_cast<std::size_t>(picture.sizeInBytes()));
     } else {
-        auto* to = reinterpret_cast<QRgb*>(picture.bits());
-        const auto* from = reinterpret_cast<const QRgb*>(image.constBits());
-        const auto stride = static_cast<std::ptrdiff_t>(picture.bytesPerLine() / 4);
-        for (int x = 0; x < picture.width(); ++x)
-            for (int y = touched[static_cast<std::size_t>(x)].first;
-                 y <= touched[static_cast<std::size_t>(x)].second; ++y)
-                to[y * stride + x] = from[y * stride + x];
+        uchar* to = picture.bits();
+        const uchar* from = image.constBits();
+        const auto stride = static_cast<std::ptrdiff_t>(picture.bytesPerLine());
+        for (int y = 0; y < picture.height(); ++y) {
+            const auto [first, last] = touched[static_cast<std::size_t>(y)];
+            if (first > last) continue;
+            const std::ptrdiff_t at = y * stride + first * std::ptrdiff_t{sizeof(QRgb)};
+            std::memcpy(to + at, from + at,
+                        static_cast<std::size_t>(last - first + 1) * sizeof(QRgb));
+        }
     }
     clearTouched();
     return true;

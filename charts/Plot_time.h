@@ -10,12 +10,12 @@
 #include <vector>
 
 // The background, frame and grid of a plot's picture as last drawn, with the model's version
-// of them, and where the picture differs from them: for each column the rows the lines drawn
+// of them, and where the picture differs from them: for each row the columns the lines drawn
 // over them may have touched, or the whole picture.
 struct Tbackdrop {
     QImage image;
     std::uint64_t version = 0;
-    std::vector<std::pair<int, int>> touched; // first and last row of each column
+    std::vector<std::pair<int, int>> touched; // first and last column of each row
     bool touchedAll = true;
 
     // Nothing drawn over the backdrop yet.
