@@ -4,7 +4,7 @@
 // the first samples are in, the CPU time and the resident set of this process are read over a
 // span of real time and extrapolated to an hour.
 //
-//   bench_program_cpu [--span SECONDS] [--warmup SECONDS] [--every SECONDS] [--n N]
+//   bench_program_cpu [--span SECONDS] [--warmup SECONDS] [--every SECONDS] [--n N] [--paints 1]
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise (e.g. xcb under Xvfb).
 #include "bench/ProgramHarness.h"
@@ -70,7 +70,7 @@ public:
         std::sort(rows.rbegin(), rows.rend());
         const double n = samples ? static_cast<double>(samples) : 1.0;
         std::printf("paint events         %.1f per sample; the most painted controls:", total / n);
-        for (std::size_t i = 0; i < rows.size() && i < 20; ++i)
+        for (std::size_t i = 0; i < rows.size() && i < 12; ++i)
             std::printf("%s %s %.2f", i ? "," : "", qPrintable(rows[i].second), rows[i].first / n);
         std::printf("\n");
     }
@@ -126,7 +126,7 @@ void report(const bench::TspanOptions& options, const std::vector<Reading>& rows
                 "(%+.0f KiB, %+.0f KiB/h), peak %ld KiB\n",
                 first.rssKiB, last.rssKiB, growth, growth / span * 3600.0,
                 bench::peakResidentKiB());
-    paints.report(samples);
+    if (options.paints) paints.report(samples);
     // The debug log fills up to its bound in the first minutes; from then on the resident set
     // must stay where it is.
     for (const Reading& r : rows)
@@ -144,7 +144,7 @@ class Tdriver {
 public:
     Tdriver(const bench::TspanOptions& options, TprogramWindows& windows, TcountingChart& counter)
         : options(options), windows(windows), counter(counter) {
-        qApp->installEventFilter(&paints);
+        if (options.paints) qApp->installEventFilter(&paints);
         QObject::connect(&poll, &QTimer::timeout, [this] { waitForModule(); });
         QObject::connect(&tick, &QTimer::timeout, [this] { read(); });
         poll.start(200);
@@ -212,7 +212,8 @@ private:
 int main(int argc, char** argv) {
     bench::TspanOptions options;
     if (!bench::parseSpanOptions(argc, argv, options)) {
-        std::fputs("usage: bench_program_cpu [--span S] [--warmup S] [--every S] [--n N]\n",
+        std::fputs("usage: bench_program_cpu [--span S] [--warmup S] [--every S] [--n N] "
+                   "[--paints 1]\n",
                    stderr);
         return 2;
     }
