@@ -1,5 +1,6 @@
 #include "charts/Plot_time.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -59,6 +60,7 @@ public:
         kept.image = image.copy();
         kept.version = version;
         kept.clearTouched();
+        kept.changedAll = true;
     }
 
 private:
@@ -102,7 +104,12 @@ bool Tbackdrop::restoreInto(QImage& picture) {
     if (touchedAll) {
         std::memcpy(picture.bits(), image.constBits(),
                     static_cast<std::size_t>(picture.sizeInBytes()));
+        changedAll = true;
     } else {
+        if (changed.size() != touched.size()) changed.assign(touched.size(), {image.width(), -1});
+        for (std::size_t y = 0; y < touched.size(); ++y)
+            changed[y] = {std::min(changed[y].first, touched[y].first),
+                          std::max(changed[y].second, touched[y].second)};
         uchar* to = picture.bits();
         const uchar* from = image.constBits();
         const auto stride = static_cast<std::ptrdiff_t>(picture.bytesPerLine());
@@ -116,6 +123,35 @@ bool Tbackdrop::restoreInto(QImage& picture) {
     }
     clearTouched();
     return true;
+}
+
+// Rows with the same columns one under the other make one rectangle.
+QRegion Tbackdrop::takeChanged(QSize size) {
+    QRegion region;
+    if (changedAll || touchedAll || image.size() != size) {
+        region = QRect(QPoint(0, 0), size);
+    } else {
+        std::vector<QRect> rects;
+        for (std::size_t y = 0; y < touched.size(); ++y) {
+            auto [first, last] = touched[y];
+            if (y < changed.size()) {
+                first = std::min(first, changed[y].first);
+                last = std::max(last, changed[y].second);
+            }
+            if (first > last) continue;
+            const int row = static_cast<int>(y);
+            QRect* above = rects.empty() ? nullptr : &rects.back();
+            if (above && above->bottom() == row - 1 && above->left() == first &&
+                above->right() == last)
+                above->setBottom(row);
+            else
+                rects.emplace_back(QPoint(first, row), QPoint(last, row));
+        }
+        region.setRects(rects.data(), static_cast<int>(rects.size()));
+    }
+    changed.clear();
+    changedAll = false;
+    return region;
 }
 
 Tplot_time::Tplot_time(QWidget* owner) : QWidget(owner), Bitmap(100, 100, QImage::Format_RGB32) {
@@ -190,6 +226,7 @@ void Tplot_time::prepareImage() {
     if (data.TakeGeometry(x(), y(), width(), height())) {
         Bitmap = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
         Bitmap.fill(Qt::black);
+        backdrop.changedAll = true;
     }
     TimageCanvas canvas(Bitmap, backdrop);
     data.DrawIfNeeded(canvas, drawable());
@@ -201,7 +238,7 @@ bool Tplot_time::drawable() const {
 
 void Tplot_time::Paint() {
     prepareImage();
-    update();
+    update(backdrop.takeChanged(Bitmap.size()));
 }
 
 void Tplot_time::DrawComponent() {
@@ -210,7 +247,12 @@ void Tplot_time::DrawComponent() {
     data.DrawComponent(canvas, drawable());
 }
 
-void Tplot_time::paintEvent(QPaintEvent*) {
+// A picture drawn only now goes onto the screen in full, at once or by a further paint.
+void Tplot_time::paintEvent(QPaintEvent* event) {
     prepareImage();
-    QPainter(this).drawImage(0, 0, Bitmap);
+    const QRegion pending = backdrop.takeChanged(Bitmap.size()) - event->region();
+    if (!pending.isEmpty()) update(pending);
+    QPainter painter(this);
+    for (const QRect& r : event->region())
+        painter.drawImage(r.topLeft(), Bitmap, r);
 }
