@@ -159,6 +159,8 @@ bool parseSpanOptions(int argc, char** argv, TspanOptions& options) {
             options.n = static_cast<int>(value);
         else if (std::strcmp(argv[i], "--paints") == 0)
             options.paints = value != 0;
+        else if (std::strcmp(argv[i], "--chart") == 0)
+            options.chart = value != 0;
         else
             return false;
     }

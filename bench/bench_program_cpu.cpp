@@ -1,10 +1,11 @@
 // CPU time and resident memory of the whole program measuring at TS = 1 with the chart window
-// shown. The program is started as app/main.cpp starts it (model objects, application, windows,
-// message loop) against a serial module emulated in a child process; once the module is found and
-// the first samples are in, the CPU time and the resident set of this process are read over a
-// span of real time and extrapolated to an hour.
+// shown (or closed, --chart 0). The program is started as app/main.cpp starts it (model objects,
+// application, windows, message loop) against a serial module emulated in a child process; once the
+// module is found and the first samples are in, the CPU time and the resident set of this process
+// are read over a span of real time and extrapolated to an hour.
 //
 //   bench_program_cpu [--span SECONDS] [--warmup SECONDS] [--every SECONDS] [--n N] [--paints 1]
+//                     [--chart 0]
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise (e.g. xcb under Xvfb).
 #include "bench/ProgramHarness.h"
@@ -113,8 +114,8 @@ void report(const bench::TspanOptions& options, const std::vector<Reading>& rows
     const long samples = last.samples - first.samples;
     const double perHour = cpu / span * 3600.0;
     const double growth = static_cast<double>(last.rssKiB - first.rssKiB);
-    std::printf("\nN = %d, TS = 1 s, chart window shown, platform %s\n", options.n,
-                qPrintable(QGuiApplication::platformName()));
+    std::printf("\nN = %d, TS = 1 s, chart window %s, platform %s\n", options.n,
+                options.chart ? "shown" : "closed", qPrintable(QGuiApplication::platformName()));
     std::printf("module found and measuring after %.1f s (CPU %.3f s, RSS %ld KiB)\n",
                 atFound.seconds, atFound.cpu, atFound.rssKiB);
     std::printf("measured span        %.1f s, %ld samples (%.3f per second)\n", span, samples,
@@ -213,7 +214,7 @@ int main(int argc, char** argv) {
     bench::TspanOptions options;
     if (!bench::parseSpanOptions(argc, argv, options)) {
         std::fputs("usage: bench_program_cpu [--span S] [--warmup S] [--every S] [--n N] "
-                   "[--paints 1]\n",
+                   "[--paints 1] [--chart 0]\n",
                    stderr);
         return 2;
     }
@@ -230,7 +231,7 @@ int main(int argc, char** argv) {
         TprogramWindows windows;
         TcountingChart counter(windows.chartWindow());
         theSystem.chartView = &counter;
-        windows.mainWindow().findChild<QAction*>("ViewChart1")->trigger();
+        if (options.chart) windows.mainWindow().findChild<QAction*>("ViewChart1")->trigger();
         Tdriver driver(options, windows, counter);
         runMessageLoop([] { QApplication::exec(); });
         theSystem.chartView = &windows.chartWindow();
