@@ -157,6 +157,10 @@ bool parseSpanOptions(int argc, char** argv, TspanOptions& options) {
             options.every = value;
         else if (std::strcmp(argv[i], "--n") == 0)
             options.n = static_cast<int>(value);
+        else if (std::strcmp(argv[i], "--paints") == 0)
+            options.paints = value != 0;
+        else if (std::strcmp(argv[i], "--chart") == 0)
+            options.chart = value != 0;
         else
             return false;
     }

@@ -45,12 +45,15 @@ long peakResidentKiB();
 double cpuSecondsOf(pid_t pid);
 long residentKiBOf(pid_t pid);
 long peakResidentKiBOf(pid_t pid);
-// How long a whole-program benchmark measures, read from --span, --warmup, --every and --n.
+// How long a whole-program benchmark measures, read from --span, --warmup, --every, --n,
+// --paints and --chart (0 or 1).
 struct TspanOptions {
-    double span = 300;  // measured seconds
-    double warmup = 30; // seconds of measuring before the span starts
-    double every = 30;  // seconds between two readings in the table
-    int n = 1;          // conversions per sample
+    double span = 300;   // measured seconds
+    double warmup = 30;  // seconds of measuring before the span starts
+    double every = 30;   // seconds between two readings in the table
+    int n = 1;           // conversions per sample
+    bool paints = false; // count the paint events of every control (costs CPU time itself)
+    bool chart = true;   // the chart window shown
 };
 // False for an option it does not know or a value out of range.
 bool parseSpanOptions(int argc, char** argv, TspanOptions& options);

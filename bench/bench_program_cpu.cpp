@@ -1,10 +1,11 @@
 // CPU time and resident memory of the whole program measuring at TS = 1 with the chart window
-// shown. The program is started as app/main.cpp starts it (model objects, application, windows,
-// message loop) against a serial module emulated in a child process; once the module is found and
-// the first samples are in, the CPU time and the resident set of this process are read over a
-// span of real time and extrapolated to an hour.
+// shown (or closed, --chart 0). The program is started as app/main.cpp starts it (model objects,
+// application, windows, message loop) against a serial module emulated in a child process; once the
+// module is found and the first samples are in, the CPU time and the resident set of this process
+// are read over a span of real time and extrapolated to an hour.
 //
-//   bench_program_cpu [--span SECONDS] [--warmup SECONDS] [--every SECONDS] [--n N]
+//   bench_program_cpu [--span SECONDS] [--warmup SECONDS] [--every SECONDS] [--n N] [--paints 1]
+//                     [--chart 0]
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise (e.g. xcb under Xvfb).
 #include "app/Main.h"
@@ -19,9 +20,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHash>
 #include <QLabel>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -33,6 +36,39 @@ class TcountingChart : public TreadingSink {
 public:
     void reading(const Treading&) override { ++samples; }
     long samples = 0;
+};
+
+// Counts the paint events of every control over the span, by name (the class name for a
+// control without one): what is repainted for every sample shows where the painting goes.
+class TpaintCounter : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (counting && event->type() == QEvent::Paint) {
+            const QString name = watched->objectName();
+            ++paints[name.isEmpty() ? QString(watched->metaObject()->className()) : name];
+        }
+        return false;
+    }
+
+    void report(long samples) const {
+        std::vector<std::pair<long, QString>> rows;
+        long total = 0;
+        for (auto it = paints.cbegin(); it != paints.cend(); ++it) {
+            rows.emplace_back(it.value(), it.key());
+            total += it.value();
+        }
+        std::sort(rows.rbegin(), rows.rend());
+        const double n = samples ? static_cast<double>(samples) : 1.0;
+        std::printf("paint events         %.1f per sample; the most painted controls:", total / n);
+        for (std::size_t i = 0; i < rows.size() && i < 12; ++i)
+            std::printf("%s %s %.2f", i ? "," : "", qPrintable(rows[i].second), rows[i].first / n);
+        std::printf("\n");
+    }
+
+    bool counting = false;
+
+private:
+    QHash<QString, long> paints;
 };
 
 struct Reading {
@@ -54,7 +90,7 @@ Reading readNow(double start, const TcountingChart& counter, TprogramWindows& wi
 }
 
 void report(const bench::TspanOptions& options, const std::vector<Reading>& rows,
-            const Reading& atFound) {
+            const Reading& atFound, const TpaintCounter& paints) {
     const Reading& first = rows.front();
     const Reading& last = rows.back();
     std::printf("\n%10s %10s %9s %10s %10s\n", "time [s]", "CPU [s]", "samples", "RSS [KiB]",
@@ -67,8 +103,8 @@ void report(const bench::TspanOptions& options, const std::vector<Reading>& rows
     const long samples = last.samples - first.samples;
     const double perHour = cpu / span * 3600.0;
     const double growth = static_cast<double>(last.rssKiB - first.rssKiB);
-    std::printf("\nN = %d, TS = 1 s, chart window shown, platform %s\n", options.n,
-                qPrintable(QGuiApplication::platformName()));
+    std::printf("\nN = %d, TS = 1 s, chart window %s, platform %s\n", options.n,
+                options.chart ? "shown" : "closed", qPrintable(QGuiApplication::platformName()));
     std::printf("module found and measuring after %.1f s (CPU %.3f s, RSS %ld KiB)\n",
                 atFound.seconds, atFound.cpu, atFound.rssKiB);
     std::printf("measured span        %.1f s, %ld samples (%.3f per second)\n", span, samples,
@@ -80,6 +116,7 @@ void report(const bench::TspanOptions& options, const std::vector<Reading>& rows
                 "(%+.0f KiB, %+.0f KiB/h), peak %ld KiB\n",
                 first.rssKiB, last.rssKiB, growth, growth / span * 3600.0,
                 bench::peakResidentKiB());
+    if (options.paints) paints.report(samples);
     // The debug log fills up to its bound in the first minutes; from then on the resident set
     // must stay where it is.
     for (const Reading& r : rows)
@@ -97,6 +134,7 @@ class Tdriver {
 public:
     Tdriver(const bench::TspanOptions& options, TprogramWindows& windows, TcountingChart& counter)
         : options(options), windows(windows), counter(counter) {
+        if (options.paints) qApp->installEventFilter(&paints);
         QObject::connect(&poll, &QTimer::timeout, [this] { waitForModule(); });
         QObject::connect(&tick, &QTimer::timeout, [this] { read(); });
         poll.start(200);
@@ -121,6 +159,7 @@ private:
     void begin() {
         rows.push_back(readNow(start, counter, windows));
         end = rows.front().seconds + options.span;
+        paints.counting = true;
         tick.start(static_cast<int>(options.every * 1000));
     }
 
@@ -128,7 +167,8 @@ private:
         rows.push_back(readNow(start, counter, windows));
         if (rows.back().seconds + 0.5 < end) return;
         tick.stop();
-        report(options, rows, atFound);
+        paints.counting = false;
+        report(options, rows, atFound, paints);
         finished = true;
         exitProgram();
     }
@@ -149,6 +189,7 @@ private:
     TprogramWindows& windows;
     TcountingChart& counter;
     TscriptedPrompts prompts;
+    TpaintCounter paints;
     QTimer poll, tick;
     const double start = bench::monotonicSeconds();
     double end = 0;
@@ -161,7 +202,8 @@ private:
 int main(int argc, char** argv) {
     bench::TspanOptions options;
     if (!bench::parseSpanOptions(argc, argv, options)) {
-        std::fputs("usage: bench_program_cpu [--span S] [--warmup S] [--every S] [--n N]\n",
+        std::fputs("usage: bench_program_cpu [--span S] [--warmup S] [--every S] [--n N] "
+                   "[--paints 1] [--chart 0]\n",
                    stderr);
         return 2;
     }
@@ -178,7 +220,7 @@ int main(int argc, char** argv) {
         TprogramWindows windows(model.station());
         TcountingChart counter;
         model.station().addSink(&counter);
-        windows.mainWindow().findChild<QAction*>("ViewChart1")->trigger();
+        if (options.chart) windows.mainWindow().findChild<QAction*>("ViewChart1")->trigger();
         Tdriver driver(options, windows, counter);
         runMessageLoop([] { QApplication::exec(); });
         model.station().removeSink(&counter);

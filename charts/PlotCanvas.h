@@ -16,4 +16,10 @@ public:
     virtual void setPen(Tcolor color) = 0;
     virtual void moveTo(int x, int y) = 0;
     virtual void lineTo(int x, int y) = 0;
+
+    // The backdrop (background, frame and grid) is the same picture for as long as its version
+    // is: a canvas that kept a copy of it by keepBackdrop puts that copy back and answers true,
+    // and the backdrop is then not drawn again.
+    virtual bool restoreBackdrop(std::uint64_t /*version*/) { return false; }
+    virtual void keepBackdrop(std::uint64_t /*version*/) {}
 };

@@ -1,8 +1,11 @@
 #include "charts/Plot_time.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -11,39 +14,148 @@ QColor toQColor(Tcolor color) {
                   static_cast<int>((color >> 16) & 0xFF));
 }
 
-// Draws with one-pixel lines, without smoothing, onto an image.
+// Draws with one-pixel lines, without smoothing, onto an image, and keeps the backdrop in a
+// second image of the same size to copy it back for the next picture. Lines in one pen go to
+// the painter together: one call for the whole curve instead of one for each of its segments.
 class TimageCanvas : public TplotCanvas {
 public:
-    explicit TimageCanvas(QImage& image) : painter(&image) {}
+    TimageCanvas(QImage& image, Tbackdrop& kept) : image(image), kept(kept), painter(&image) {}
+    ~TimageCanvas() override { flush(); }
+    TimageCanvas(const TimageCanvas&) = delete;
+    TimageCanvas& operator=(const TimageCanvas&) = delete;
+
     void fillRect(int x, int y, int width, int height, Tcolor color) override {
+        flush();
+        kept.touchedAll = true;
         painter.fillRect(x, y, width, height, toQColor(color));
     }
     void frameRect(int x, int y, int width, int height, Tcolor color) override {
+        flush();
+        kept.touchedAll = true;
         painter.setPen(toQColor(color));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(x, y, width - 1, height - 1);
         painter.setPen(pen);
     }
     void setPen(Tcolor color) override {
+        flush();
         pen = toQColor(color);
         painter.setPen(pen);
     }
     void moveTo(int x, int y) override { position = QPoint(x, y); }
     void lineTo(int x, int y) override {
         const QPoint to(x, y);
-        painter.drawLine(position, to);
+        lines.emplace_back(position, to);
+        kept.touchLine(position, to);
         position = to;
     }
 
+    bool restoreBackdrop(std::uint64_t version) override {
+        if (kept.version != version) return false;
+        flush();
+        return kept.restoreInto(image);
+    }
+    void keepBackdrop(std::uint64_t version) override {
+        flush();
+        kept.image = image.copy();
+        kept.version = version;
+        kept.clearTouched();
+        kept.changedAll = true;
+    }
+
 private:
+    void flush() {
+        if (lines.empty()) return;
+        painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+        lines.clear();
+    }
+
+    QImage& image;
+    Tbackdrop& kept;
     QPainter painter;
     QColor pen;
     QPoint position;
+    std::vector<QLine> lines;
 };
 
 } // namespace
 
+void Tbackdrop::clearTouched() {
+    touched.assign(static_cast<std::size_t>(image.height()), {image.width(), -1});
+    touchedAll = false;
+}
+
+void Tbackdrop::touchLine(QPoint from, QPoint to) {
+    if (touchedAll) return;
+    const int top = std::max(std::min(from.y(), to.y()) - 1, 0);
+    const int bottom = std::min(std::max(from.y(), to.y()) + 1, image.height() - 1);
+    const int left = std::max(std::min(from.x(), to.x()) - 1, 0);
+    const int right = std::min(std::max(from.x(), to.x()) + 1, image.width() - 1);
+    if (left > right) return; // wholly left or right of the picture
+    for (int y = top; y <= bottom; ++y) {
+        auto& columns = touched[static_cast<std::size_t>(y)];
+        columns = {std::min(columns.first, left), std::max(columns.second, right)};
+    }
+}
+
+// Row by row, each from its first to its last touched column.
+bool Tbackdrop::restoreInto(QImage& picture) {
+    if (picture.size() != image.size() || picture.format() != image.format()) return false;
+    if (touchedAll) {
+        std::memcpy(picture.bits(), image.constBits(),
+                    static_cast<std::size_t>(picture.sizeInBytes()));
+        changedAll = true;
+    } else {
+        if (changed.size() != touched.size()) changed.assign(touched.size(), {image.width(), -1});
+        for (std::size_t y = 0; y < touched.size(); ++y)
+            changed[y] = {std::min(changed[y].first, touched[y].first),
+                          std::max(changed[y].second, touched[y].second)};
+        uchar* to = picture.bits();
+        const uchar* from = image.constBits();
+        const auto stride = static_cast<std::ptrdiff_t>(picture.bytesPerLine());
+        for (int y = 0; y < picture.height(); ++y) {
+            const auto [first, last] = touched[static_cast<std::size_t>(y)];
+            if (first > last) continue;
+            const std::ptrdiff_t at = y * stride + first * std::ptrdiff_t{sizeof(QRgb)};
+            std::memcpy(to + at, from + at,
+                        static_cast<std::size_t>(last - first + 1) * sizeof(QRgb));
+        }
+    }
+    clearTouched();
+    return true;
+}
+
+// Rows with the same columns one under the other make one rectangle.
+QRegion Tbackdrop::takeChanged(QSize size) {
+    QRegion region;
+    if (changedAll || touchedAll || image.size() != size) {
+        region = QRect(QPoint(0, 0), size);
+    } else {
+        std::vector<QRect> rects;
+        for (std::size_t y = 0; y < touched.size(); ++y) {
+            auto [first, last] = touched[y];
+            if (y < changed.size()) {
+                first = std::min(first, changed[y].first);
+                last = std::max(last, changed[y].second);
+            }
+            if (first > last) continue;
+            const int row = static_cast<int>(y);
+            QRect* above = rects.empty() ? nullptr : &rects.back();
+            if (above && above->bottom() == row - 1 && above->left() == first &&
+                above->right() == last)
+                above->setBottom(row);
+            else
+                rects.emplace_back(QPoint(first, row), QPoint(last, row));
+        }
+        region.setRects(rects.data(), static_cast<int>(rects.size()));
+    }
+    changed.clear();
+    changedAll = false;
+    return region;
+}
+
 Tplot_time::Tplot_time(QWidget* owner) : QWidget(owner), Bitmap(100, 100, QImage::Format_RGB32) {
+    setAttribute(Qt::WA_OpaquePaintEvent); // the picture covers the whole control
     setGeometry(100, 100, 100, 100);
     Bitmap.fill(Qt::black);
 }
@@ -114,8 +226,9 @@ void Tplot_time::prepareImage() {
     if (data.TakeGeometry(x(), y(), width(), height())) {
         Bitmap = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
         Bitmap.fill(Qt::black);
+        backdrop.changedAll = true;
     }
-    TimageCanvas canvas(Bitmap);
+    TimageCanvas canvas(Bitmap, backdrop);
     data.DrawIfNeeded(canvas, drawable());
 }
 
@@ -125,16 +238,21 @@ bool Tplot_time::drawable() const {
 
 void Tplot_time::Paint() {
     prepareImage();
-    update();
+    update(backdrop.takeChanged(Bitmap.size()));
 }
 
 void Tplot_time::DrawComponent() {
     prepareImage();
-    TimageCanvas canvas(Bitmap);
+    TimageCanvas canvas(Bitmap, backdrop);
     data.DrawComponent(canvas, drawable());
 }
 
-void Tplot_time::paintEvent(QPaintEvent*) {
+// A picture drawn only now goes onto the screen in full, at once or by a further paint.
+void Tplot_time::paintEvent(QPaintEvent* event) {
     prepareImage();
-    QPainter(this).drawImage(0, 0, Bitmap);
+    const QRegion pending = backdrop.takeChanged(Bitmap.size()) - event->region();
+    if (!pending.isEmpty()) update(pending);
+    QPainter painter(this);
+    for (const QRect& r : event->region())
+        painter.drawImage(r.topLeft(), Bitmap, r);
 }

@@ -3,11 +3,41 @@
 #include "charts/Plot_timeModel.h"
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+// The background, frame and grid of a plot's picture as last drawn, with the model's version
+// of them, and where the picture differs from them: for each row the columns the lines drawn
+// over them may have touched, or the whole picture. Also where the picture changed since the
+// control last asked, so that only that part is painted again.
+struct Tbackdrop {
+    using Trows = std::vector<std::pair<int, int>>; // first and last column of each row
+    QImage image;
+    std::uint64_t version = 0;
+    Trows touched;
+    bool touchedAll = true;
+    Trows changed;
+    bool changedAll = true;
+
+    // Nothing drawn over the backdrop yet.
+    void clearTouched();
+    // A line between two points, with a pixel to spare on each side.
+    void touchLine(QPoint from, QPoint to);
+    // Puts the backdrop back where lines were drawn; false when it cannot.
+    bool restoreInto(QImage& picture);
+    // The part of a picture of the given size changed since the last call.
+    QRegion takeChanged(QSize size);
+};
+
 // The time plot control: draws its model into an off-screen image and copies that onto the
-// screen. Every operation that changes the picture repaints at once, except ClearContent and
-// SetHistoryLength, which leave it for the next Paint.
+// screen. The backdrop under the curve is drawn once and copied into each new picture, and the
+// screen gets again only the rows and columns the old and the new curve cover. Every
+// operation that changes the picture repaints at once, except ClearContent and SetHistoryLength,
+// which leave it for the next Paint.
 class Tplot_time : public QWidget {
     Q_OBJECT
 public:
@@ -47,4 +77,5 @@ private:
 
     Tplot_timeModel data;
     QImage Bitmap;
+    Tbackdrop backdrop;
 };

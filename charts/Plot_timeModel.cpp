@@ -147,22 +147,22 @@ void Tplot_timeModel::SetManualYScaleHigh(double v) {
 
 void Tplot_timeModel::Set_x_grid_nbr(int n) {
     gridXdivisions = std::max(n, 0);
-    needsRedraw = true;
+    backdropChanged();
 }
 
 void Tplot_timeModel::Set_y_grid_nbr(int n) {
     gridYdivisions = std::max(n, 0);
-    needsRedraw = true;
+    backdropChanged();
 }
 
 void Tplot_timeModel::SetGridColor(Tcolor color) {
     gridColor = color;
-    needsRedraw = true;
+    backdropChanged();
 }
 
 void Tplot_timeModel::SetBGColor(Tcolor color) {
     backColor = color;
-    needsRedraw = true;
+    backdropChanged();
 }
 
 void Tplot_timeModel::SetWVColor(Tcolor color) {
@@ -172,7 +172,7 @@ void Tplot_timeModel::SetWVColor(Tcolor color) {
 
 void Tplot_timeModel::SetBorderColor(Tcolor color) {
     borderColor = color;
-    needsRedraw = true;
+    backdropChanged();
 }
 
 double Tplot_timeModel::GetRangeTempsAtX(double x) const {
@@ -205,7 +205,13 @@ bool Tplot_timeModel::TakeGeometry(int left, int top, int width, int height) {
     lastWidth = width;
     lastHeight = height;
     needsRedraw = true;
+    if (resized) ++backdropVersion;
     return resized;
+}
+
+void Tplot_timeModel::backdropChanged() {
+    ++backdropVersion;
+    needsRedraw = true;
 }
 
 void Tplot_timeModel::DrawIfNeeded(TplotCanvas& canvas, bool visible) {
@@ -257,16 +263,23 @@ void Tplot_timeModel::MinMaxInOut(int a, int b) {
 void Tplot_timeModel::DrawComponent(TplotCanvas& canvas, bool visible) {
     if (!visible || lastWidth <= 0 || lastHeight <= 0) return;
     UpdateDrawScaling();
-    canvas.fillRect(0, 0, lastWidth, lastHeight, backColor);
-    canvas.frameRect(0, 0, lastWidth, lastHeight, borderColor);
-    canvas.setPen(gridColor);
-    drawGrid(canvas);
+    if (!canvas.restoreBackdrop(backdropVersion)) {
+        drawBackdrop(canvas);
+        canvas.keepBackdrop(backdropVersion);
+    }
     canvas.setPen(waveColor);
     if (!hasBuffers() || sampleCount <= 1) return;
     if (sampleCount <= lastWidth)
         drawCurve(canvas);
     else
         drawColumns(canvas);
+}
+
+void Tplot_timeModel::drawBackdrop(TplotCanvas& canvas) const {
+    canvas.fillRect(0, 0, lastWidth, lastHeight, backColor);
+    canvas.frameRect(0, 0, lastWidth, lastHeight, borderColor);
+    canvas.setPen(gridColor);
+    drawGrid(canvas);
 }
 
 void Tplot_timeModel::drawGrid(TplotCanvas& canvas) const {

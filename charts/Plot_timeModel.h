@@ -48,8 +48,11 @@ public:
     bool TakeGeometry(int left, int top, int width, int height);
     // Draws when the picture is marked, then clears the mark (also when nothing is drawn).
     void DrawIfNeeded(TplotCanvas& canvas, bool visible);
-    // Draws background, frame, grid and curve; nothing when not visible.
+    // Draws background, frame, grid and curve; nothing when not visible. The first three come
+    // from the canvas's kept backdrop when their version has not changed since.
     void DrawComponent(TplotCanvas& canvas, bool visible);
+    // Changes with the size, the background, frame and grid colours and the grid counts.
+    std::uint64_t BackdropVersion() const { return backdropVersion; }
     void UpdateDrawScaling();
     // Pixel rows of the first, last, smallest and largest value of samples a..b; unchanged
     // while no sample is held.
@@ -81,7 +84,9 @@ private:
     void setShownRange(double low, double high);
     int row(double value) const;
     int column(int index) const;
+    void drawBackdrop(TplotCanvas& canvas) const;
     void drawGrid(TplotCanvas& canvas) const;
+    void backdropChanged();
     void drawCurve(TplotCanvas& canvas);
     void drawColumns(TplotCanvas& canvas);
 
@@ -101,5 +106,6 @@ private:
     double ShownYLow = 0, ShownYHigh = 0;
     bool YScaleChanged = true;
     bool needsRedraw = false;
+    std::uint64_t backdropVersion = 0;
     int lastLeft = 0, lastTop = 0, lastWidth = 0, lastHeight = 0;
 };

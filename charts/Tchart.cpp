@@ -37,12 +37,16 @@ QFont captionFont(int pixels) {
     return font;
 }
 
+// Labels fill their own background (the window's colour, as under them): a new text then
+// repaints the label alone, not the panel and the window under it nor the caption that
+// overlaps the time labels by a row.
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QRect place,
                   Qt::Alignment alignment) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setGeometry(place);
     label->setAlignment(alignment);
+    label->setAutoFillBackground(true);
     return label;
 }
 
@@ -255,18 +259,25 @@ Tplot_time* TWchart::plot(TchartPlot which) const {
     return panels[static_cast<std::size_t>(which)].plot;
 }
 
-// A plot without samples has no time to show: its labels stay empty rather than name 1970.
+// A plot without samples has no time to show: its labels stay empty rather than name 1970. A
+// label already showing its time is left as it is: most of them keep theirs from one sample to
+// the next.
 void TWchart::UpdateTimeLabels(TchartPlot which) {
     Tpanel& panel = panelOf(which);
     const bool empty = panel.plot->model().SampleCount() == 0;
     for (std::size_t i = 0; i < 4; ++i) {
+        QLabel* label = panel.times[i];
         if (empty) {
-            panel.times[i]->clear();
+            if (!label->text().isEmpty()) label->clear(); // a cleared label repaints
+            shownTimes.erase(label);
             continue;
         }
         const auto seconds =
             static_cast<std::int64_t>(panel.plot->GetRangeTempsAtX(TimeFractions[i]));
-        panel.times[i]->setText(QString::fromLatin1(FormatTimeLabel(seconds).c_str()));
+        const auto shown = shownTimes.find(label);
+        if (shown != shownTimes.end() && shown->second == seconds) continue;
+        shownTimes[label] = seconds;
+        label->setText(QString::fromLatin1(FormatTimeLabel(seconds).c_str()));
     }
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 class QAction;
 class QFrame;
@@ -100,6 +101,7 @@ private:
     TWrange* range = nullptr;
 
     std::array<Tpanel, 5> panels; // in TchartPlot order; pressure and altitude share labels
+    std::unordered_map<const QLabel*, std::int64_t> shownTimes; // the time each label shows
     QLabel* lb_press = nullptr;
     QLabel* lb_p = nullptr;
     QLabel* lb_rec = nullptr;

@@ -334,7 +334,7 @@ void TWmain::buildCurrentMeasures(QWidget* client) {
 }
 
 QWidget* TWmain::control(const char* name) {
-    return findChild<QWidget*>(name);
+    return controls.find(name);
 }
 
 void TWmain::setText(const char* name, const std::string& text) {
@@ -353,11 +353,13 @@ void TWmain::setHeight(const char* name, int height) {
     if (QWidget* w = control(name)) w->resize(w->width(), height);
 }
 
+// An unchanged colour repaints nothing.
 void TWmain::setColor(const char* name, int red, int green, int blue) {
     QWidget* w = control(name);
-    if (!w) return;
+    const QColor color(red, green, blue);
+    if (!w || w->palette().color(QPalette::Window) == color) return;
     QPalette p = w->palette();
-    p.setColor(QPalette::Window, QColor(red, green, blue));
+    p.setColor(QPalette::Window, color);
     w->setPalette(p);
     w->update();
 }
@@ -371,7 +373,7 @@ void TWmain::showForm(bool visible) {
 }
 
 Tlcd_bar* TWmain::bar(int n) {
-    return findChild<Tlcd_bar*>(QString("pb%1").arg(n));
+    return controls.find<Tlcd_bar>(("pb" + std::to_string(n)).c_str());
 }
 
 void TWmain::setBarEnabled(int n, bool enabled) {

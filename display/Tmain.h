@@ -4,6 +4,7 @@
 #include "display/FormView.h"
 #include "display/MeteoView.h"
 #include "display/TmainDisplay.h"
+#include "widgets/ControlIndex.h"
 
 #include <QMainWindow>
 
@@ -80,6 +81,7 @@ private:
     QWidget* control(const char* name);
 
     TmainDisplay main;
+    TcontrolIndex controls{*this};
     QWidget* chartWindow = nullptr;
     QWidget* settingsDialog = nullptr;
     QWidget* aboutBox = nullptr;

@@ -78,11 +78,11 @@ TWsmall::TWsmall(QWidget* parent) : QWidget(parent, fixedDialogFlags(Qt::Tool)) 
 }
 
 void TWsmall::setText(const char* control, const std::string& text) {
-    if (auto* l = findChild<QLabel*>(control)) l->setText(QString::fromStdString(text));
+    if (auto* l = controls.find<QLabel>(control)) l->setText(QString::fromStdString(text));
 }
 
 void TWsmall::setVisible(const char* control, bool visible) {
-    if (auto* w = findChild<QWidget*>(control)) w->setVisible(visible);
+    if (QWidget* w = controls.find(control)) w->setVisible(visible);
 }
 
 void TWsmall::moveForm(int left, int top) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "display/FormView.h"
+#include "widgets/ControlIndex.h"
 
 #include <QWidget>
 
@@ -45,4 +46,5 @@ private:
     void keepOnScreen();
 
     TmainDisplay* main = nullptr;
+    TcontrolIndex controls{*this};
 };

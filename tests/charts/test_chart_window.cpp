@@ -6,6 +6,7 @@
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "support/LastOf.h"
+#include "support/PaintLog.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 
@@ -13,9 +14,11 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTextLayout>
 #include <QTimer>
@@ -307,4 +310,27 @@ TEST_F(ChartWindow, LoggingBlinksRecPerLineAndAWriteErrorEndsIt) {
     EXPECT_FALSE(chart.logging());
     EXPECT_TRUE(rec->isHidden());
     EXPECT_TRUE(begin->isEnabled());
+}
+
+TEST_F(ChartWindow, ANewSampleRepaintsItsPlotsAndTheTimesThatChangedAlone) {
+    chart.show();
+    for (int i = 0; i < 3; ++i)
+        sample(1000, 20, 100);
+    QCoreApplication::processEvents();
+    TpaintLog log;
+    sample(1000, 20, 100); // the newest time changes, the other three and the ranges do not
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log.names(), "lb_px100 lb_tx100 pressure_plot temperature_plot");
+}
+
+// Painted sample by sample, each time only where the curves changed, the window on the screen
+// is the window painted afresh.
+TEST_F(ChartWindow, WindowPaintedSampleBySampleIsTheWindowPaintedAfresh) {
+    chart.show();
+    for (int i = 0; i < 40; ++i) {
+        sample(1000 + (i % 7) * (i % 3), 20 - i % 5, 100);
+        QCoreApplication::processEvents();
+    }
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(chart.winId()).toImage();
+    EXPECT_TRUE(screen == chart.grab().toImage().convertToFormat(screen.format()));
 }

@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -84,4 +86,27 @@ TEST(PlotPaint, ImageFollowsTheControlSize) {
     EXPECT_EQ(plot.GetBitmap().size(), QSize(50, 20));
     EXPECT_EQ(at(plot, 0, 0), qRgb(255, 0, 0)); // the initial red frame
     EXPECT_EQ(at(plot, 10, 10), Black);
+}
+
+// A picture kept up sample by sample (the backdrop drawn once, the last curve's pixels put back
+// before the next curve) is the picture drawn afresh: while the curve crosses the grid, once the
+// samples outnumber the columns, and after a change of the grid's colour.
+TEST(PlotPaint, PictureKeptUpSampleBySampleIsThePictureDrawnAfresh) {
+    Tplot_time kept;
+    setUpAsChart(kept);
+    int added = 0;
+    for (int samples : {2, 60, 500, 501}) {
+        for (; added < samples; ++added)
+            kept.AddSample(1000 + 10 * std::sin(added / 5.0) + (added % 97 == 0 ? 40 : 0), added);
+        if (samples == 501) kept.SetGridColor(0x00FF00);
+        Tplot_time afresh;
+        afresh.hide(); // draws nothing until shown
+        setUpAsChart(afresh);
+        for (int i = 0; i < added; ++i)
+            afresh.AddSample(kept.model().Value(i), i);
+        afresh.SetGridColor(samples == 501 ? 0x00FF00 : 0x808080);
+        afresh.show();
+        afresh.Paint();
+        EXPECT_TRUE(kept.GetBitmap() == afresh.GetBitmap()) << samples;
+    }
 }

@@ -4,6 +4,7 @@
 #include "display/Tabout.h"
 #include "support/LastOf.h"
 #include "support/MainWindowRig.h"
+#include "support/PaintLog.h"
 #include "support/WindowButtons.h"
 #include "widgets/Lcd_bar.h"
 
@@ -234,6 +235,22 @@ TEST_F(MainWindow, ThermometerColumnAndTemperatureTexts) {
     EXPECT_EQ(text("lbcelsius"), "---.- °C");
     EXPECT_EQ(text("lbfarenheit"), "---.- °F");
     EXPECT_EQ(small.findChild<QLabel*>("lbcelsius")->text(), "---.- [°C]");
+}
+
+// A sample that changes no text, picture, place or colour: the temperature moves within a
+// tenth of a degree and a step of the column.
+TEST_F(MainWindow, ASampleThatShowsTheSameRepaintsNoControl) {
+    small.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&small));
+    QCoreApplication::processEvents(); // the small window's activation repaints the main one
+    for (double temperature : {20.0, 25.0}) {
+        sample(1000, temperature, 40);
+        QCoreApplication::processEvents();
+        TpaintLog log;
+        sample(1000, temperature + 0.02, 40);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(log.names(), "") << temperature;
+    }
 }
 
 TEST_F(MainWindow, NoHumiditySensorShowsDashesAndTheSmallChartLayout) {
