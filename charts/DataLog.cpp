@@ -4,7 +4,7 @@
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "core/Tdebug.h"
-#include "display/ParameterAccess.h"
+#include "measurement/ParameterAccess.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "charts/RangeCheck.h"
 
-#include "links/Strutil.h"
+#include "core/Strutil.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "core/Eventresource.h"
 
 #include "core/EventLoop.h"
-#include "links/Strutil.h"
+#include "core/Strutil.h"
 
 #include <chrono>
 #include <thread>

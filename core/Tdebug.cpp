@@ -1,6 +1,6 @@
 #include "core/Tdebug.h"
 
-#include "links/Tmy_string.h"
+#include "core/Tmy_string.h"
 
 #include <atomic>
 #include <cstdarg>

@@ -4,8 +4,8 @@
 #include "core/Prompts.h"
 #include "core/Tdebug.h"
 #include "display/Fixedtext.h"
-#include "display/ParameterAccess.h"
 #include "display/Tstreamtokenizer.h"
+#include "measurement/ParameterAccess.h"
 
 #include <algorithm>
 #include <cctype>

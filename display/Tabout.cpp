@@ -1,8 +1,8 @@
 #include "display/Tabout.h"
 
 #include "display/BuildDate.h"
-#include "display/PictureLabel.h"
 #include "widgets/FixedDialog.h"
+#include "widgets/PictureLabel.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "display/Tmain.h"
 
 #include "core/Globals.h"
-#include "display/PictureLabel.h"
 #include "widgets/Lcd_bar.h"
+#include "widgets/PictureLabel.h"
 
 #include <QAction>
 #include <QCloseEvent>

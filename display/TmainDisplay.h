@@ -2,9 +2,9 @@
 
 #include "display/MainView.h"
 #include "display/MeteoView.h"
-#include "display/ParameterAccess.h"
 #include "display/SettingsStore.h"
 #include "display/Tmeteo.h"
+#include "measurement/ParameterAccess.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
 #include "display/Tsmall.h"
 
-#include "display/ParameterAccess.h"
-#include "display/PictureLabel.h"
 #include "display/ScreenReach.h"
 #include "display/TmainDisplay.h"
+#include "measurement/ParameterAccess.h"
 #include "widgets/FixedDialog.h"
+#include "widgets/PictureLabel.h"
 
 #include <QCloseEvent>
 #include <QFrame>

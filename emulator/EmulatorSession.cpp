@@ -1,8 +1,8 @@
 #include "emulator/EmulatorSession.h"
 
+#include "core/Strutil.h"
 #include "emulator/PortPublisher.h"
 #include "emulator/PtyModule.h"
-#include "links/Strutil.h"
 
 #include <cmath>
 #include <cstdio>

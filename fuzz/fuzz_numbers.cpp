@@ -1,5 +1,5 @@
 // The number readers on arbitrary text.
-#include "links/Strutil.h"
+#include "core/Strutil.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The settings tokenizer and reader on arbitrary file contents.
-#include "display/ParameterAccess.h"
 #include "display/Settingsfile.h"
 #include "display/Tstreamtokenizer.h"
+#include "measurement/ParameterAccess.h"
 
 #include <cstdint>
 #include <cstdio>

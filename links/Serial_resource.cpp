@@ -1,9 +1,9 @@
 #include "links/Serial_resource.h"
 
+#include "core/Strutil.h"
 #include "core/Tdebug.h"
 #include "links/PortAccess.h"
 #include "links/Serial_enum.h"
-#include "links/Strutil.h"
 
 #include <fcntl.h>
 #include <poll.h>

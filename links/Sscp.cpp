@@ -1,7 +1,7 @@
 #include "links/Sscp.h"
 
+#include "core/Strutil.h"
 #include "core/Tdebug.h"
-#include "links/Strutil.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "settings/Tsettings.h"
 
 #include "core/Globals.h"
-#include "display/PictureLabel.h"
+#include "widgets/PictureLabel.h"
 
 #include <QEvent>
 #include <QFont>

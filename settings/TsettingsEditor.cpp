@@ -1,8 +1,8 @@
 #include "settings/TsettingsEditor.h"
 
 #include "core/Prompts.h"
-#include "display/ParameterAccess.h"
-#include "links/Strutil.h"
+#include "core/Strutil.h"
+#include "measurement/ParameterAccess.h"
 #include "measurement/Tsensor.h"
 
 #include <charconv>

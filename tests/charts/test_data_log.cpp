@@ -1,7 +1,7 @@
 #include "charts/DataLog.h"
 #include "core/Globals.h"
 #include "core/Prompts.h"
-#include "display/ParameterAccess.h"
+#include "measurement/ParameterAccess.h"
 #include "support/CaptureLog.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"

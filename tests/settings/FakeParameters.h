@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/ParameterAccess.h"
+#include "measurement/ParameterAccess.h"
 #include "measurement/Tsensor_wc.h"
 
 #include <map>

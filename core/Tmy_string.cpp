@@ -1,4 +1,4 @@
-#include "links/Tmy_string.h"
+#include "core/Tmy_string.h"
 
 #include <algorithm>
 #include <cstring>

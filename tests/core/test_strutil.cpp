@@ -1,5 +1,5 @@
-#include "links/Strutil.h"
-#include "links/Tmy_string.h"
+#include "core/Strutil.h"
+#include "core/Tmy_string.h"
 
 #include <gtest/gtest.h>
 

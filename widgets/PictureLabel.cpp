@@ -1,4 +1,4 @@
-#include "display/PictureLabel.h"
+#include "widgets/PictureLabel.h"
 
 #include "resources/Pictures.h"
 

@@ -1,4 +1,4 @@
-#include "links/Strutil.h"
+#include "core/Strutil.h"
 
 #include <cmath>
 #include <cstring>
