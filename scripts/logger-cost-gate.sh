@@ -4,13 +4,13 @@
 # CPU time of the README's performance table (its bench_logger row measured on the CI machine,
 # "... ms a sample").
 #
-#   scripts/logger-cost-gate.sh [BUILD-DIR]     (default build-release-tests, a Release build)
+#   scripts/logger-cost-gate.sh [BUILD-DIR]     (default build, the tree of scripts/test.sh)
 #
 # Builds bench_logger there first when it is missing or out of date. LOGGER_GATE_SPAN sets the
 # measured seconds (default 120).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build-release-tests}
+build=${1:-build}
 span=${LOGGER_GATE_SPAN:-120}
 
 readme_ms=$(sed -n 's/^| `bench_logger` | CPU time .*[( ]\([0-9.]*\) ms a sample.*| CI |$/\1/p' README.md | head -1)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package in Release and prints the path of the .deb on its last line.
 #   scripts/package.sh [--with-tests] [BUILD_DIR]    (default build-package/)
-# --with-tests builds the tests too, with the package's flags, so that one Release build serves
-# the Release test run and the package (CI does so). The build's progress goes to the terminal,
+# --with-tests builds the tests too, with the package's flags, so that the build tree of
+# scripts/test.sh also makes the package (CI does so). The build's progress goes to the terminal,
 # its full output to BUILD_DIR/package.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,12 +30,8 @@ step() {
     fi
 }
 
-# Debian's hardening flags, as a package built by dpkg-buildpackage gets them.
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-step "configuring $dir" cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCORV_TESTS="$tests" -DCORV_WERROR=ON \
-    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
-    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
+source scripts/package-flags.sh
+step "configuring $dir" configure_package_build "$dir" -DCORV_TESTS="$tests"
 step "building in $dir" cmake --build "$dir"
 rm -f "$dir"/corvasine_*.deb
 step "making the package" bash -c 'cd "$1" && cpack -G DEB' _ "$dir"
