@@ -10,7 +10,6 @@
 #include "core/Wsignal.h"
 #include "display/Tabout.h"
 #include "display/Tmain.h"
-#include "display/Tmeteo.h"
 #include "display/Tsmall.h"
 #include "measurement/Seqmain.h"
 #include "measurement/Tintro.h"
@@ -18,6 +17,7 @@
 #include "settings/Tsettings.h"
 #include "station/IntroSink.h"
 #include "station/Station.h"
+#include "station/Tmeteo.h"
 
 #include "Version.h"
 

@@ -2,8 +2,8 @@
 
 #include "charts/ChartHost.h"
 #include "display/FormView.h"
-#include "display/MeteoView.h"
 #include "display/TmainDisplay.h"
+#include "station/MeteoView.h"
 #include "widgets/ControlIndex.h"
 
 #include <QMainWindow>

@@ -1,10 +1,10 @@
 #include "display/TmainDisplay.h"
 
-#include "display/Fixedtext.h"
 #include "display/FormView.h"
-#include "display/Tmeteo.h"
 #include "measurement/Tsensor.h"
+#include "station/Fixedtext.h"
 #include "station/Station.h"
+#include "station/Tmeteo.h"
 
 #include <algorithm>
 

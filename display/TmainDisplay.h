@@ -1,10 +1,10 @@
 #pragma once
 
-#include "display/MeteoView.h"
-#include "display/Tmeteo.h"
 #include "measurement/ParameterAccess.h"
+#include "station/MeteoView.h"
 #include "station/Reading.h"
 #include "station/StationValues.h"
+#include "station/Tmeteo.h"
 
 #include <cstdint>
 #include <string>

@@ -3,11 +3,11 @@
 #include "charts/ChartView.h"
 #include "core/Globals.h"
 #include "core/Prompts.h"
-#include "display/Fixedtext.h"
 #include "display/FormView.h"
-#include "display/Settingsfile.h"
 #include "display/TmainDisplay.h"
 #include "measurement/Tsensor.h"
+#include "station/Fixedtext.h"
+#include "station/Settingsfile.h"
 #include "station/Station.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The settings tokenizer and reader on arbitrary file contents.
-#include "display/Settingsfile.h"
-#include "display/Tstreamtokenizer.h"
 #include "measurement/ParameterAccess.h"
+#include "station/Settingsfile.h"
+#include "station/Tstreamtokenizer.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -4,11 +4,11 @@
 #include "charts/DataLog.h"
 #include "core/AppControl.h"
 #include "core/Eventresource.h"
-#include "display/Tmeteo.h"
 #include "logger/LoggerOptions.h"
 #include "logger/Refinder.h"
 #include "logger/StderrPrompts.h"
 #include "station/Station.h"
+#include "station/Tmeteo.h"
 
 #include <functional>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "logger/MqttMessages.h"
 
 #include "Version.h"
-#include "display/Tmeteo.h"
 #include "measurement/Tsensor.h"
+#include "station/Tmeteo.h"
 
 #include <array>
 #include <charconv>

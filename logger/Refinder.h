@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/Sequence.h"
-#include "display/Tmeteo.h"
 #include "measurement/Seqmain.h"
 #include "station/Reading.h"
+#include "station/Tmeteo.h"
 
 #include <cstdint>
 #include <functional>

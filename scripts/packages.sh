@@ -22,4 +22,4 @@ BUILD_PACKAGES=(build-essential cmake ninja-build ccache pkg-config qt6-base-dev
     libqt6svg6 fonts-liberation fonts-dejavu-core librsvg2-bin libmosquitto-dev)
 TEST_PACKAGES=(libgtest-dev googletest libbenchmark-dev xvfb xauth clang libclang-rt-14-dev
     "${PACKAGE_PACKAGES[@]}" lintian desktop-file-utils appstream man-db systemd mosquitto
-    mosquitto-clients openssl openbox libxcb1-dev)
+    mosquitto-clients openssl openbox libxcb1-dev python3)

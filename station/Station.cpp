@@ -1,8 +1,8 @@
 #include "station/Station.h"
 
 #include "core/Globals.h"
-#include "display/Settingsfile.h"
 #include "measurement/Tsensor.h"
+#include "station/Settingsfile.h"
 
 Tstation::Tstation(TcalendarClock calendar)
     : clock(std::move(calendar)), sensorPart(std::make_unique<Tsensor>()),

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "display/Tmeteo.h"
 #include "measurement/IntroView.h"
 #include "measurement/MainView.h"
 #include "measurement/ParameterAccess.h"
@@ -8,6 +7,7 @@
 #include "measurement/SettingsStore.h"
 #include "station/Reading.h"
 #include "station/StationValues.h"
+#include "station/Tmeteo.h"
 
 #include <memory>
 #include <string>

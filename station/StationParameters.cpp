@@ -1,8 +1,8 @@
 // The station's settings by code: the sensor's N and TS, the local altitude and the sea-level
 // offset, the weather model's limits and rates, the calibration. The window settings (codes 13
 // to 16) belong to the windows and are passed on.
-#include "display/Fixedtext.h"
 #include "measurement/Tsensor.h"
+#include "station/Fixedtext.h"
 #include "station/Station.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "station/StationValues.h"
 
-#include "display/Atmosphere.h"
 #include "measurement/Tsensor.h"
+#include "station/Atmosphere.h"
 
 #include <algorithm>
 

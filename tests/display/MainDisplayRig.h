@@ -7,9 +7,9 @@
 #include "core/Prompts.h"
 #include "core/VirtualLoop.h"
 #include "display/TmainDisplay.h"
-#include "display/Tmeteo.h"
 #include "measurement/Tsensor.h"
 #include "station/Station.h"
+#include "station/Tmeteo.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 

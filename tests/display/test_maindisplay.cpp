@@ -1,5 +1,5 @@
 #include "MainDisplayRig.h"
-#include "display/Atmosphere.h"
+#include "station/Atmosphere.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // cycle goes on while they are open.
 #include "charts/DataLog.h"
 #include "core/Prompts.h"
-#include "display/Settingsfile.h"
 #include "measurement/ParameterAccess.h"
+#include "station/Settingsfile.h"
 #include "support/ScriptedPrompts.h"
 #include "support/StationRig.h"
 #include "support/TempDir.h"

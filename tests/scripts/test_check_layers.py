@@ -1,15 +1,14 @@
 #!/usr/bin/env python3
 """The folder graph logic of scripts/check-layers.py on small trees and graphs."""
 
-import importlib.util
 import pathlib
+import runpy
 import tempfile
+import types
 import unittest
 
 SCRIPT = pathlib.Path(__file__).resolve().parents[2] / "scripts" / "check-layers.py"
-spec = importlib.util.spec_from_file_location("check_layers", SCRIPT)
-layers = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(layers)
+layers = types.SimpleNamespace(**runpy.run_path(str(SCRIPT), run_name="check_layers"))
 
 RANKS = {"a": 0, "b": 1, "c": 2, "d": 2}
 

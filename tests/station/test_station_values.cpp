@@ -1,7 +1,7 @@
 // The station's derived values without any window: sea-level pressure, altimeter reference and
 // altitude, extremes.
-#include "display/Atmosphere.h"
 #include "measurement/Tsensor.h"
+#include "station/Atmosphere.h"
 #include "station/StationValues.h"
 
 #include <gtest/gtest.h>

@@ -4,11 +4,11 @@
 #include "core/Prompts.h"
 #include "core/VirtualLoop.h"
 #include "display/Tmain.h"
-#include "display/Tmeteo.h"
 #include "display/Tsmall.h"
 #include "measurement/Seqmain.h"
 #include "measurement/Tsensor.h"
 #include "station/Station.h"
+#include "station/Tmeteo.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 

@@ -1,11 +1,11 @@
-#include "display/Settingsfile.h"
+#include "station/Settingsfile.h"
 
 #include "core/Globals.h"
 #include "core/Prompts.h"
 #include "core/Tdebug.h"
-#include "display/Fixedtext.h"
-#include "display/Tstreamtokenizer.h"
 #include "measurement/ParameterAccess.h"
+#include "station/Fixedtext.h"
+#include "station/Tstreamtokenizer.h"
 
 #include <algorithm>
 #include <cctype>

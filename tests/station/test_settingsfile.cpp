@@ -1,7 +1,7 @@
 #include "core/Globals.h"
 #include "core/Prompts.h"
-#include "display/Settingsfile.h"
 #include "measurement/ParameterAccess.h"
+#include "station/Settingsfile.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/Atmosphere.h"
+#include "station/Atmosphere.h"
 
 #include <array>
 #include <cstdint>

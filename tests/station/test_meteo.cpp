@@ -1,7 +1,7 @@
-#include "display/Tmeteo.h"
+#include "station/Tmeteo.h"
 
 #include "core/Globals.h"
-#include "display/MeteoView.h"
+#include "station/MeteoView.h"
 #include "support/LastOf.h"
 
 #include <gtest/gtest.h>

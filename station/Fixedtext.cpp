@@ -1,4 +1,4 @@
-#include "display/Fixedtext.h"
+#include "station/Fixedtext.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "display/Tstreamtokenizer.h"
+#include "station/Tstreamtokenizer.h"
 
 void Tstreamtokenizer::attach(std::FILE* s) {
     stream = s;

@@ -1,4 +1,4 @@
-#include "display/Tstreamtokenizer.h"
+#include "station/Tstreamtokenizer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "display/Atmosphere.h"
+#include "station/Atmosphere.h"
 
 #include <gtest/gtest.h>
 
