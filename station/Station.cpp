@@ -7,7 +7,7 @@
 Tstation::Tstation(TcalendarClock calendar)
     : clock(std::move(calendar)), sensorPart(std::make_unique<Tsensor>()),
       meteoPart(std::make_unique<Tmeteo>(clock)), seq(std::make_unique<TseqMAIN>()) {
-    seq->attach({.sensor = sensorPart.get(), .intro = this, .view = this, .settings = this});
+    attachParts(nullptr);
     theSystem.sensor = sensorPart.get();
     theSystem.meteo = meteoPart.get();
     theSystem.seqMain = seq.get();
@@ -43,12 +43,12 @@ void Tstation::setSearchPlan(TseqMAIN::TsearchPlan plan) {
 }
 
 void Tstation::setApp(TappControl* app) {
-    if (seq)
-        seq->attach({.sensor = sensorPart.get(),
-                     .intro = this,
-                     .view = this,
-                     .settings = this,
-                     .app = app});
+    if (seq) attachParts(app);
+}
+
+void Tstation::attachParts(TappControl* app) {
+    seq->attach(
+        {.sensor = sensorPart.get(), .intro = this, .view = this, .settings = this, .app = app});
 }
 
 void Tstation::start() {
@@ -74,10 +74,8 @@ void Tstation::stop() {
 // settings; the weather model takes the sea-level pressure again.
 bool Tstation::readSettings(const std::string& fileName) {
     if (!readSettingsFile(fileName, *this)) return false;
-    const double p = sensorPart->pressure;
-    derived.resetMinMax(p, sensorPart->temperature);
-    derived.update(p, sensorPart->temperature);
-    if (derived.seaLevelPressureValid(p)) meteoPart->update(derived.seaLevelPressure);
+    derived.resetMinMax(sensorPart->pressure, sensorPart->temperature);
+    updateDerived();
     tell([](TreadingSink* sink) { sink->settingsReloaded(); });
     return true;
 }
@@ -160,11 +158,15 @@ void Tstation::resetReference() {
     tell([](TreadingSink* sink) { sink->referenceReset(); });
 }
 
-void Tstation::showSample() {
+// The weather model sees valid pressures only: the invalid marker would classify as sunny and
+// stay in the hourly history.
+void Tstation::updateDerived() {
     const double p = sensorPart->pressure;
     derived.update(p, sensorPart->temperature);
-    // The weather model sees valid pressures only: the invalid marker would classify as sunny
-    // and stay in the hourly history.
     if (derived.seaLevelPressureValid(p)) meteoPart->update(derived.seaLevelPressure);
+}
+
+void Tstation::showSample() {
+    updateDerived();
     deliver(readingNow());
 }

@@ -91,6 +91,8 @@ public:
     void setCalibration(const Tsensor_wc* in) override;
 
 private:
+    void attachParts(TappControl* app);
+    void updateDerived();
     void deliver(const Treading& reading);
     template <class Event> void tell(Event event);
     void setMeteoParameter(int code, double value);
