@@ -19,6 +19,14 @@ struct Treading {
     int trend = 5;                             // 0 quick down ... 4 slow up, 5 none yet
     int D1 = 0, D2 = 0;                        // the raw conversion words
 
+    // The pressure products of a station that keeps a history (the logger); a station without
+    // one leaves them absent. The pressure above is the QFE: measured, plus this offset.
+    double pressureOffset = 0;                 // [hPa] calibration in force
+    std::optional<double> qff;                 // [hPa] reduced with the 12-hour mean temperature
+    std::optional<double> tendencyAmount;      // [hPa] pressure now minus 3 hours ago
+    std::optional<int> tendencyCharacteristic; // 0 ... 8, the 3-hour curve's shape
+    bool stormAlarm = false;                   // a rapid fall over the last 3 hours
+
     // Pressure and temperature both measured: the module answered this cycle.
     bool measured() const { return pressure && *pressure > 0 && temperature; }
     // The humidity as the data file and the chart take it: a reading of the humidity sensor
