@@ -35,13 +35,22 @@ const option LongOptions[] = {
     {"version", no_argument, nullptr, OptVersion},
 };
 
-// The logger's own options, the MQTT options and getopt_long's closing zero entry.
-std::vector<option> longOptions() {
+// The logger's own options, those of its groups and getopt_long's closing zero entry.
+std::vector<option> longOptions(TloggerOptions& options) {
     std::vector<option> table(std::begin(LongOptions), std::end(LongOptions));
-    const std::vector<option>& mqtt = TmqttOptions::longOptions();
-    table.insert(table.end(), mqtt.begin(), mqtt.end());
+    for (const TloggerOptionGroup* group : options.groups()) {
+        const std::vector<option>& own = group->longOptions();
+        table.insert(table.end(), own.begin(), own.end());
+    }
     table.push_back({nullptr, 0, nullptr, 0});
     return table;
+}
+
+// The group that owns an option id; null for none.
+TloggerOptionGroup* groupOf(TloggerOptions& options, int id) {
+    for (TloggerOptionGroup* group : options.groups())
+        if (group->owns(id)) return group;
+    return nullptr;
 }
 
 // The option as the user wrote it, for the error line.
@@ -65,7 +74,11 @@ std::string comOfDevice(const std::string& path) {
 } // namespace
 
 std::string loggerUsage() {
-    return std::string(Usage) + TmqttOptions::help() + Signals;
+    TloggerOptions options;
+    std::string usage = Usage;
+    for (const TloggerOptionGroup* group : options.groups())
+        usage += group->help();
+    return usage + Signals;
 }
 
 std::string portFromOption(const std::string& value) {
@@ -79,7 +92,7 @@ TloggerCommand parseLoggerOptions(int argc, char** argv, TloggerOptions& options
                                   std::string& error) {
     opterr = 0;
     optind = 0;
-    const std::vector<option> table = longOptions();
+    const std::vector<option> table = longOptions(options);
     TloggerCommand command = TloggerCommand::Run;
     for (;;) {
         const int previous = optind == 0 ? 1 : optind;
@@ -103,12 +116,14 @@ TloggerCommand parseLoggerOptions(int argc, char** argv, TloggerOptions& options
         case ':':
             error = optionWord(argv, previous) + ": needs a value";
             return TloggerCommand::Bad;
-        default:
-            if (!options.mqtt.owns(c)) {
+        default: {
+            TloggerOptionGroup* group = groupOf(options, c);
+            if (!group) {
                 error = optionWord(argv, previous) + ": unknown option";
                 return TloggerCommand::Bad;
             }
-            if (!options.mqtt.take(c, optarg, error)) return TloggerCommand::Bad;
+            if (!group->take(c, optarg, error)) return TloggerCommand::Bad;
+        }
         }
     }
     if (optind < argc) {
@@ -120,6 +135,8 @@ TloggerCommand parseLoggerOptions(int argc, char** argv, TloggerOptions& options
             options.dataFile.empty() ? "--data: empty file name" : "--settings: empty file name";
         return TloggerCommand::Bad;
     }
-    if (command == TloggerCommand::Run && !options.mqtt.finish(error)) return TloggerCommand::Bad;
+    if (command != TloggerCommand::Run) return command;
+    for (TloggerOptionGroup* group : options.groups())
+        if (!group->finish(error)) return TloggerCommand::Bad;
     return command;
 }

@@ -3,6 +3,7 @@
 #include "logger/MqttOptions.h"
 
 #include <string>
+#include <vector>
 
 // The logger's command line.
 struct TloggerOptions {
@@ -12,6 +13,9 @@ struct TloggerOptions {
     std::string port;
     bool verbose = false;
     TmqttOptions mqtt; // publishing is off unless --mqtt names a broker
+
+    // The option groups beside the logger's own.
+    std::vector<TloggerOptionGroup*> groups() { return {&mqtt}; }
 };
 
 enum class TloggerCommand { Run, Help, Version, Bad };

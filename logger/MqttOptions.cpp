@@ -34,7 +34,7 @@ std::string hostName() {
 
 } // namespace
 
-const std::vector<option>& TmqttOptions::longOptions() {
+const std::vector<option>& TmqttOptions::longOptions() const {
     static const std::vector<option> table{
         {"mqtt", required_argument, nullptr, optMqtt},
         {"mqtt-topic", required_argument, nullptr, optMqttTopic},
@@ -46,7 +46,7 @@ const std::vector<option>& TmqttOptions::longOptions() {
     return table;
 }
 
-const char* TmqttOptions::help() {
+const char* TmqttOptions::help() const {
     return "      --mqtt HOST[:PORT]         publish every sample to this MQTT broker\n"
            "                                 (port 1883, 8883 with --mqtt-tls)\n"
            "      --mqtt-topic PREFIX        topic prefix (default corvasine)\n"

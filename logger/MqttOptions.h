@@ -1,16 +1,15 @@
 #pragma once
 
 #include "logger/MqttPublisher.h"
-
-#include <getopt.h>
+#include "logger/OptionGroup.h"
 
 #include <string>
 #include <vector>
 
-// The logger's MQTT options, taken one by one from its getopt_long loop:
+// The logger's MQTT options:
 // --mqtt HOST[:PORT], --mqtt-topic PREFIX, --station NAME, --mqtt-user USER,
 // --mqtt-password-file FILE, --mqtt-tls CAFILE. A password is only ever read from its file.
-class TmqttOptions {
+class TmqttOptions : public TloggerOptionGroup {
 public:
     enum : int {
         optMqtt = 0x1000,
@@ -21,18 +20,12 @@ public:
         optMqttTls,
     };
 
-    // The entries for getopt_long's table (without its terminating zero entry).
-    static const std::vector<option>& longOptions();
-    // The lines of --help for these options.
-    static const char* help();
-
-    // Takes one option by its id; false for an id that is not one of these options.
-    bool owns(int id) const { return id >= optMqtt && id <= optMqttTls; }
-    // False, with a one-line error naming the option, for a value it cannot use.
-    bool take(int id, const char* value, std::string& error);
-    // After the last option: checks that the options fit together, reads the password file and
-    // fills the defaults (the port, the station's host name).
-    bool finish(std::string& error);
+    const std::vector<option>& longOptions() const override;
+    const char* help() const override;
+    bool owns(int id) const override { return id >= optMqtt && id <= optMqttTls; }
+    bool take(int id, const char* value, std::string& error) override;
+    // Also reads the password file and fills the defaults (the port, the station's host name).
+    bool finish(std::string& error) override;
 
     bool enabled() const { return !host.empty(); }
     const TmqttSettings& settings() const { return result; }
