@@ -13,8 +13,9 @@ struct TpastMinute {
 };
 
 // What a station that keeps a history (the logger's archive) remembers, asked by the station
-// when it starts so that the values that look back (3-hour tendency, storm alarm, the reduction
-// with the 12-hour mean temperature) are right from the first reading; afterwards the station
+// when it starts so that the values that look back (the weather model's hourly history and trend,
+// the 3-hour tendency, the storm alarm, the reduction with the 12-hour mean temperature) are
+// right from the first reading, as if it had never stopped; afterwards the station
 // keeps its own recent minutes from the readings it hands on.
 class TreadingHistory {
 public:
