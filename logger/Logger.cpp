@@ -34,7 +34,7 @@ Tlogger::~Tlogger() {
 }
 
 bool Tlogger::start() {
-    if (!openDataFile()) return false;
+    if (!openDataFile() || !openArchive()) return false;
     measuring->start();
     return true;
 }
@@ -45,6 +45,22 @@ bool Tlogger::openDataFile() {
     say("cannot open the data file " + options.dataFile + ": " + reason);
     status = 1;
     return false;
+}
+
+bool Tlogger::openArchive() {
+    if (!options.archive.enabled()) return true;
+    try {
+        archive = std::make_unique<Tarchive>(options.archive.path(options.dataFile),
+                                             options.archive.keepRawDays(), say);
+        past = std::make_unique<TarchiveReader>(archive->path());
+    } catch (const TarchiveRefused& e) {
+        say("cannot open the archive " + std::string(e.what()));
+        status = 1;
+        return false;
+    }
+    measuring->setHistory(past.get());
+    measuring->addSink(archive.get());
+    return true;
 }
 
 void Tlogger::OnNotification(TeventResource* sender, std::int32_t code) {

@@ -7,6 +7,8 @@
 #include "logger/LoggerOptions.h"
 #include "logger/Refinder.h"
 #include "logger/StderrPrompts.h"
+#include "logger/archive/Archive.h"
+#include "logger/archive/ArchiveReader.h"
 #include "station/Station.h"
 #include "station/Tmeteo.h"
 
@@ -50,6 +52,7 @@ public:
 
 private:
     bool openDataFile();
+    bool openArchive();
     void stop(int exitCode);
 
     TloggerOptions options;
@@ -58,6 +61,9 @@ private:
     TdataLog dataLog;
     TdataFileSink fileSink;
     Trefinder finder;
+    // The archive after the data file, and the station's past read back from it.
+    std::unique_ptr<Tarchive> archive;
+    std::unique_ptr<TarchiveReader> past;
     // Made after its sinks and gone before them and before the prompts.
     std::unique_ptr<Tstation> measuring;
     std::unique_ptr<Tdelay_resource> stopTimeout;

@@ -52,7 +52,20 @@ void Tstation::attachParts(TappControl* app) {
 }
 
 void Tstation::start() {
+    recall();
     seq->start();
+}
+
+// The weather model's hourly history rebuilt from the past sea-level pressures, far enough
+// back to fill every entry.
+void Tstation::recall() {
+    if (!history) return;
+    const std::int64_t now = clock();
+    const std::int64_t span = std::int64_t(Tmeteo::historySize + 1) * 3600;
+    std::vector<std::pair<std::int64_t, double>> pressures;
+    for (const TpastMinute& minute : history->minutes(now - span, now))
+        if (minute.seaLevelPressure) pressures.emplace_back(minute.time, *minute.seaLevelPressure);
+    meteoPart->replay(pressures, now);
 }
 
 void Tstation::searchAgain() {
@@ -154,7 +167,7 @@ void Tstation::setModuleText(const char*) {
 
 void Tstation::resetReference() {
     derived.resetReference(sensorPart->pressure, sensorPart->temperature);
-    meteoPart->clearHistory();
+    if (!history) meteoPart->clearHistory(); // a station with a history goes on with it
     tell([](TreadingSink* sink) { sink->referenceReset(); });
 }
 

@@ -6,6 +6,7 @@
 #include "measurement/Seqmain.h"
 #include "measurement/SettingsStore.h"
 #include "station/Reading.h"
+#include "station/ReadingHistory.h"
 #include "station/StationValues.h"
 #include "station/Tmeteo.h"
 
@@ -47,6 +48,10 @@ public:
     void setApp(TappControl* app);
     // Where the settings of the windows go (codes 13 to 16); without them they read 0.
     void setWindowParameters(TparameterAccess* windows) { windowParameters = windows; }
+
+    // What the station remembers from before its start (the logger's archive), asked once by
+    // start(); unset (the desktop program), every start begins with an empty past. Not owned.
+    void setHistory(const TreadingHistory* past) { history = past; }
 
     // Starts the main sequence: the settings, the search, then a measurement every TS.
     void start();
@@ -92,6 +97,7 @@ public:
 
 private:
     void attachParts(TappControl* app);
+    void recall();
     void updateDerived();
     void deliver(const Treading& reading);
     template <class Event> void tell(Event event);
@@ -104,6 +110,7 @@ private:
     TstationValues derived;
     std::vector<TreadingSink*> sinks;
     TparameterAccess* windowParameters = nullptr;
+    const TreadingHistory* history = nullptr;
     std::string settingsFile;
     bool settingsEverySearch = false;
     bool settingsLoaded = false;

@@ -1,0 +1,117 @@
+#include "logger/archive/ArchiveReader.h"
+
+#include "logger/archive/Schema.h"
+#include "logger/archive/Summary.h"
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+std::int64_t floorTo(std::int64_t time, std::int64_t step) {
+    const std::int64_t q = time / step;
+    return (q - (time % step < 0 ? 1 : 0)) * step;
+}
+
+std::int64_t ceilTo(std::int64_t time, std::int64_t step) {
+    return -floorTo(-time, step);
+}
+
+std::string rawSelectSql() {
+    std::string sql = "SELECT time";
+    for (const char* q : quantityNames())
+        sql += std::string(", ") + q;
+    return sql + " FROM raw WHERE time >= ?1 AND time < ?2 ORDER BY time";
+}
+
+ThistoryBucket rawBucket(const Tstatement& row) {
+    ThistoryBucket b{row.integer(0), 1, {}};
+    for (int q = 0; q < QuantityCount; ++q)
+        if (const std::optional<double> v = row.optionalReal(q + 1))
+            addValue(b.quantities[std::size_t(q)], *v, b.start);
+    return b;
+}
+
+} // namespace
+
+TarchiveReader::TarchiveReader(const std::string& path) {
+    try {
+        db = std::make_unique<Tdatabase>(path, true);
+        checkArchive(*db, path);
+    } catch (const TsqliteError& e) {
+        throw TarchiveRefused(path + ": " + e.what());
+    }
+}
+
+TarchiveReader::~TarchiveReader() = default;
+
+std::vector<TpastMinute> TarchiveReader::minutes(std::int64_t from, std::int64_t to) const {
+    Tstatement query(*db, "SELECT start, qfe_mean, qnh_mean, temperature_mean FROM minute"
+                          " WHERE start >= ?1 AND start <= ?2 ORDER BY start");
+    query.bind(1, from).bind(2, to);
+    std::vector<TpastMinute> out;
+    while (query.step())
+        out.push_back({query.integer(0), query.optionalReal(1), query.optionalReal(2),
+                       query.optionalReal(3)});
+    return out;
+}
+
+std::vector<ThistoryBucket> TarchiveReader::rows(int level, std::int64_t from,
+                                                 std::int64_t to) const {
+    const Tlevel& l = Levels[std::size_t(level)];
+    Tstatement query(*db, level == 0 ? rawSelectSql()
+                                     : "SELECT " + aggregateColumns() + " FROM " + l.table +
+                                           " WHERE start >= ?1 AND start < ?2 ORDER BY start");
+    query.bind(1, from).bind(2, to);
+    std::vector<ThistoryBucket> out;
+    while (query.step())
+        out.push_back(level == 0
+                          ? rawBucket(query)
+                          : ThistoryBucket{query.integer(0), l.seconds, readSummaries(query, 1)});
+    return out;
+}
+
+// The coarsest level whose step fits a bucket; raw only where raw rows are still kept.
+int TarchiveReader::levelFor(std::int64_t from, std::int64_t bucketSeconds) const {
+    int level = 0;
+    for (int l = 1; l < int(Levels.size()); ++l)
+        if (Levels[std::size_t(l)].seconds <= bucketSeconds) level = l;
+    if (level == 0 && from < db->integer("SELECT min(time) FROM raw")) level = 1;
+    return level;
+}
+
+std::vector<ThistoryBucket> TarchiveReader::history(std::int64_t from, std::int64_t to,
+                                                    int points) const {
+    if (to <= from || points <= 0) return {};
+    const std::int64_t length = std::max<std::int64_t>(1, ceilTo(to - from, points) / points);
+    std::map<std::int64_t, ThistoryBucket> buckets;
+    for (const ThistoryBucket& row : rows(levelFor(from, length), from, to)) {
+        const std::int64_t start = from + (row.start - from) / length * length;
+        ThistoryBucket& b =
+            buckets.try_emplace(start, ThistoryBucket{start, length, {}}).first->second;
+        mergeSummaries(b.quantities, row.quantities);
+    }
+    std::vector<ThistoryBucket> out;
+    out.reserve(buckets.size());
+    for (auto& [start, bucket] : buckets)
+        out.push_back(std::move(bucket));
+    return out;
+}
+
+Tsummaries TarchiveReader::summary(std::int64_t from, std::int64_t to) const {
+    return summarize(from, to, int(Levels.size()) - 1);
+}
+
+// Whole steps of a level from its rows, the ends from the finer levels.
+Tsummaries TarchiveReader::summarize(std::int64_t from, std::int64_t to, int level) const {
+    Tsummaries out;
+    if (from >= to) return out;
+    const std::int64_t step = Levels[std::size_t(level)].seconds;
+    const std::int64_t a = ceilTo(from, step), b = floorTo(to, step);
+    if (level > 0 && a >= b) return summarize(from, to, level - 1);
+    if (level > 0) mergeSummaries(out, summarize(from, a, level - 1));
+    for (const ThistoryBucket& row : rows(level, a, b))
+        mergeSummaries(out, row.quantities);
+    if (level > 0) mergeSummaries(out, summarize(b, to, level - 1));
+    return out;
+}
