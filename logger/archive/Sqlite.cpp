@@ -103,3 +103,8 @@ void Ttransaction::commit() {
     database.exec("COMMIT");
     open = false;
 }
+
+std::string Tstatement::text(int column) const {
+    const unsigned char* value = sqlite3_column_text(statement, column);
+    return value ? reinterpret_cast<const char*>(value) : "";
+}

@@ -53,6 +53,7 @@ public:
     std::int64_t integer(int column) const;
     double real(int column) const;
     std::optional<double> optionalReal(int column) const;
+    std::string text(int column) const;
 
 private:
     Tdatabase& database;
