@@ -14,7 +14,7 @@ struct TloggerOptions {
     std::string port;
     bool verbose = false;
     TmqttOptions mqtt;       // publishing is off unless --mqtt names a broker
-    TarchiveOptions archive; // on unless --no-archive
+    TarchiveOptions archive{}; // on unless --no-archive
 
     // The option groups beside the logger's own.
     std::vector<TloggerOptionGroup*> groups() { return {&mqtt, &archive}; }
