@@ -1,0 +1,133 @@
+// The logger program with its archive against the module emulator program on a real pty:
+// killed at random moments, the archive whole and behind the data file by at most the last
+// reading; a file that may grow no more stops the archive alone.
+#include "logger/LoggerProgram.h"
+#include "logger/archive/DataFileText.h"
+#include "logger/archive/Sqlite.h"
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <random>
+#include <set>
+
+namespace {
+
+// The times of the data file's readings; the file must hold nothing else.
+std::vector<std::int64_t> dataFileTimes(const std::string& file) {
+    const TdataFileContents contents = readDataFileText(readWhole(file));
+    EXPECT_TRUE(contents.unreadable.empty()) << file;
+    std::vector<std::int64_t> times;
+    for (const Treading& r : contents.readings)
+        times.push_back(r.time);
+    return times;
+}
+
+// The archive passes the integrity check; the times of its raw rows.
+std::set<std::int64_t> archiveTimes(const std::string& file) {
+    Tdatabase db(file, false);
+    Tstatement check(db, "PRAGMA integrity_check");
+    EXPECT_TRUE(check.step() && check.text(0) == "ok") << file;
+    check.reset();
+    std::set<std::int64_t> times;
+    Tstatement rows(db, "SELECT time FROM raw");
+    while (rows.step())
+        times.insert(rows.integer(0));
+    return times;
+}
+
+// One emulator and one logger after the other on it, each killed at a random moment.
+struct TkilledRun : LoggerProgram {
+    void TestBody() override {}
+    void startAfresh(std::mt19937& random) {
+        startLogger({"--verbose"});
+        killAt = std::chrono::steady_clock::now() +
+                 std::chrono::milliseconds(std::uniform_int_distribution<int>(200, 4000)(random));
+    }
+    // After a kill: every reading of the data file is in the archive, but the last of each run.
+    void check() {
+        const std::vector<std::int64_t> file = dataFileTimes(dir.file("samples.dat"));
+        if (!file.empty()) lastOfRun.insert(file.back());
+        const std::set<std::int64_t> archive = archiveTimes(dir.file("samples.sqlite"));
+        for (std::int64_t t : file)
+            EXPECT_TRUE(archive.contains(t) || lastOfRun.contains(t)) << t << loggerErrors();
+        for (std::int64_t t : archive)
+            EXPECT_TRUE(std::find(file.begin(), file.end(), t) != file.end()) << t;
+        grew += file.size() > readings ? 1 : 0;
+        readings = file.size();
+    }
+    std::chrono::steady_clock::time_point killAt;
+    std::set<std::int64_t> lastOfRun;
+    std::size_t readings = 0;
+    int grew = 0; // runs killed after they wrote
+};
+
+int killCount() {
+    const char* text = std::getenv("CORV_ARCHIVE_KILLS");
+    return text ? std::atoi(text) : 50;
+}
+
+} // namespace
+
+// The kills are spread over four emulators with a logger each, for the search's pause of two
+// seconds before the first reading; some fall in the search, most among the writes.
+TEST(ArchiveProgram, KilledAtRandomMomentsTheArchiveIsWholeAndHoldsTheReadings) {
+    setenv("TZ", "UTC", 1); // the data file's local times, for the logger and the reading back
+    tzset();
+    std::mt19937 random(std::random_device{}());
+    std::vector<std::unique_ptr<TkilledRun>> runs;
+    for (int i = 0; i < 4; ++i) {
+        runs.push_back(std::make_unique<TkilledRun>());
+        runs.back()->startEmulator();
+        runs.back()->startAfresh(random);
+    }
+    for (int kills = 0; kills < killCount();) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (auto& run : runs) {
+            if (std::chrono::steady_clock::now() < run->killAt || kills >= killCount()) continue;
+            run->logger.reset(); // SIGKILL
+            ++kills;
+            run->check();
+            run->startAfresh(random);
+        }
+    }
+    int grew = 0;
+    for (auto& run : runs)
+        grew += run->grew;
+    EXPECT_GE(grew, killCount() / 10); // the kills fell among the writes too
+}
+
+// The archive may grow no more (a full disk): one line says so, and the logger goes on measuring
+// into its data file. The limit and SIGXFSZ ignored are inherited by the logger.
+TEST_F(LoggerProgram, AnArchiveThatCannotGrowStopsAloneWithOneLine) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    startEmulator();
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tight = old;
+    tight.rlim_cur = 96 * 1024;
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &tight);
+    startLogger();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, oldHandler);
+    auto archiveLines = [this] {
+        const Lines said = textLines(loggerErrors());
+        return std::count_if(said.begin(), said.end(), [](const std::string& line) {
+            return line.find("archive") != std::string::npos;
+        });
+    };
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (archiveLines() == 0 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    bool whole = false;
+    const std::size_t stoppedAt = samples("samples.dat", whole).size();
+    ASSERT_TRUE(waitForSamples("samples.dat", stoppedAt + 2)) << loggerErrors();
+    EXPECT_EQ(archiveLines(), 1) << loggerErrors();
+    EXPECT_EQ(logger->wait(10), -1); // still running
+    const std::set<std::int64_t> archive = archiveTimes(dir.file("samples.sqlite"));
+    EXPECT_GT(archive.size(), 0u);
+    EXPECT_LT(archive.size(), dataFileTimes(dir.file("samples.dat")).size() - 1);
+}
