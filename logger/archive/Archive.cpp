@@ -56,6 +56,8 @@ std::size_t Tarchive::add(std::span<const Treading> readings) {
     try {
         for (const Treading& r : readings)
             if (addOne(r)) ++added;
+        for (int level = 0; level < AggregateLevels; ++level)
+            store(level);
         transaction.commit();
     } catch (...) {
         buckets = {}; // what the rollback took back is read again from the file
@@ -75,9 +77,7 @@ bool Tarchive::addOne(const Treading& r) {
         moveTo(level, floorTo(r.time, Levels[l + 1].seconds));
         for (std::size_t q = 0; q < values.size(); ++q)
             if (values[q]) addValue(buckets[l].quantities[q], *values[q], r.time);
-        replace[l]->bind(1, buckets[l].start);
-        bindSummaries(*replace[l], 2, buckets[l].quantities);
-        replace[l]->run();
+        buckets[l].changed = true;
     }
     newest = std::max(newest, r.time);
     if (r.time - lastPrune >= PruneEvery) prune(r.time);
@@ -90,10 +90,23 @@ bool Tarchive::alreadySummed(std::int64_t time) {
     return time < newest - keepRawSeconds && !buckets[0].fresh;
 }
 
+// A bucket's row is written when the readings move on to the next one and at the end of a
+// transaction: once a reading one by one, once a bucket when many are added together.
+void Tarchive::store(int level) {
+    Tbucket& bucket = buckets[std::size_t(level)];
+    if (!bucket.changed) return;
+    Tstatement& s = *replace[std::size_t(level)];
+    s.bind(1, bucket.start);
+    bindSummaries(s, 2, bucket.quantities);
+    s.run();
+    bucket.changed = false;
+}
+
 void Tarchive::moveTo(int level, std::int64_t start) {
     Tbucket& bucket = buckets[std::size_t(level)];
     if (bucket.start == start) return;
-    bucket = Tbucket{start, {}, true};
+    store(level);
+    bucket = Tbucket{start, {}, true, false};
     Tstatement& query = *select[std::size_t(level)];
     query.bind(1, start);
     if (query.step()) {

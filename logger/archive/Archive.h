@@ -36,11 +36,13 @@ private:
     struct Tbucket {
         std::int64_t start = -1;
         Tsummaries quantities;
-        bool fresh = false; // begun by this connection, not read from the file
+        bool fresh = false;   // begun by this connection, not read from the file
+        bool changed = false; // since its row was written
     };
     bool addOne(const Treading& reading);
     bool alreadySummed(std::int64_t time);
     void moveTo(int level, std::int64_t start);
+    void store(int level);
     void insertRaw(const Treading& r);
     void prune(std::int64_t now);
     void fail(const std::string& reason);
