@@ -32,32 +32,78 @@ Tarchive::Tarchive(const std::string& path, int keepRawDays,
             select[std::size_t(level)] = std::make_unique<Tstatement>(
                 *db, "SELECT " + aggregateColumns() + " FROM " + table + " WHERE start = ?1");
         }
-        newest = db->integer("SELECT max(time) FROM raw");
+        recover();
     } catch (const TsqliteError& e) {
         throw TarchiveRefused(path + ": " + e.what());
     }
 }
 
-Tarchive::~Tarchive() = default;
+// The summaries of the newest minute, hour and day are written when they are left (so that
+// nothing is lost if the program is stopped)...
+Tarchive::~Tarchive() {
+    if (!db) return;
+    try {
+        add({}, true);
+    } catch (const TsqliteError& e) {
+        say("archive " + file + ": " + e.what());
+    }
+}
 
 void Tarchive::reading(const Treading& reading) {
     if (!db || !reading.measured()) return;
     try {
-        add(std::span(&reading, 1));
+        add(std::span(&reading, 1), false);
     } catch (const TsqliteError& e) {
         fail(e.what());
     }
 }
 
+// ... and when it was killed, the newest minute's summary is made again from its raw rows, the
+// hour's and the day's from the rows of the level below, and stored.
+void Tarchive::recover() {
+    newest = db->integer("SELECT max(time) FROM raw");
+    if (newest == 0) return;
+    std::array<std::int64_t, AggregateLevels> starts{};
+    for (int level = 0; level < AggregateLevels; ++level)
+        starts[std::size_t(level)] = floorTo(newest, Levels[std::size_t(level) + 1].seconds);
+    Tsummaries below = summed(0, starts[0], newest + 1);
+    for (int level = 0; level < AggregateLevels; ++level) {
+        const std::size_t l = std::size_t(level);
+        buckets[l] = Tbucket{starts[l], below, false, true};
+        if (level + 1 < AggregateLevels) {
+            below = summed(level + 1, starts[l + 1], starts[l]);
+            mergeSummaries(below, buckets[l].quantities);
+        }
+    }
+    add({}, true);
+}
+
+// The summaries of the rows of a level (0 raw, 1 minute ...) from `from` to before `to`.
+Tsummaries Tarchive::summed(int level, std::int64_t from, std::int64_t to) {
+    const bool raw = level == 0;
+    const std::string key = raw ? "time" : "start";
+    Tstatement rows(*db, (raw ? rawValuesSql() : "SELECT " + aggregateColumns()) + " FROM " +
+                             Levels[std::size_t(level)].table + " WHERE " + key + " >= ?1 AND " +
+                             key + " < ?2");
+    rows.bind(1, from).bind(2, to);
+    Tsummaries out;
+    while (rows.step())
+        mergeSummaries(out, raw ? rawSummaries(rows) : readSummaries(rows, 1));
+    return out;
+}
+
 std::size_t Tarchive::add(std::span<const Treading> readings) {
+    return add(readings, true);
+}
+
+std::size_t Tarchive::add(std::span<const Treading> readings, bool storeAll) {
     if (!db) throw TsqliteError("the archive has stopped");
     Ttransaction transaction(*db);
     std::size_t added = 0;
     try {
         for (const Treading& r : readings)
             if (addOne(r)) ++added;
-        for (int level = 0; level < AggregateLevels; ++level)
-            store(level);
+        if (storeAll) store();
         transaction.commit();
     } catch (...) {
         buckets = {}; // what the rollback took back is read again from the file
@@ -67,7 +113,9 @@ std::size_t Tarchive::add(std::span<const Treading> readings) {
 }
 
 bool Tarchive::addOne(const Treading& r) {
-    moveTo(0, floorTo(r.time, Levels[1].seconds));
+    const std::int64_t minute = floorTo(r.time, Levels[1].seconds);
+    if (minute != buckets[0].start) store();
+    moveTo(0, minute);
     if (alreadySummed(r.time)) return false;
     insertRaw(r);
     if (sqlite3_changes(db->handle()) == 0) return false; // that second is in already
@@ -90,8 +138,11 @@ bool Tarchive::alreadySummed(std::int64_t time) {
     return time < newest - keepRawSeconds && !buckets[0].fresh;
 }
 
-// A bucket's row is written when the readings move on to the next one and at the end of a
-// transaction: once a reading one by one, once a bucket when many are added together.
+void Tarchive::store() {
+    for (int level = 0; level < AggregateLevels; ++level)
+        store(level);
+}
+
 void Tarchive::store(int level) {
     Tbucket& bucket = buckets[std::size_t(level)];
     if (!bucket.changed) return;

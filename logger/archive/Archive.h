@@ -11,9 +11,13 @@
 #include <string>
 
 // The archive as an output of the station: each measured reading becomes a row keyed by its
-// time (UTC seconds), and the minute, hour and day it falls in are summed up as it arrives, in
-// one transaction per reading, so that a reading is on disk before the next one is taken. Raw
-// rows older than the kept span are removed once an hour of readings; the aggregates stay.
+// time (UTC seconds), one transaction a reading, so that it is on disk before the next one is
+// taken. The minute, hour and day it falls in are summed up as it arrives and their rows written
+// each time a minute begins (in the transaction of its first reading), when many readings are
+// added together, and at the end; after a kill, the newest minute's are made again from its raw
+// rows at the next start. So a reader sees the summaries at most a minute late, and the raw
+// rows at once. Raw rows older than the kept span are removed once an hour of readings; the
+// summaries stay.
 // A write that fails (a full disk, a read-only file) stops the archive with one line said;
 // the station and its other outputs go on.
 class Tarchive : public TreadingSink {
@@ -39,9 +43,13 @@ private:
         bool fresh = false;   // begun by this connection, not read from the file
         bool changed = false; // since its row was written
     };
+    std::size_t add(std::span<const Treading> readings, bool storeAll);
+    void recover();
+    Tsummaries summed(int level, std::int64_t from, std::int64_t to);
     bool addOne(const Treading& reading);
     bool alreadySummed(std::int64_t time);
     void moveTo(int level, std::int64_t start);
+    void store();
     void store(int level);
     void insertRaw(const Treading& r);
     void prune(std::int64_t now);

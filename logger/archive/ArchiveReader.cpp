@@ -17,21 +17,6 @@ std::int64_t ceilTo(std::int64_t time, std::int64_t step) {
     return -floorTo(-time, step);
 }
 
-std::string rawSelectSql() {
-    std::string sql = "SELECT time";
-    for (const char* q : quantityNames())
-        sql += std::string(", ") + q;
-    return sql + " FROM raw WHERE time >= ?1 AND time < ?2 ORDER BY time";
-}
-
-ThistoryBucket rawBucket(const Tstatement& row) {
-    ThistoryBucket b{row.integer(0), 1, {}};
-    for (int q = 0; q < QuantityCount; ++q)
-        if (const std::optional<double> v = row.optionalReal(q + 1))
-            addValue(b.quantities[std::size_t(q)], *v, b.start);
-    return b;
-}
-
 } // namespace
 
 TarchiveReader::TarchiveReader(const std::string& path) {
@@ -59,15 +44,15 @@ std::vector<TpastMinute> TarchiveReader::minutes(std::int64_t from, std::int64_t
 std::vector<ThistoryBucket> TarchiveReader::rows(int level, std::int64_t from,
                                                  std::int64_t to) const {
     const Tlevel& l = Levels[std::size_t(level)];
-    Tstatement query(*db, level == 0 ? rawSelectSql()
-                                     : "SELECT " + aggregateColumns() + " FROM " + l.table +
-                                           " WHERE start >= ?1 AND start < ?2 ORDER BY start");
+    const std::string key = level == 0 ? "time" : "start";
+    Tstatement query(*db, (level == 0 ? rawValuesSql() : "SELECT " + aggregateColumns()) +
+                              " FROM " + l.table + " WHERE " + key + " >= ?1 AND " + key +
+                              " < ?2 ORDER BY " + key);
     query.bind(1, from).bind(2, to);
     std::vector<ThistoryBucket> out;
     while (query.step())
-        out.push_back(level == 0
-                          ? rawBucket(query)
-                          : ThistoryBucket{query.integer(0), l.seconds, readSummaries(query, 1)});
+        out.push_back({query.integer(0), l.seconds,
+                       level == 0 ? rawSummaries(query) : readSummaries(query, 1)});
     return out;
 }
 

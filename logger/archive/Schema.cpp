@@ -70,6 +70,21 @@ std::string rawInsertSql() {
            ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)";
 }
 
+std::string rawValuesSql() {
+    std::string sql = "SELECT time";
+    for (const char* q : quantityNames())
+        sql += std::string(", ") + q;
+    return sql;
+}
+
+Tsummaries rawSummaries(const Tstatement& row) {
+    Tsummaries out;
+    for (int q = 0; q < QuantityCount; ++q)
+        if (const std::optional<double> v = row.optionalReal(q + 1))
+            addValue(out[std::size_t(q)], *v, row.integer(0));
+    return out;
+}
+
 std::string aggregateColumns() {
     std::string columns = "start";
     for (const char* q : quantityNames())

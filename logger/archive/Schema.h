@@ -34,6 +34,11 @@ void checkArchive(Tdatabase& db, const std::string& path);
 // The raw row's columns after its time, in the order rawInsertSql binds them from 2.
 extern const char* const RawColumns;
 std::string rawInsertSql();
+// "SELECT time, qfe, ... humidity_temperature": a raw row's quantities after its time, for
+// rawSummaries; the caller adds FROM and WHERE.
+std::string rawValuesSql();
+// A raw row's quantities, each a summary of one value at the row's time.
+Tsummaries rawSummaries(const Tstatement& row);
 // An aggregate row: the start, then per quantity count, mean, min, min_time, max, max_time.
 inline constexpr int SummaryColumns = 6;
 std::string aggregateColumns();

@@ -42,6 +42,28 @@ TEST_F(TarchiveTest, EachLevelsRowsSumUpTheReadingsOfTheirStretch) {
     EXPECT_TRUE(said.empty());
 }
 
+// Killed mid-minute (the files copied while the archive is open): the summaries of the newest
+// minute, hour and day, written only when a minute begins, are made again at the next start.
+TEST_F(TarchiveTest, AfterAKillTheNewestSummariesAreMadeAgainFromTheRawRows) {
+    const std::vector<Treading> readings = wandering(Base, Base + 86400 + 3600 + 90, 7);
+    auto archive = open();
+    for (const Treading& r : readings)
+        archive->reading(r);
+    const std::string killed = dir.file("killed.sqlite");
+    std::filesystem::copy_file(path, killed);
+    std::filesystem::copy_file(path + "-wal", killed + "-wal");
+    Tarchive{killed, 31, [](const std::string&) {}};
+    TarchiveReader reader(killed);
+    for (int level = 1; level < int(Levels.size()); ++level) {
+        const std::vector<ThistoryBucket> rows = reader.rows(level, 0, Base * 2);
+        ASSERT_FALSE(rows.empty());
+        const ThistoryBucket& newest = rows.back();
+        expectSummaries(newest.quantities,
+                        bruteSummary(readings, newest.start, newest.start + newest.seconds),
+                        Levels[std::size_t(level)].table);
+    }
+}
+
 // A second in the archive already adds nothing; nor does a reading older than the raw span whose
 // minute is summed up already (importing a file twice), though its raw row has gone.
 TEST_F(TarchiveTest, WhatIsInAlreadyIsNotSummedTwiceAndOldRawRowsGo) {
@@ -49,6 +71,7 @@ TEST_F(TarchiveTest, WhatIsInAlreadyIsNotSummedTwiceAndOldRawRowsGo) {
     auto archive = open(1);
     for (const Treading& r : readings)
         archive->reading(r);
+    archive->add({}); // the newest minute's summaries written
     TarchiveReader reader(path);
     const std::vector<ThistoryBucket> raw = reader.rows(0, 0, Base * 2);
     ASSERT_FALSE(raw.empty());

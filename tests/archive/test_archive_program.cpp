@@ -2,6 +2,7 @@
 // killed at random moments, the archive whole and behind the data file by at most the last
 // reading; a file that may grow no more stops the archive alone.
 #include "logger/LoggerProgram.h"
+#include "logger/archive/Archive.h"
 #include "logger/archive/DataFileText.h"
 #include "logger/archive/Sqlite.h"
 
@@ -24,9 +25,15 @@ std::vector<std::int64_t> dataFileTimes(const std::string& file) {
     return times;
 }
 
-// The archive passes the integrity check; the times of its raw rows.
+// The archive passes the integrity check, its summaries (made whole as the next start makes
+// them) count every raw row; the times of its raw rows.
 std::set<std::int64_t> archiveTimes(const std::string& file) {
+    Tarchive{file, 31, [](const std::string&) {}};
     Tdatabase db(file, false);
+    for (const char* level : {"minute", "hour", "day"})
+        EXPECT_EQ(db.integer(std::string("SELECT total(qfe_count) FROM ") + level),
+                  db.integer("SELECT count(*) FROM raw"))
+            << level;
     Tstatement check(db, "PRAGMA integrity_check");
     EXPECT_TRUE(check.step() && check.text(0) == "ok") << file;
     check.reset();
@@ -107,7 +114,7 @@ TEST_F(LoggerProgram, AnArchiveThatCannotGrowStopsAloneWithOneLine) {
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
     rlimit tight = old;
-    tight.rlim_cur = 96 * 1024;
+    tight.rlim_cur = 48 * 1024;
     const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
     ::setrlimit(RLIMIT_FSIZE, &tight);
     startLogger();
