@@ -4,7 +4,6 @@
 #include "logger/archive/Summary.h"
 
 #include <algorithm>
-#include <map>
 
 namespace {
 
@@ -41,18 +40,23 @@ std::vector<TpastMinute> TarchiveReader::minutes(std::int64_t from, std::int64_t
     return out;
 }
 
-std::vector<ThistoryBucket> TarchiveReader::rows(int level, std::int64_t from,
-                                                 std::int64_t to) const {
-    const Tlevel& l = Levels[std::size_t(level)];
+void TarchiveReader::eachRow(int level, std::int64_t from, std::int64_t to,
+                             const TrowVisitor& visit) const {
     const std::string key = level == 0 ? "time" : "start";
     Tstatement query(*db, (level == 0 ? rawValuesSql() : "SELECT " + aggregateColumns()) +
-                              " FROM " + l.table + " WHERE " + key + " >= ?1 AND " + key +
-                              " < ?2 ORDER BY " + key);
+                              " FROM " + Levels[std::size_t(level)].table + " WHERE " + key +
+                              " >= ?1 AND " + key + " < ?2 ORDER BY " + key);
     query.bind(1, from).bind(2, to);
-    std::vector<ThistoryBucket> out;
     while (query.step())
-        out.push_back({query.integer(0), l.seconds,
-                       level == 0 ? rawSummaries(query) : readSummaries(query, 1)});
+        visit(query.integer(0), level == 0 ? rawSummaries(query) : readSummaries(query, 1));
+}
+
+std::vector<ThistoryBucket> TarchiveReader::rows(int level, std::int64_t from,
+                                                 std::int64_t to) const {
+    std::vector<ThistoryBucket> out;
+    eachRow(level, from, to, [&](std::int64_t start, const Tsummaries& quantities) {
+        out.push_back({start, Levels[std::size_t(level)].seconds, quantities});
+    });
     return out;
 }
 
@@ -69,17 +73,16 @@ std::vector<ThistoryBucket> TarchiveReader::history(std::int64_t from, std::int6
                                                     int points) const {
     if (to <= from || points <= 0) return {};
     const std::int64_t length = std::max<std::int64_t>(1, ceilTo(to - from, points) / points);
-    std::map<std::int64_t, ThistoryBucket> buckets;
-    for (const ThistoryBucket& row : rows(levelFor(from, length), from, to)) {
-        const std::int64_t start = from + (row.start - from) / length * length;
-        ThistoryBucket& b =
-            buckets.try_emplace(start, ThistoryBucket{start, length, {}}).first->second;
-        mergeSummaries(b.quantities, row.quantities);
-    }
+    std::vector<ThistoryBucket> buckets(std::size_t((to - from + length - 1) / length));
+    eachRow(levelFor(from, length), from, to, [&](std::int64_t start, const Tsummaries& row) {
+        mergeSummaries(buckets[std::size_t((start - from) / length)].quantities, row);
+    });
     std::vector<ThistoryBucket> out;
-    out.reserve(buckets.size());
-    for (auto& [start, bucket] : buckets)
-        out.push_back(std::move(bucket));
+    for (std::size_t i = 0; i < buckets.size(); ++i) {
+        const Tsummaries& q = buckets[i].quantities;
+        if (std::any_of(q.begin(), q.end(), [](const auto& s) { return s.has_value(); }))
+            out.push_back({from + std::int64_t(i) * length, length, q});
+    }
     return out;
 }
 
@@ -95,8 +98,7 @@ Tsummaries TarchiveReader::summarize(std::int64_t from, std::int64_t to, int lev
     const std::int64_t a = ceilTo(from, step), b = floorTo(to, step);
     if (level > 0 && a >= b) return summarize(from, to, level - 1);
     if (level > 0) mergeSummaries(out, summarize(from, a, level - 1));
-    for (const ThistoryBucket& row : rows(level, a, b))
-        mergeSummaries(out, row.quantities);
+    eachRow(level, a, b, [&out](std::int64_t, const Tsummaries& row) { mergeSummaries(out, row); });
     if (level > 0) mergeSummaries(out, summarize(b, to, level - 1));
     return out;
 }

@@ -4,6 +4,7 @@
 #include "logger/archive/Sqlite.h"
 #include "station/ReadingHistory.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,8 @@ public:
     std::vector<ThistoryBucket> rows(int level, std::int64_t from, std::int64_t to) const;
 
 private:
+    using TrowVisitor = std::function<void(std::int64_t start, const Tsummaries& row)>;
+    void eachRow(int level, std::int64_t from, std::int64_t to, const TrowVisitor& visit) const;
     Tsummaries summarize(std::int64_t from, std::int64_t to, int level) const;
     int levelFor(std::int64_t from, std::int64_t bucketSeconds) const;
 
