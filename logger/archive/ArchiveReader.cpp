@@ -16,6 +16,16 @@ std::int64_t ceilTo(std::int64_t time, std::int64_t step) {
     return -floorTo(-time, step);
 }
 
+// A read that fails (the file gone, a disk error) gives nothing: the station starts without its
+// past, a curve without points, rather than ending.
+template <class T, class Read> T orNothing(Read read) {
+    try {
+        return read();
+    } catch (const TsqliteError&) {
+        return T{};
+    }
+}
+
 } // namespace
 
 TarchiveReader::TarchiveReader(const std::string& path) {
@@ -30,6 +40,19 @@ TarchiveReader::TarchiveReader(const std::string& path) {
 TarchiveReader::~TarchiveReader() = default;
 
 std::vector<TpastMinute> TarchiveReader::minutes(std::int64_t from, std::int64_t to) const {
+    return orNothing<std::vector<TpastMinute>>([&] { return readMinutes(from, to); });
+}
+
+std::vector<ThistoryBucket> TarchiveReader::history(std::int64_t from, std::int64_t to,
+                                                    int points) const {
+    return orNothing<std::vector<ThistoryBucket>>([&] { return readHistory(from, to, points); });
+}
+
+Tsummaries TarchiveReader::summary(std::int64_t from, std::int64_t to) const {
+    return orNothing<Tsummaries>([&] { return summarize(from, to, int(Levels.size()) - 1); });
+}
+
+std::vector<TpastMinute> TarchiveReader::readMinutes(std::int64_t from, std::int64_t to) const {
     Tstatement query(*db, "SELECT start, qfe_mean, qnh_mean, temperature_mean FROM minute"
                           " WHERE start >= ?1 AND start <= ?2 ORDER BY start");
     query.bind(1, from).bind(2, to);
@@ -69,8 +92,8 @@ int TarchiveReader::levelFor(std::int64_t from, std::int64_t bucketSeconds) cons
     return level;
 }
 
-std::vector<ThistoryBucket> TarchiveReader::history(std::int64_t from, std::int64_t to,
-                                                    int points) const {
+std::vector<ThistoryBucket> TarchiveReader::readHistory(std::int64_t from, std::int64_t to,
+                                                        int points) const {
     if (to <= from || points <= 0) return {};
     const std::int64_t length = std::max<std::int64_t>(1, ceilTo(to - from, points) / points);
     std::vector<ThistoryBucket> buckets(std::size_t((to - from + length - 1) / length));
@@ -84,10 +107,6 @@ std::vector<ThistoryBucket> TarchiveReader::history(std::int64_t from, std::int6
             out.push_back({from + std::int64_t(i) * length, length, q});
     }
     return out;
-}
-
-Tsummaries TarchiveReader::summary(std::int64_t from, std::int64_t to) const {
-    return summarize(from, to, int(Levels.size()) - 1);
 }
 
 // Whole steps of a level from its rows, the ends from the finer levels.

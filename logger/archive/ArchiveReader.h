@@ -13,7 +13,8 @@
 // never blocks the writer, nor the writer it.
 class TarchiveReader : public TreadingHistory, public ThistorySource {
 public:
-    // Throws TarchiveRefused for a file that is no archive of this schema.
+    // Throws TarchiveRefused for a file that is no archive of this schema. A read that fails
+    // later gives nothing (no minutes, no buckets, no summaries).
     explicit TarchiveReader(const std::string& path);
     ~TarchiveReader() override;
 
@@ -28,6 +29,8 @@ public:
 
 private:
     using TrowVisitor = std::function<void(std::int64_t start, const Tsummaries& row)>;
+    std::vector<TpastMinute> readMinutes(std::int64_t from, std::int64_t to) const;
+    std::vector<ThistoryBucket> readHistory(std::int64_t from, std::int64_t to, int points) const;
     void eachRow(int level, std::int64_t from, std::int64_t to, const TrowVisitor& visit) const;
     Tsummaries summarize(std::int64_t from, std::int64_t to, int level) const;
     int levelFor(std::int64_t from, std::int64_t bucketSeconds) const;

@@ -2,6 +2,8 @@
 // station asks for at its start.
 #include "ArchiveRig.h"
 
+#include <fstream>
+
 namespace {
 
 constexpr std::int64_t Base = 1'790'000'000; // 13:33:20 UTC
@@ -89,6 +91,16 @@ TEST_F(TarchiveReaderTest, TheMinutesAreTheMeansTheStationAsksFor) {
         EXPECT_NEAR(*m.seaLevelPressure, want[int(Tquantity::Qnh)]->mean, 1e-9);
         EXPECT_NEAR(*m.temperature, want[int(Tquantity::Temperature)]->mean, 1e-9);
     }
+}
+
+// The file spoilt under an open reader: the station and the outputs get nothing, no exception.
+TEST_F(TarchiveReaderTest, AReadThatFailsGivesNothing) {
+    TarchiveReader reader(path);
+    ASSERT_FALSE(reader.minutes(Base, Base + Day).empty());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << std::string(70000, 'x');
+    EXPECT_TRUE(reader.minutes(Base, Base + Day).empty());
+    EXPECT_TRUE(reader.history(Base, Base + Day, 100).empty());
+    EXPECT_FALSE(reader.summary(Base, Base + Day)[0].has_value());
 }
 
 } // namespace
