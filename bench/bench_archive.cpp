@@ -7,7 +7,8 @@
 // The year is written through the archive's own aggregation, a day of readings a transaction
 // (the rows of a minute, an hour and a day written once each, as an import writes them).
 //
-//   bench_archive [--days DAYS] [--file PATH]   (default 365 days, ./bench.sqlite, removed first)
+//   bench_archive [--days DAYS] [--file PATH] [--reads-only 1]
+//   (default 365 days, ./bench.sqlite, removed first; --reads-only reads a file filled before)
 #include "logger/archive/Archive.h"
 #include "logger/archive/ArchiveReader.h"
 #include "station/Tmeteo.h"
@@ -129,9 +130,16 @@ void reads(const std::string& file, std::int64_t end) {
 int main(int argc, char** argv) {
     int days = 365;
     std::string file = "bench.sqlite";
+    bool readsOnly = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--days") == 0) days = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--file") == 0) file = argv[i + 1];
+        if (std::strcmp(argv[i], "--reads-only") == 0) readsOnly = std::atoi(argv[i + 1]) != 0;
+    }
+    const int live = 20'000;
+    if (readsOnly) {
+        reads(file, Start + days * Day + live);
+        return 0;
     }
     for (const char* suffix : {"", "-wal", "-shm"})
         std::filesystem::remove(file + suffix);
@@ -143,7 +151,6 @@ int main(int argc, char** argv) {
         std::printf("filled %d days (%lld readings) in %.1f s, %.2f us a reading\n", days,
                     static_cast<long long>(days * Day), seconds,
                     seconds * 1e6 / double(days * Day));
-        const int live = 20'000;
         const double t0 = now();
         for (int i = 0; i < live; ++i)
             archive.reading(weather.at(end + i));
