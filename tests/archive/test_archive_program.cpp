@@ -150,3 +150,25 @@ TEST_F(LoggerProgram, AnArchiveThatCannotGrowStopsAloneWithOneLine) {
     EXPECT_GT(archive.size(), 0u);
     EXPECT_LT(archive.size(), dataFileTimes(dir.file("samples.dat")).size() - 1);
 }
+
+// A reader in the middle of a read (the sqlite3 shell, a dashboard) holds the logger up in
+// nothing: the readings after it went on into the archive.
+TEST_F(LoggerProgram, AReaderOfTheArchiveHoldsTheLoggerUpInNothing) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    startEmulator();
+    startLogger();
+    ASSERT_TRUE(waitForSamples("samples.dat", 2)) << loggerErrors();
+    Tdatabase reader(dir.file("samples.sqlite"), true);
+    reader.exec("BEGIN");
+    const std::int64_t seen = reader.integer("SELECT count(*) FROM raw");
+    ASSERT_TRUE(waitForSamples("samples.dat", 6)) << loggerErrors();
+    EXPECT_EQ(reader.integer("SELECT count(*) FROM raw"), seen); // its snapshot
+    const std::vector<std::int64_t> file = dataFileTimes(dir.file("samples.dat"));
+    Tdatabase now(dir.file("samples.sqlite"), true);
+    for (std::size_t i = 0; i + 1 < file.size(); ++i)
+        EXPECT_EQ(now.integer("SELECT count(*) FROM raw WHERE time = " + std::to_string(file[i])),
+                  1)
+            << file[i] << loggerErrors();
+    EXPECT_EQ(loggerErrors().find("archive"), std::string::npos) << loggerErrors();
+}
