@@ -34,7 +34,8 @@ Tlogger::~Tlogger() {
 }
 
 bool Tlogger::start() {
-    if (!openDataFile() || !openArchive()) return false;
+    if (!openDataFile()) return false;
+    openArchive();
     measuring->start();
     return true;
 }
@@ -47,20 +48,24 @@ bool Tlogger::openDataFile() {
     return false;
 }
 
-bool Tlogger::openArchive() {
-    if (!options.archive.enabled()) return true;
+// An archive that cannot be kept is said in one line; measuring and the data file go on.
+void Tlogger::openArchive() {
+    if (!options.archive.enabled()) return;
+    const std::string path = options.archive.path(options.dataFile);
+    if (path.empty()) {
+        say("no archive beside " + options.dataFile + ", not a file (--archive FILE names one)");
+        return;
+    }
     try {
-        archive = std::make_unique<Tarchive>(options.archive.path(options.dataFile),
-                                             options.archive.keepRawDays(), say);
-        past = std::make_unique<TarchiveReader>(archive->path());
+        archive = std::make_unique<Tarchive>(path, options.archive.keepRawDays(), say);
+        past = std::make_unique<TarchiveReader>(path);
     } catch (const TarchiveRefused& e) {
-        say("cannot open the archive " + std::string(e.what()));
-        status = 1;
-        return false;
+        say("no archive kept, measuring goes on: " + std::string(e.what()));
+        archive.reset();
+        return;
     }
     measuring->setHistory(past.get());
     measuring->addSink(archive.get());
-    return true;
 }
 
 void Tlogger::OnNotification(TeventResource* sender, std::int32_t code) {

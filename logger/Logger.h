@@ -52,7 +52,7 @@ public:
 
 private:
     bool openDataFile();
-    bool openArchive();
+    void openArchive();
     void stop(int exitCode);
 
     TloggerOptions options;

@@ -38,6 +38,10 @@ int runExport(const TarchiveOptions& options, const std::string& path,
 int runArchiveCommand(const TarchiveOptions& options, const std::string& dataFile,
                       const std::function<void(const std::string&)>& say, std::FILE* out) {
     const std::string path = options.path(dataFile);
+    if (path.empty()) {
+        say("no archive beside " + dataFile + ", not a file: --archive FILE names one");
+        return 1;
+    }
     try {
         if (options.command() == TarchiveOptions::Tcommand::Import)
             return runImport(options, path, say);

@@ -149,5 +149,8 @@ bool TarchiveOptions::finish(std::string& error) {
 
 std::string TarchiveOptions::path(const std::string& dataFile) const {
     if (!file.empty()) return file;
+    std::error_code ignored;
+    const std::filesystem::file_status data = std::filesystem::status(dataFile, ignored);
+    if (std::filesystem::exists(data) && !std::filesystem::is_regular_file(data)) return {};
     return std::filesystem::path(dataFile).replace_extension(".sqlite").string();
 }

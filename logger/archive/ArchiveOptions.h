@@ -36,7 +36,8 @@ public:
 
     bool enabled() const { return on; }
     // The archive's file: the one given, or the data file's name with ".sqlite" for its
-    // extension (samples.dat: samples.sqlite), in its directory.
+    // extension (samples.dat: samples.sqlite), in its directory; empty when none is given and
+    // the data file is no regular file (a device such as /dev/null).
     std::string path(const std::string& dataFile) const;
     int keepRawDays() const { return keepDays; }
 

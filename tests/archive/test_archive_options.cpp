@@ -44,6 +44,7 @@ TEST(ArchiveOptions, TheArchiveFileAndTheCommands) {
          7,
          Command::Measure},
         {{"--data=x/y", "--archive", "a.db"}, true, "a.db", 31, Command::Measure},
+        {{"--data", "/dev/null"}, true, "", 31, Command::Measure}, // no file beside a device
         {{"--no-archive"}, false, "./samples.sqlite", 31, Command::Measure},
         {{"--import", "a.dat", "b.dat", "--verbose", "c.dat"},
          true,
@@ -66,9 +67,9 @@ TEST(ArchiveOptions, TheArchiveFileAndTheCommands) {
         EXPECT_EQ(a.keepRawDays(), c.keepRaw);
         EXPECT_EQ(a.command(), c.command) << c.path;
     }
-    const TarchiveOptions& imported = parse(cases[4].args).options.archive;
+    const TarchiveOptions& imported = parse(cases[5].args).options.archive;
     EXPECT_EQ(imported.importFiles(), (std::vector<std::string>{"a.dat", "b.dat", "c.dat"}));
-    const TarchiveOptions& exported = parse(cases[5].args).options.archive;
+    const TarchiveOptions& exported = parse(cases[6].args).options.archive;
     EXPECT_EQ(exported.format(), TarchiveOptions::Tformat::Jsonl);
     EXPECT_EQ(exported.level(), 2);
     EXPECT_EQ(exported.from(), 1'772'323'200);                         // 2026-03-01 00:00 UTC

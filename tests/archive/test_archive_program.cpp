@@ -172,3 +172,26 @@ TEST_F(LoggerProgram, AReaderOfTheArchiveHoldsTheLoggerUpInNothing) {
             << file[i] << loggerErrors();
     EXPECT_EQ(loggerErrors().find("archive"), std::string::npos) << loggerErrors();
 }
+
+// An archive the logger will not touch (a newer schema): one line, the file left as it is, and
+// measuring into the data file goes on.
+TEST_F(LoggerProgram, AnArchiveRefusedAtTheStartIsSaidAndMeasuringGoesOn) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    {
+        Tdatabase newer(dir.file("samples.sqlite"), false);
+        newer.exec("CREATE TABLE raw(time INTEGER PRIMARY KEY); PRAGMA user_version = 2;");
+    }
+    const std::string bytes = readWhole(dir.file("samples.sqlite"));
+    startEmulator();
+    startLogger();
+    ASSERT_TRUE(waitForSamples("samples.dat", 2)) << loggerErrors();
+    const Lines said = textLines(loggerErrors());
+    EXPECT_EQ(std::count_if(said.begin(), said.end(),
+                            [](const std::string& line) {
+                                return line.find("archive") != std::string::npos;
+                            }),
+              1)
+        << loggerErrors();
+    EXPECT_EQ(readWhole(dir.file("samples.sqlite")), bytes);
+}
