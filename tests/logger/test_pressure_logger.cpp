@@ -1,0 +1,133 @@
+// The logger's pressure parts: the options, the calibration, the storm alarm's lines and its
+// command (run once per change, never two at once, a failing and a hanging one).
+#include "core/RealtimeLoop.h"
+#include "logger/AlarmCommand.h"
+#include "logger/Calibration.h"
+#include "logger/LoggerOptions.h"
+#include "logger/StormAlarmSink.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TloggerCommand parse(std::vector<std::string> args, TloggerOptions& options, std::string& error) {
+    args.insert(args.begin(), "corvasine-logger");
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return parseLoggerOptions(int(args.size()), argv.data(), options, error);
+}
+
+Treading alarmReading(std::int64_t time, bool raised, double amount) {
+    Treading r;
+    r.time = time;
+    r.pressure = 990.0;
+    r.temperature = 10.0;
+    r.tendencyAmount = amount;
+    r.stormAlarm = raised;
+    return r;
+}
+
+} // namespace
+
+TEST(PressureOptions, TakenCheckedAndSplitIntoWords) {
+    TloggerOptions o;
+    std::string error;
+    ASSERT_EQ(parse({"--pressure-offset", "-0.8", "--units", "inHg,F", "--storm-drop=3",
+                     "--storm-hysteresis", "0.5", "--on-alarm", "notify 'storm at sea' \"x y\"z"},
+                    o, error),
+              TloggerCommand::Run)
+        << error;
+    EXPECT_EQ(o.pressure.offset, -0.8);
+    EXPECT_EQ(o.pressure.units.pressureText(1000), "29.53 inHg");
+    EXPECT_EQ(o.pressure.stormDrop, 3);
+    EXPECT_EQ(o.pressure.stormHysteresis, 0.5);
+    EXPECT_EQ(o.pressure.alarmCommand,
+              (std::vector<std::string>{"notify", "storm at sea", "x yz"}));
+    EXPECT_FALSE(o.pressure.calibrateQnh);
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--pressure-offset", "51"},
+                                                {"--calibrate", "1013hPa"},
+                                                {"--units", "psi"},
+                                                {"--storm-drop", "0"},
+                                                {"--on-alarm", "  "},
+                                                {"--on-alarm", "a 'b"},
+                                                {"--storm-drop", "2", "--storm-hysteresis", "2"}}) {
+        TloggerOptions refused;
+        EXPECT_EQ(parse(bad, refused, error), TloggerCommand::Bad) << bad[1];
+        EXPECT_EQ(error.rfind(bad.back() == "2" ? "--storm-hysteresis" : bad[0], 0), 0u) << error;
+    }
+}
+
+TEST(PressureOptions, CalibrationPrintsTheOffsetThatMakesTheQnhTheReference) {
+    std::vector<std::string> lines;
+    int done = 0;
+    TunitChoice units;
+    Tcalibration calibration(
+        1013.2, units, [&](const std::string& l) { lines.push_back(l); }, [&] { ++done; });
+    Treading r = alarmReading(0, false, 0);
+    calibration.reading(r); // no QNH yet
+    r.pressureOffset = 0.5;
+    r.seaLevelPressure = 1012.87;
+    calibration.reading(r);
+    calibration.reading(r);
+    EXPECT_EQ(done, 1);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "pressure offset: +0.83 hPa");
+    EXPECT_TRUE(lines[2].ends_with(": --pressure-offset +0.83")) << lines[2];
+}
+
+// The command appends its variables to a file and the changes come while it still runs: it runs
+// once per change, one at a time, the newest waiting change after the running one.
+TEST(StormAlarmCommand, RunOncePerChangeNeverTwoAtOnceAndFailingOrHangingInOneLine) {
+    TrealtimeLoop loop;
+    TempDir dir;
+    const std::string log = dir.file("runs");
+    std::vector<std::string> said;
+    const auto say = [&](const std::string& l) { said.push_back(l); };
+    TalarmCommand command({"sh", "-c",
+                           "echo start $CORVASINE_ALARM $CORVASINE_FALL_HPA >> " + log +
+                               "; sleep 0.3; echo end >> " + log},
+                          say);
+    TstormAlarmSink sink(TunitChoice(), say, &command);
+    sink.recalled(false);
+    for (const auto& [raised, amount] : {std::pair{false, -1.0},
+                                         {true, -4.2},
+                                         {true, -4.5},
+                                         {false, -2.5},
+                                         {true, -4.0},
+                                         {false, -2.0}})
+        sink.reading(alarmReading(1'800'000'000, raised, amount));
+    ASSERT_TRUE(loop.runUntil([&] { return !command.running(); }, 20'000));
+    EXPECT_EQ(readWhole(log), "start raised 4.20\nend\nstart cleared 2.00\nend\n");
+    EXPECT_EQ(said.size(), 4u); // the four changes, no failure
+    EXPECT_NE(said[0].find("storm alarm raised: the pressure fell 4.2 hPa"), std::string::npos);
+
+    said.clear();
+    TalarmCommand failing({"sh", "-c", "exit 3"}, say);
+    TalarmCommand hanging({"sleep", "30"}, say, 300);
+    TalarmCommand missing({dir.file("no-such-program")}, say);
+    for (TalarmCommand* c : {&failing, &hanging, &missing})
+        c->run({});
+    ASSERT_TRUE(loop.runUntil([&] { return !failing.running() && !hanging.running(); }, 20'000));
+    ASSERT_EQ(said.size(), 3u);
+    EXPECT_NE(said[0].find("cannot be started"), std::string::npos) << said[0];
+    EXPECT_NE(said[1].find("exit status 3"), std::string::npos) << said[1];
+    EXPECT_NE(said[2].find("still running after 0.3 s, killed"), std::string::npos) << said[2];
+}
+
+TEST(StormAlarmCommand, AnAlarmRecalledAtTheStartIsSaidButNotRunAgain) {
+    TrealtimeLoop loop;
+    std::vector<std::string> said;
+    TalarmCommand command({"true"}, [&](const std::string& l) { said.push_back(l); });
+    TstormAlarmSink sink(
+        TunitChoice(), [&](const std::string& l) { said.push_back(l); }, &command);
+    sink.recalled(true);
+    sink.reading(alarmReading(0, true, -5));
+    EXPECT_FALSE(command.running());
+    EXPECT_EQ(said.size(), 1u);
+    sink.reading(alarmReading(0, false, -2));
+    EXPECT_TRUE(command.running());
+    EXPECT_TRUE(loop.runUntil([&] { return !command.running(); }, 20'000));
+}
