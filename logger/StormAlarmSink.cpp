@@ -34,12 +34,13 @@ void TstormAlarmSink::reading(const Treading& r) {
 }
 
 std::string TstormAlarmSink::line(const Treading& r) const {
-    const double fall = -r.tendencyAmount.value_or(0);
+    const double amount = r.tendencyAmount.value_or(0);
     std::string text = localDateTimeText(r.time);
-    text += r.stormAlarm ? " storm alarm raised: the pressure fell "
-                         : " storm alarm cleared: the 3-hour fall is ";
-    text += units.pressureText(fall);
-    text += r.stormAlarm ? " in 3 hours" : "";
+    if (r.stormAlarm)
+        text +=
+            " storm alarm raised: the pressure fell " + units.pressureText(-amount) + " in 3 hours";
+    else
+        text += " storm alarm cleared: 3-hour tendency " + units.pressureChangeText(amount);
     if (r.pressure) text += ", QFE " + units.pressureText(*r.pressure);
     return text;
 }
