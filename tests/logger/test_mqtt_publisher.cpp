@@ -343,33 +343,3 @@ TEST(MqttPublisher, LastWillSaysOfflineWhenThePublisherIsKilled) {
 }
 
 } // namespace
-
-// The configs of the pressure products come with the first sample that carries them, once.
-TEST(MqttPublisher, AnnouncesThePressureProductsOnceTheSamplesCarryThem) {
-    TtestBroker broker;
-    ASSERT_TRUE(broker.start());
-    TtestSubscriber sub(broker.port());
-    ASSERT_TRUE(sub.waitSubscribed());
-    Tlines log;
-    TmqttPublisher publisher(settingsFor(broker.port()), log.sink());
-    std::string error;
-    ASSERT_TRUE(publisher.start(error)) << error;
-    ASSERT_TRUE(sub.waitFor("test/roof/status", "offline"));
-    publisher.publish(sample(1));
-    ASSERT_TRUE(sub.waitFor([](auto& all) {
-        return std::any_of(all.begin(), all.end(), [](auto& m) { return hasD1(m, 1); });
-    }));
-    const std::string alarm = mqttPressureConfigs({"test", "roof"}).back().topic;
-    EXPECT_TRUE(sub.on(alarm).empty());
-    for (std::uint16_t d1 : {2, 3}) {
-        Treading s = sample(d1);
-        s.qff = 1012.0;
-        publisher.publish(s);
-    }
-    ASSERT_TRUE(sub.waitFor([](auto& all) {
-        return std::any_of(all.begin(), all.end(), [](auto& m) { return hasD1(m, 3); });
-    }));
-    for (const auto& m : mqttPressureConfigs({"test", "roof"}))
-        EXPECT_EQ(sub.on(m.topic).size(), 1u) << m.topic;
-    publisher.stop();
-}

@@ -79,7 +79,8 @@ TEST(PressureOptions, CalibrationPrintsTheOffsetThatMakesTheQnhTheReference) {
 }
 
 // The command appends its variables to a file and the changes come while it still runs: it runs
-// once per change, one at a time, the newest waiting change after the running one.
+// once per change, one at a time, the newest waiting change after the running one; the alarm
+// recalled at the start is said but not run again.
 TEST(StormAlarmCommand, RunOncePerChangeNeverTwoAtOnceAndFailingOrHangingInOneLine) {
     TrealtimeLoop loop;
     TempDir dir;
@@ -91,18 +92,19 @@ TEST(StormAlarmCommand, RunOncePerChangeNeverTwoAtOnceAndFailingOrHangingInOneLi
                                "; sleep 0.3; echo end >> " + log},
                           say);
     TstormAlarmSink sink(TunitChoice(), say, &command);
-    sink.recalled(false);
-    for (const auto& [raised, amount] : {std::pair{false, -1.0},
-                                         {true, -4.2},
-                                         {true, -4.5},
+    sink.recalled(true);
+    for (const auto& [raised, amount] : {std::pair{true, -5.0},
                                          {false, -2.5},
+                                         {true, -4.2},
+                                         {false, -2.0},
                                          {true, -4.0},
-                                         {false, -2.0}})
+                                         {true, -4.5}})
         sink.reading(alarmReading(1'800'000'000, raised, amount));
     ASSERT_TRUE(loop.runUntil([&] { return !command.running(); }, 20'000));
-    EXPECT_EQ(readWhole(log), "start raised 4.20\nend\nstart cleared 2.00\nend\n");
-    EXPECT_EQ(said.size(), 4u); // the four changes, no failure
-    EXPECT_NE(said[0].find("storm alarm raised: the pressure fell 4.2 hPa"), std::string::npos);
+    EXPECT_EQ(readWhole(log), "start cleared 2.50\nend\nstart raised 4.00\nend\n");
+    ASSERT_EQ(said.size(), 5u); // in force at the start, four changes, no failure
+    EXPECT_NE(said[3].find("storm alarm cleared: 3-hour tendency -2.0 hPa"), std::string::npos);
+    EXPECT_NE(said[4].find("storm alarm raised: the pressure fell 4.0 hPa"), std::string::npos);
 
     said.clear();
     TalarmCommand failing({"sh", "-c", "exit 3"}, say);
@@ -115,19 +117,4 @@ TEST(StormAlarmCommand, RunOncePerChangeNeverTwoAtOnceAndFailingOrHangingInOneLi
     EXPECT_NE(said[0].find("cannot be started"), std::string::npos) << said[0];
     EXPECT_NE(said[1].find("exit status 3"), std::string::npos) << said[1];
     EXPECT_NE(said[2].find("still running after 0.3 s, killed"), std::string::npos) << said[2];
-}
-
-TEST(StormAlarmCommand, AnAlarmRecalledAtTheStartIsSaidButNotRunAgain) {
-    TrealtimeLoop loop;
-    std::vector<std::string> said;
-    TalarmCommand command({"true"}, [&](const std::string& l) { said.push_back(l); });
-    TstormAlarmSink sink(
-        TunitChoice(), [&](const std::string& l) { said.push_back(l); }, &command);
-    sink.recalled(true);
-    sink.reading(alarmReading(0, true, -5));
-    EXPECT_FALSE(command.running());
-    EXPECT_EQ(said.size(), 1u);
-    sink.reading(alarmReading(0, false, -2));
-    EXPECT_TRUE(command.running());
-    EXPECT_TRUE(loop.runUntil([&] { return !command.running(); }, 20'000));
 }

@@ -62,9 +62,7 @@ TEST_F(LptStation, LostAndFoundAgainInTheOrderTheyHappen) {
 // reading from the calibrated pressure; without one (the test above) they stay absent.
 TEST_F(LptStation, WithAHistoryTheReadingsCarryTheProductsOfTheCalibratedPressure) {
     lpt.module.setConditions(1000, 20);
-    TfakeHistory history;
-    history.first = -4 * 3600;
-    history.last = -60;
+    TfakeHistory history(-4 * 3600, -60);
     history.pressure = [](std::int64_t) { return 1010.0; };
     Readings sink;
     station.addSink(&sink);

@@ -13,6 +13,9 @@ public:
     std::int64_t first = 0, last = -1, step = 60;
     mutable int asked = 0;
 
+    TfakeHistory(std::int64_t from, std::int64_t to, std::int64_t every = 60)
+        : first(from), last(to), step(every) {}
+
     std::vector<TpastMinute> minutes(std::int64_t from, std::int64_t to) const override {
         ++asked;
         std::vector<TpastMinute> out;
