@@ -39,7 +39,9 @@ const char* TpressureOptions::help() const {
            "                                 (default 1.0)\n"
            "      --on-alarm COMMAND         run at every change of the storm alarm: a program\n"
            "                                 and its arguments split at blanks ('...' and \"...\"\n"
-           "                                 keep blanks), no shell; the alarm in CORVASINE_*\n";
+           "                                 keep blanks), no shell; the alarm in CORVASINE_*;\n"
+           "                                 one at a time (a change meanwhile waits, the\n"
+           "                                 newest only), killed after 60 s\n";
 }
 
 bool TpressureOptions::take(int id, const char* value, std::string& error) {
