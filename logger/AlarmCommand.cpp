@@ -9,6 +9,30 @@
 
 extern char** environ;
 
+namespace {
+
+// The command starts with the default signal mask and dispositions (the logger blocks the signals
+// it waits for) and none of the logger's files beyond the standard three (its port, its sockets).
+int spawn(pid_t& pid, char* const* argv, char* const* envp) {
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_init(&actions);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    const int error = posix_spawnp(&pid, argv[0], &actions, &attributes, argv, envp);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return error;
+}
+
+} // namespace
+
 TalarmCommand::TalarmCommand(std::vector<std::string> commandWords,
                              std::function<void(const std::string&)> sayLine, std::int32_t timeout)
     : TeventResource("alarm command"), words(std::move(commandWords)), say(std::move(sayLine)),
@@ -39,7 +63,7 @@ void TalarmCommand::start(const std::vector<std::string>& environment) {
         envp.push_back(entry.data());
     envp.push_back(nullptr);
     pid_t pid = 0;
-    const int error = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data());
+    const int error = spawn(pid, argv.data(), envp.data());
     if (error != 0) {
         say("alarm command " + words[0] + ": cannot be started: " + std::strerror(error));
         return;

@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 TloggerCommand parse(std::vector<std::string> args, TloggerOptions& options, std::string& error) {
@@ -46,7 +50,6 @@ TEST(PressureOptions, TakenCheckedAndSplitIntoWords) {
     EXPECT_EQ(o.pressure.stormHysteresis, 0.5);
     EXPECT_EQ(o.pressure.alarmCommand,
               (std::vector<std::string>{"notify", "storm at sea", "x yz"}));
-    EXPECT_FALSE(o.pressure.calibrateQnh);
     for (const std::vector<std::string>& bad : {std::vector<std::string>{"--pressure-offset", "51"},
                                                 {"--calibrate", "1013hPa"},
                                                 {"--units", "psi"},
@@ -87,21 +90,29 @@ TEST(StormAlarmCommand, RunOncePerChangeNeverTwoAtOnceAndFailingOrHangingInOneLi
     const std::string log = dir.file("runs");
     std::vector<std::string> said;
     const auto say = [&](const std::string& l) { said.push_back(l); };
+    // The logger blocks signals and holds files; the command has neither.
+    const int low = open("/dev/null", O_RDONLY), held = fcntl(low, F_DUPFD, 40);
+    close(low);
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
     TalarmCommand command({"sh", "-c",
-                           "echo start $CORVASINE_ALARM $CORVASINE_FALL_HPA >> " + log +
+                           "echo start $CORVASINE_ALARM $CORVASINE_FALL_HPA $(ls /proc/$$/fd/" +
+                               std::to_string(held) + " 2>&-) >> " + log +
                                "; sleep 0.3; echo end >> " + log},
                           say);
     TstormAlarmSink sink(TunitChoice(), say, &command);
     sink.recalled(true);
-    for (const auto& [raised, amount] : {std::pair{true, -5.0},
-                                         {false, -2.5},
-                                         {true, -4.2},
-                                         {false, -2.0},
-                                         {true, -4.0},
-                                         {true, -4.5}})
-        sink.reading(alarmReading(1'800'000'000, raised, amount));
-    ASSERT_TRUE(loop.runUntil([&] { return !command.running(); }, 20'000));
+    for (double amount : {-5.0, -2.5, -4.2, -2.0, -4.0, -4.5}) // raised at -4.0 and below
+        sink.reading(alarmReading(1'800'000'000, amount <= -4, amount));
+    TalarmCommand mask({"sed", "-n", "/SigBlk/w " + dir.file("mask"), "/proc/self/status"}, say);
+    mask.run({});
+    ASSERT_TRUE(loop.runUntil([&] { return !command.running() && !mask.running(); }, 20'000));
+    pthread_sigmask(SIG_UNBLOCK, &blocked, nullptr);
+    close(held);
     EXPECT_EQ(readWhole(log), "start cleared 2.50\nend\nstart raised 4.00\nend\n");
+    EXPECT_EQ(readWhole(dir.file("mask")), "SigBlk:\t0000000000000000\n");
     ASSERT_EQ(said.size(), 5u); // in force at the start, four changes, no failure
     EXPECT_NE(said[3].find("storm alarm cleared: 3-hour tendency -2.0 hPa"), std::string::npos);
     EXPECT_NE(said[4].find("storm alarm raised: the pressure fell 4.0 hPa"), std::string::npos);
