@@ -4,9 +4,13 @@
 #include "charts/DataLog.h"
 #include "core/AppControl.h"
 #include "core/Eventresource.h"
+#include "logger/AlarmCommand.h"
+#include "logger/Calibration.h"
 #include "logger/LoggerOptions.h"
+#include "logger/NoHistory.h"
 #include "logger/Refinder.h"
 #include "logger/StderrPrompts.h"
+#include "logger/StormAlarmSink.h"
 #include "station/Station.h"
 #include "station/Tmeteo.h"
 
@@ -50,6 +54,9 @@ public:
 
 private:
     bool openDataFile();
+    // The pressure options: the offset, the storm alarm's thresholds, its sink and command, the
+    // calibration.
+    void setUpPressure();
     void stop(int exitCode);
 
     TloggerOptions options;
@@ -58,6 +65,10 @@ private:
     TdataLog dataLog;
     TdataFileSink fileSink;
     Trefinder finder;
+    TnoHistory past;
+    std::unique_ptr<TalarmCommand> alarmCommand;
+    std::unique_ptr<TstormAlarmSink> alarmSink;
+    std::unique_ptr<Tcalibration> calibration;
     // Made after its sinks and gone before them and before the prompts.
     std::unique_ptr<Tstation> measuring;
     std::unique_ptr<Tdelay_resource> stopTimeout;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logger/MqttOptions.h"
+#include "logger/PressureOptions.h"
 
 #include <string>
 #include <vector>
@@ -12,10 +13,11 @@ struct TloggerOptions {
     // "LPT1" or "COM%d"; empty: search LPT1 and every serial port present.
     std::string port;
     bool verbose = false;
-    TmqttOptions mqtt; // publishing is off unless --mqtt names a broker
+    TmqttOptions mqtt;         // publishing is off unless --mqtt names a broker
+    TpressureOptions pressure; // calibration, units, storm alarm
 
     // The option groups beside the logger's own.
-    std::vector<TloggerOptionGroup*> groups() { return {&mqtt}; }
+    std::vector<TloggerOptionGroup*> groups() { return {&mqtt, &pressure}; }
 };
 
 enum class TloggerCommand { Run, Help, Version, Bad };

@@ -52,7 +52,17 @@ void Tstation::attachParts(TappControl* app) {
 }
 
 void Tstation::start() {
+    recall();
     seq->start();
+}
+
+void Tstation::recall() {
+    if (history) products.recall(*history, clock());
+}
+
+double Tstation::qfe() const {
+    const double measured = sensorPart->pressure;
+    return measured > 0 && measured < Tsensor::Invalid ? measured + pressureOffset : measured;
 }
 
 void Tstation::searchAgain() {
@@ -74,7 +84,7 @@ void Tstation::stop() {
 // settings; the weather model takes the sea-level pressure again.
 bool Tstation::readSettings(const std::string& fileName) {
     if (!readSettingsFile(fileName, *this)) return false;
-    derived.resetMinMax(sensorPart->pressure, sensorPart->temperature);
+    derived.resetMinMax(qfe(), sensorPart->temperature);
     updateDerived();
     tell([](TreadingSink* sink) { sink->settingsReloaded(); });
     return true;
@@ -92,7 +102,7 @@ void Tstation::loadStartupSettings() {
 }
 
 void Tstation::clearMinMax() {
-    derived.resetMinMax(sensorPart->pressure, sensorPart->temperature);
+    derived.resetMinMax(qfe(), sensorPart->temperature);
 }
 
 Treading Tstation::readingNow() const {
@@ -100,11 +110,13 @@ Treading Tstation::readingNow() const {
     Treading r;
     r.time = clock();
     r.link = s.link;
-    if (s.pressure < Tsensor::Invalid) {
-        r.pressure = s.pressure;
+    const double p = qfe();
+    if (p < Tsensor::Invalid) {
+        r.pressure = p;
         r.altitude = derived.altitude;
     }
-    if (derived.seaLevelPressureValid(s.pressure)) r.seaLevelPressure = derived.seaLevelPressure;
+    if (derived.seaLevelPressureValid(p)) r.seaLevelPressure = derived.seaLevelPressure;
+    r.pressureOffset = pressureOffset;
     if (s.temperature < Tsensor::InvalidTemperature) r.temperature = s.temperature;
     if (s.humidity < Tsensor::Invalid) r.humidity = s.humidity;
     if (s.humidityTemperature < Tsensor::Invalid) r.humidityTemperature = s.humidityTemperature;
@@ -153,7 +165,7 @@ void Tstation::setModuleText(const char*) {
 }
 
 void Tstation::resetReference() {
-    derived.resetReference(sensorPart->pressure, sensorPart->temperature);
+    derived.resetReference(qfe(), sensorPart->temperature);
     meteoPart->clearHistory();
     tell([](TreadingSink* sink) { sink->referenceReset(); });
 }
@@ -161,12 +173,14 @@ void Tstation::resetReference() {
 // The weather model sees valid pressures only: the invalid marker would classify as sunny and
 // stay in the hourly history.
 void Tstation::updateDerived() {
-    const double p = sensorPart->pressure;
+    const double p = qfe();
     derived.update(p, sensorPart->temperature);
     if (derived.seaLevelPressureValid(p)) meteoPart->update(derived.seaLevelPressure);
 }
 
 void Tstation::showSample() {
     updateDerived();
-    deliver(readingNow());
+    Treading reading = readingNow();
+    if (history) products.fill(reading, derived.localAltitude);
+    deliver(reading);
 }
