@@ -236,9 +236,12 @@ bool Tplot_time::drawable() const {
     return !isHidden() || !testAttribute(Qt::WA_WState_ExplicitShowHide);
 }
 
+// The changed part goes onto the screen as one rectangle: under a clip of many rectangles the
+// painter shares a large copy out among helper threads, and their wake-ups cost more than the
+// copy of a few more pixels.
 void Tplot_time::Paint() {
     prepareImage();
-    update(backdrop.takeChanged(Bitmap.size()));
+    update(backdrop.takeChanged(Bitmap.size()).boundingRect());
 }
 
 void Tplot_time::DrawComponent() {

@@ -3,6 +3,8 @@
 #include "core/Globals.h"
 #include "logger/DateTimeText.h"
 
+#include <cstdio>
+
 Tlogger::Tlogger(TloggerOptions loggerOptions, std::function<void(const std::string&)> sayLine,
                  TcalendarClock clock)
     : TeventResource("logger"), options(std::move(loggerOptions)), say(std::move(sayLine)),
@@ -22,6 +24,7 @@ Tlogger::Tlogger(TloggerOptions loggerOptions, std::function<void(const std::str
     measuring->setApp(this);
     measuring->addSink(&finder);
     measuring->addSink(&fileSink);
+    setUpPressure();
     theSystem.prompts = &prompts;
     theSystem.parameters = measuring.get();
 }
@@ -37,7 +40,28 @@ bool Tlogger::start() {
     if (!openDataFile()) return false;
     openArchive();
     measuring->start();
+    alarmSink->recalled(measuring->pressureProducts().alarm().raised());
     return true;
+}
+
+void Tlogger::setUpPressure() {
+    const TpressureOptions& p = options.pressure;
+    measuring->setHistory(&past);
+    measuring->setPressureOffset(p.offset);
+    measuring->pressureProducts().alarm().drop = p.stormDrop;
+    measuring->pressureProducts().alarm().hysteresis = p.stormHysteresis;
+    if (!p.alarmCommand.empty())
+        alarmCommand = std::make_unique<TalarmCommand>(p.alarmCommand, say);
+    alarmSink = std::make_unique<TstormAlarmSink>(p.units, say, alarmCommand.get());
+    measuring->addSink(alarmSink.get());
+    if (!p.calibrateQnh) return;
+    const auto print = [](const std::string& line) {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    };
+    calibration =
+        std::make_unique<Tcalibration>(*p.calibrateQnh, p.units, print, [this] { requestStop(); });
+    measuring->addSink(calibration.get());
 }
 
 bool Tlogger::openDataFile() {
@@ -58,13 +82,13 @@ void Tlogger::openArchive() {
     }
     try {
         archive = std::make_unique<Tarchive>(path, options.archive.keepRawDays(), say);
-        past = std::make_unique<TarchiveReader>(path);
+        archiveReader = std::make_unique<TarchiveReader>(path);
     } catch (const TarchiveRefused& e) {
         say("no archive kept, measuring goes on: " + std::string(e.what()));
         archive.reset();
         return;
     }
-    measuring->setHistory(past.get());
+    measuring->setHistory(archiveReader.get());
     measuring->addSink(archive.get());
 }
 

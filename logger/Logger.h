@@ -4,9 +4,13 @@
 #include "charts/DataLog.h"
 #include "core/AppControl.h"
 #include "core/Eventresource.h"
+#include "logger/AlarmCommand.h"
+#include "logger/Calibration.h"
 #include "logger/LoggerOptions.h"
+#include "logger/NoHistory.h"
 #include "logger/Refinder.h"
 #include "logger/StderrPrompts.h"
+#include "logger/StormAlarmSink.h"
 #include "logger/archive/Archive.h"
 #include "logger/archive/ArchiveReader.h"
 #include "station/Station.h"
@@ -52,6 +56,9 @@ public:
 
 private:
     bool openDataFile();
+    // The pressure options: the offset, the storm alarm's thresholds, its sink and command, the
+    // calibration.
+    void setUpPressure();
     void openArchive();
     void stop(int exitCode);
 
@@ -61,9 +68,13 @@ private:
     TdataLog dataLog;
     TdataFileSink fileSink;
     Trefinder finder;
+    TnoHistory past;
+    std::unique_ptr<TalarmCommand> alarmCommand;
+    std::unique_ptr<TstormAlarmSink> alarmSink;
+    std::unique_ptr<Tcalibration> calibration;
     // The archive after the data file, and the station's past read back from it.
     std::unique_ptr<Tarchive> archive;
-    std::unique_ptr<TarchiveReader> past;
+    std::unique_ptr<TarchiveReader> archiveReader;
     // Made after its sinks and gone before them and before the prompts.
     std::unique_ptr<Tstation> measuring;
     std::unique_ptr<Tdelay_resource> stopTimeout;

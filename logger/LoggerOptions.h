@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logger/MqttOptions.h"
+#include "logger/PressureOptions.h"
 #include "logger/archive/ArchiveOptions.h"
 
 #include <string>
@@ -13,11 +14,12 @@ struct TloggerOptions {
     // "LPT1" or "COM%d"; empty: search LPT1 and every serial port present.
     std::string port;
     bool verbose = false;
-    TmqttOptions mqtt;       // publishing is off unless --mqtt names a broker
+    TmqttOptions mqtt;         // publishing is off unless --mqtt names a broker
+    TpressureOptions pressure; // calibration, units, storm alarm
     TarchiveOptions archive{}; // on unless --no-archive
 
     // The option groups beside the logger's own.
-    std::vector<TloggerOptionGroup*> groups() { return {&mqtt, &archive}; }
+    std::vector<TloggerOptionGroup*> groups() { return {&mqtt, &pressure, &archive}; }
 };
 
 enum class TloggerCommand { Run, Help, Version, Bad };

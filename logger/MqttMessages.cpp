@@ -2,8 +2,10 @@
 
 #include "Version.h"
 #include "measurement/Tsensor.h"
+#include "station/PressureTendency.h"
 #include "station/Tmeteo.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -17,6 +19,9 @@ constexpr std::array weatherWords{"none", "sunny",         "variable", "overcast
 constexpr int weatherSnowAndRain = 5;
 constexpr int weatherSnow = 6;
 constexpr std::array trendWords{"quick_down", "slow_down", "constant", "quick_up", "slow_up"};
+constexpr std::array rateWords{"steady",         "rising_slowly",       "rising",
+                               "rising_quickly", "rising_very_rapidly", "falling_slowly",
+                               "falling",        "falling_quickly",     "falling_very_rapidly"};
 
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
@@ -102,6 +107,17 @@ constexpr std::array baseEntities{
     Tentity{"trend", "Pressure trend", "trend", "enum", ""},
     Tentity{"d1", "D1", "d1", "", "", true},
     Tentity{"d2", "D2", "d2", "", "", true},
+};
+
+constexpr std::array pressureEntities{
+    Tentity{"qfe", "Station pressure (QFE)", "qfe_hpa", "atmospheric_pressure", "hPa"},
+    Tentity{"qnh", "Sea-level pressure (QNH)", "qnh_hpa", "atmospheric_pressure", "hPa"},
+    Tentity{"qff", "Sea-level pressure (QFF)", "qff_hpa", "atmospheric_pressure", "hPa"},
+    Tentity{"tendency", "3-hour pressure tendency", "tendency_hpa", "atmospheric_pressure", "hPa"},
+    Tentity{"tendency_characteristic", "Pressure tendency characteristic",
+            "tendency_characteristic", "", ""},
+    Tentity{"tendency_rate", "Pressure tendency", "tendency_rate", "enum", ""},
+    Tentity{"pressure_offset", "Pressure offset", "pressure_offset_hpa", "", "hPa", true},
 };
 
 constexpr std::array humidityEntities{
@@ -198,14 +214,38 @@ TmqttMessage config(const TmqttStation& station, const Tentity& e) {
         .str("payload_not_available", "offline");
     if (*e.deviceClass) json.str("device_class", e.deviceClass);
     if (*e.unit) json.str("unit_of_measurement", e.unit);
+    const std::string id = e.id;
     if (std::string(e.deviceClass) == "enum")
-        json.raw("options",
-                 e.id == std::string("weather") ? jsonWords(weatherWords) : jsonWords(trendWords));
+        json.raw("options", id == "weather"         ? jsonWords(weatherWords)
+                            : id == "tendency_rate" ? jsonWords(rateWords)
+                                                    : jsonWords(trendWords));
     else
         json.str("state_class", "measurement");
     if (e.diagnostic) json.str("entity_category", "diagnostic");
     json.raw("device", devicePayload(station)).raw("origin", originPayload());
     return {"homeassistant/sensor/" + node + "/" + e.id + "/config", json.done()};
+}
+
+// The storm alarm as a binary sensor: "ON" while raised.
+TmqttMessage stormAlarmConfig(const TmqttStation& station) {
+    const std::string node = nodeId(station);
+    const std::string json =
+        TjsonObject()
+            .str("name", "Storm alarm")
+            .str("unique_id", node + "-storm_alarm")
+            .str("default_entity_id", "binary_sensor." + entitySlug(station.name) + "_storm_alarm")
+            .str("state_topic", mqttStateTopic(station))
+            .str("value_template", valueTemplate("storm_alarm"))
+            .str("payload_on", "ON")
+            .str("payload_off", "OFF")
+            .str("device_class", "safety")
+            .str("availability_topic", mqttStatusTopic(station))
+            .str("payload_available", "online")
+            .str("payload_not_available", "offline")
+            .raw("device", devicePayload(station))
+            .raw("origin", originPayload())
+            .done();
+    return {"homeassistant/binary_sensor/" + node + "/storm_alarm/config", json};
 }
 
 template <std::size_t N>
@@ -246,13 +286,33 @@ const char* mqttTrendWord(int trend) {
     return trend >= 0 && trend < int(trendWords.size()) ? trendWords[trend] : "";
 }
 
+std::string mqttTendencyRate(double amount) {
+    std::string words = TpressureTendency::words(amount);
+    std::replace(words.begin(), words.end(), ' ', '_');
+    return words;
+}
+
+// The pressure products of a station with a history, in hPa: present with the QFF.
+void addPressureProducts(TjsonObject& json, const Treading& r) {
+    if (!r.qff) return;
+    json.num("qfe_hpa", r.pressure, 2)
+        .num("qnh_hpa", r.seaLevelPressure, 2)
+        .num("qff_hpa", r.qff, 2)
+        .num("pressure_offset_hpa", r.pressureOffset, 2);
+    if (r.tendencyAmount && r.tendencyCharacteristic)
+        json.num("tendency_hpa", r.tendencyAmount, 1)
+            .num("tendency_characteristic", *r.tendencyCharacteristic)
+            .str("tendency_rate", mqttTendencyRate(*r.tendencyAmount));
+    json.str("storm_alarm", r.stormAlarm ? "ON" : "OFF");
+}
+
 std::string mqttStatePayload(const Treading& r) {
     const bool humidity = r.hasHumidity();
     const bool altitude = r.altitude && *r.altitude < altitudeMarker;
     const int weather =
         mqttWeatherCode(r.weatherClass, r.temperature.value_or(Tsensor::InvalidTemperature));
-    return TjsonObject()
-        .str("time", isoLocalTime(static_cast<std::time_t>(r.time)))
+    TjsonObject json;
+    json.str("time", isoLocalTime(static_cast<std::time_t>(r.time)))
         .num("timestamp", static_cast<long long>(r.time))
         .num("pressure_mbar", r.pressure, 2)
         .num("sea_level_pressure_mbar", r.seaLevelPressure, 2)
@@ -265,8 +325,9 @@ std::string mqttStatePayload(const Treading& r) {
         .str("trend", mqttTrendWord(r.trend))
         .num("trend_code", r.trend)
         .num("d1", r.D1)
-        .num("d2", r.D2)
-        .done();
+        .num("d2", r.D2);
+    addPressureProducts(json, r);
+    return json.done();
 }
 
 std::vector<TmqttMessage> mqttBaseConfigs(const TmqttStation& station) {
@@ -275,4 +336,10 @@ std::vector<TmqttMessage> mqttBaseConfigs(const TmqttStation& station) {
 
 std::vector<TmqttMessage> mqttHumidityConfigs(const TmqttStation& station) {
     return configs(station, humidityEntities);
+}
+
+std::vector<TmqttMessage> mqttPressureConfigs(const TmqttStation& station) {
+    std::vector<TmqttMessage> out = configs(station, pressureEntities);
+    out.push_back(stormAlarmConfig(station));
+    return out;
 }

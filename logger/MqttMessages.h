@@ -34,6 +34,9 @@ std::string mqttStatePayload(const Treading& reading);
 // with the humidity sensor.
 std::vector<TmqttMessage> mqttBaseConfigs(const TmqttStation& station);
 std::vector<TmqttMessage> mqttHumidityConfigs(const TmqttStation& station);
+// The configs of the pressure products (QFE, QNH, QFF, the offset, the 3-hour tendency and the
+// storm alarm as a binary sensor), sent once the readings carry them (a station with a history).
+std::vector<TmqttMessage> mqttPressureConfigs(const TmqttStation& station);
 
 // The weather code of the messages: the model's class, with rain told apart as the program
 // shows it by the temperature: 4 rain, 5 snow and rain, 6 snow.
@@ -41,3 +44,5 @@ int mqttWeatherCode(int weatherClass, double temperature);
 // Words for the weather and trend codes ("" for an unknown code).
 const char* mqttWeatherWord(int weatherClass);
 const char* mqttTrendWord(int trend);
+// The rate of a 3-hour tendency amount [hPa] as one word: "falling_quickly" ...
+std::string mqttTendencyRate(double amount);

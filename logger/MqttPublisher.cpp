@@ -190,10 +190,13 @@ void TmqttPublisher::publish(const Treading& sample) {
     lastStateOut = false;
     bool humidityNew = sample.hasHumidity() && !humidity;
     humidity = humidity || humidityNew;
+    const bool productsNew = sample.qff && !products;
+    products = products || productsNew;
     bool cameBack = !moduleUp;
     moduleUp = true;
     if (!isConnected) return;
     if (humidityNew) sendAll(mqttHumidityConfigs(settings.station));
+    if (productsNew) sendAll(mqttPressureConfigs(settings.station));
     sendState();
     if (cameBack) sendStatus();
 }
@@ -237,6 +240,7 @@ void TmqttPublisher::connectedNow() {
     mosquitto_subscribe(client, nullptr, mqttHomeAssistantStatusTopic, 0);
     sendAll(mqttBaseConfigs(settings.station));
     if (humidity) sendAll(mqttHumidityConfigs(settings.station));
+    if (products) sendAll(mqttPressureConfigs(settings.station));
     sendStatus();
     if (!lastStateOut) sendState();
 }
@@ -246,6 +250,7 @@ void TmqttPublisher::announced() {
     if (!isConnected) return;
     sendAll(mqttBaseConfigs(settings.station));
     if (humidity) sendAll(mqttHumidityConfigs(settings.station));
+    if (products) sendAll(mqttPressureConfigs(settings.station));
 }
 
 void TmqttPublisher::refused(int rc) {

@@ -104,6 +104,7 @@ private:
     std::mutex reportLock;
     bool problemReported = false;
     bool humidity = false;
+    bool products = false; // the readings carry the pressure products
     std::string lastState; // the newest state, "" before the first sample
     bool lastStateOut = true;
     int lastStateMid = -1;

@@ -4,6 +4,23 @@
 #include "measurement/Tsensor.h"
 #include "station/Settingsfile.h"
 
+namespace {
+
+// The minutes the station asked its history for at the start, served again to each part that
+// looks back a shorter span.
+struct TrecalledMinutes : TreadingHistory {
+    explicit TrecalledMinutes(std::vector<TpastMinute> minutes) : all(std::move(minutes)) {}
+    std::vector<TpastMinute> minutes(std::int64_t from, std::int64_t to) const override {
+        std::vector<TpastMinute> out;
+        for (const TpastMinute& m : all)
+            if (m.time >= from && m.time <= to) out.push_back(m);
+        return out;
+    }
+    std::vector<TpastMinute> all;
+};
+
+} // namespace
+
 Tstation::Tstation(TcalendarClock calendar)
     : clock(std::move(calendar)), sensorPart(std::make_unique<Tsensor>()),
       meteoPart(std::make_unique<Tmeteo>(clock)), seq(std::make_unique<TseqMAIN>()) {
@@ -56,16 +73,24 @@ void Tstation::start() {
     seq->start();
 }
 
-// The weather model's hourly history rebuilt from the past sea-level pressures, far enough
-// back to fill every entry.
+// The past at the start: the pressure products' recent hours, and the weather model's hourly
+// history rebuilt from the sea-level pressures, far enough back to fill every entry.
+// The history is asked once, for the longest span any of them looks back.
 void Tstation::recall() {
     if (!history) return;
     const std::int64_t now = clock();
     const std::int64_t span = std::int64_t(Tmeteo::historySize + 1) * 3600;
+    const TrecalledMinutes recalled(history->minutes(now - span, now));
+    products.recall(recalled, now);
     std::vector<std::pair<std::int64_t, double>> pressures;
-    for (const TpastMinute& minute : history->minutes(now - span, now))
+    for (const TpastMinute& minute : recalled.all)
         if (minute.seaLevelPressure) pressures.emplace_back(minute.time, *minute.seaLevelPressure);
     meteoPart->replay(pressures, now);
+}
+
+double Tstation::qfe() const {
+    const double measured = sensorPart->pressure;
+    return measured > 0 && measured < Tsensor::Invalid ? measured + pressureOffset : measured;
 }
 
 void Tstation::searchAgain() {
@@ -87,7 +112,7 @@ void Tstation::stop() {
 // settings; the weather model takes the sea-level pressure again.
 bool Tstation::readSettings(const std::string& fileName) {
     if (!readSettingsFile(fileName, *this)) return false;
-    derived.resetMinMax(sensorPart->pressure, sensorPart->temperature);
+    derived.resetMinMax(qfe(), sensorPart->temperature);
     updateDerived();
     tell([](TreadingSink* sink) { sink->settingsReloaded(); });
     return true;
@@ -105,7 +130,7 @@ void Tstation::loadStartupSettings() {
 }
 
 void Tstation::clearMinMax() {
-    derived.resetMinMax(sensorPart->pressure, sensorPart->temperature);
+    derived.resetMinMax(qfe(), sensorPart->temperature);
 }
 
 Treading Tstation::readingNow() const {
@@ -113,11 +138,13 @@ Treading Tstation::readingNow() const {
     Treading r;
     r.time = clock();
     r.link = s.link;
-    if (s.pressure < Tsensor::Invalid) {
-        r.pressure = s.pressure;
+    const double p = qfe();
+    if (p < Tsensor::Invalid) {
+        r.pressure = p;
         r.altitude = derived.altitude;
     }
-    if (derived.seaLevelPressureValid(s.pressure)) r.seaLevelPressure = derived.seaLevelPressure;
+    if (derived.seaLevelPressureValid(p)) r.seaLevelPressure = derived.seaLevelPressure;
+    r.pressureOffset = pressureOffset;
     if (s.temperature < Tsensor::InvalidTemperature) r.temperature = s.temperature;
     if (s.humidity < Tsensor::Invalid) r.humidity = s.humidity;
     if (s.humidityTemperature < Tsensor::Invalid) r.humidityTemperature = s.humidityTemperature;
@@ -166,7 +193,7 @@ void Tstation::setModuleText(const char*) {
 }
 
 void Tstation::resetReference() {
-    derived.resetReference(sensorPart->pressure, sensorPart->temperature);
+    derived.resetReference(qfe(), sensorPart->temperature);
     if (!history) meteoPart->clearHistory(); // a station with a history goes on with it
     tell([](TreadingSink* sink) { sink->referenceReset(); });
 }
@@ -174,12 +201,14 @@ void Tstation::resetReference() {
 // The weather model sees valid pressures only: the invalid marker would classify as sunny and
 // stay in the hourly history.
 void Tstation::updateDerived() {
-    const double p = sensorPart->pressure;
+    const double p = qfe();
     derived.update(p, sensorPart->temperature);
     if (derived.seaLevelPressureValid(p)) meteoPart->update(derived.seaLevelPressure);
 }
 
 void Tstation::showSample() {
     updateDerived();
-    deliver(readingNow());
+    Treading reading = readingNow();
+    if (history) products.fill(reading, derived.localAltitude);
+    deliver(reading);
 }

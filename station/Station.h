@@ -5,6 +5,7 @@
 #include "measurement/ParameterAccess.h"
 #include "measurement/Seqmain.h"
 #include "measurement/SettingsStore.h"
+#include "station/PressureProducts.h"
 #include "station/Reading.h"
 #include "station/ReadingHistory.h"
 #include "station/StationValues.h"
@@ -49,9 +50,15 @@ public:
     // Where the settings of the windows go (codes 13 to 16); without them they read 0.
     void setWindowParameters(TparameterAccess* windows) { windowParameters = windows; }
 
-    // What the station remembers from before its start (the logger's archive), asked once by
-    // start(); unset (the desktop program), every start begins with an empty past. Not owned.
+    // The past the station recalls at its start (not owned); with one, every reading carries
+    // the pressure products (QFF, 3-hour tendency, storm alarm), and the weather model's hourly
+    // history is rebuilt from it. Without one (the desktop program) they stay absent and every
+    // start begins with an empty weather history.
     void setHistory(const TreadingHistory* past) { history = past; }
+    // The calibration [hPa] added to the measured pressure before anything is derived from it;
+    // the raw conversion words stay as measured.
+    void setPressureOffset(double hPa) { pressureOffset = hPa; }
+    TpressureProducts& pressureProducts() { return products; }
 
     // Starts the main sequence: the settings, the search, then a measurement every TS.
     void start();
@@ -97,7 +104,10 @@ public:
 
 private:
     void attachParts(TappControl* app);
+    // Asks the history once for the recent past, at the start.
     void recall();
+    // The station pressure: the sensor's measured pressure plus the offset, or its marker.
+    double qfe() const;
     void updateDerived();
     void deliver(const Treading& reading);
     template <class Event> void tell(Event event);
@@ -108,9 +118,11 @@ private:
     std::unique_ptr<Tmeteo> meteoPart;
     std::unique_ptr<TseqMAIN> seq;
     TstationValues derived;
+    const TreadingHistory* history = nullptr;
+    double pressureOffset = 0;
+    TpressureProducts products;
     std::vector<TreadingSink*> sinks;
     TparameterAccess* windowParameters = nullptr;
-    const TreadingHistory* history = nullptr;
     std::string settingsFile;
     bool settingsEverySearch = false;
     bool settingsLoaded = false;

@@ -44,7 +44,7 @@ void Tstation::setParameter(int code, double v) {
     case codeN: sensorPart->setN(truncateToInt(v)); return;
     case codeTS: sensorPart->setTS(truncateToInt(v)); return;
     case codeAltitude:
-        if (derived.changeLocalAltitude(v, sensorPart->pressure, sensorPart->temperature))
+        if (derived.changeLocalAltitude(v, qfe(), sensorPart->temperature))
             meteoPart->clearHistory();
         return;
     case codeSeaLevelOffset: derived.seaLevelOffset = v; return;

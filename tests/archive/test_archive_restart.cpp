@@ -36,7 +36,8 @@ struct ReadingCount : TreadingSink {
 struct ArchiveRestart : ::testing::Test {
     ArchiveRestart() { std::ofstream(dir.file("setup.ini")) << "set_sampling_ts\t10\n"; }
     std::unique_ptr<Tlogger> startLogger() {
-        TloggerOptions options{dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", false, {}};
+        TloggerOptions options{
+            dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", false, {}, {}};
         auto logger = std::make_unique<Tlogger>(
             options, [](const std::string&) {},
             [this] { return StartSeconds + loop.now() / 1000; });

@@ -117,7 +117,8 @@ private:
         r.time = calendar ? calendar() : 0;
         if (!measuredCom.empty() && holdsModule(measuredCom)) {
             wait(Phase::Waiting, tsMs + MeasureMs);
-            r = {r.time, 1, 1001.25, 1014.0, 98.5, 20.5, 55.0, 20.25, 1, 2, 19900, 29500};
+            r = {r.time, 1,     1001.25, 1014.0, 98.5, 20.5, 55.0, 20.25, 1,
+                 2,      19900, 29500,   0,      {},   {},   {},   false};
         } else {
             wait(Phase::Waiting, tsMs + FailedMeasureMs);
             if (!reports) return;

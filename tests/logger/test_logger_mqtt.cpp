@@ -122,7 +122,8 @@ TEST_F(LoggerMqtt, TheStationAppearsOnlineWithItsConfigsAndOneStatePerSampleOfTh
             EXPECT_NE(m.payload.find("\"state_topic\":\"" + StateTopic + "\""), std::string::npos)
                 << m.payload;
         }
-    EXPECT_EQ(configs.size(), 10u); // eight values, and the humidity sensor's two
+    EXPECT_EQ(configs.size(),
+              17u); // eight values, the humidity sensor's two, seven pressure products
 
     // Every sample of the file went out, once and with the file's numbers.
     const std::vector<TreceivedMessage> states = subscriber.on(StateTopic);
@@ -137,10 +138,11 @@ TEST_F(LoggerMqtt, TheStationAppearsOnlineWithItsConfigsAndOneStatePerSampleOfTh
               std::string::npos)
         << loggerErrors();
 
-    // Who subscribes later finds the station on the broker: offline, its configs, its last state.
+    // Who subscribes later finds the station on the broker: offline, its configs (and the storm
+    // alarm's binary sensor), its last state.
     TtestSubscriber late(broker.port());
     ASSERT_TRUE(late.waitFor([&](const std::vector<TreceivedMessage>& all) {
-        return all.size() >= configs.size() + 2;
+        return all.size() >= configs.size() + 3;
     }));
     ASSERT_EQ(late.on(StateTopic).size(), 1u);
     EXPECT_EQ(late.on(StateTopic)[0].payload, lastOf(states).payload);

@@ -19,7 +19,7 @@ TEST(LoggerStop, AStopInTheFoundOrNotFoundPauseEndsWithinTheStopTime) {
         const std::string pauseLine = module ? "LPT1: found" : "LPT1: not found";
         std::int64_t stoppedAt = -1;
         Tlogger* stopped = nullptr;
-        Tlogger logger({dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", true, {}},
+        Tlogger logger({dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", true, {}, {}},
                        [&](const std::string& line) {
                            if (line != pauseLine || stoppedAt >= 0) return;
                            stoppedAt = loop.now();

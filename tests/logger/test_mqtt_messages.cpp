@@ -205,3 +205,32 @@ TEST(MqttMessages, TopicsAndTheLevelsTheyAccept) {
 }
 
 } // namespace
+
+// A station with a history adds the three pressures, the tendency and the alarm in hPa, and their
+// configs: the alarm as a binary sensor of device class safety.
+TEST(MqttMessages, PressureProductsUnderTheirOwnNamesWithTheirConfigs) {
+    Treading s = fullSample();
+    EXPECT_FALSE(has(mqttStatePayload(s), "qff")); // a station without a history
+    s.qff = 1016.646;
+    s.pressureOffset = -0.8;
+    s.stormAlarm = true;
+    EXPECT_TRUE(has(mqttStatePayload(s), "\"d2\":30123,\"qfe_hpa\":963.13,\"qnh_hpa\":1013.20,"
+                                         "\"qff_hpa\":1016.65,\"pressure_offset_hpa\":-0.80,"
+                                         "\"storm_alarm\":\"ON\"}"));
+    s.tendencyAmount = -3.64;
+    s.tendencyCharacteristic = 8;
+    s.stormAlarm = false;
+    EXPECT_TRUE(has(mqttStatePayload(s), "\"tendency_hpa\":-3.6,\"tendency_characteristic\":8,"
+                                         "\"tendency_rate\":\"falling_quickly\","
+                                         "\"storm_alarm\":\"OFF\"}"));
+    const auto configs = mqttPressureConfigs({"corvasine", "garden"});
+    ASSERT_EQ(configs.size(), 8u);
+    EXPECT_EQ(configs[2].topic, "homeassistant/sensor/corvasine-garden/qff/config");
+    EXPECT_TRUE(has(configs[2].payload, "\"unit_of_measurement\":\"hPa\""));
+    EXPECT_TRUE(has(configs[5].payload, "\"falling_very_rapidly\"]"));
+    const TmqttMessage& alarm = configs.back();
+    EXPECT_EQ(alarm.topic, "homeassistant/binary_sensor/corvasine-garden/storm_alarm/config");
+    EXPECT_TRUE(has(alarm.payload, "\"payload_on\":\"ON\",\"payload_off\":\"OFF\","
+                                   "\"device_class\":\"safety\""));
+    EXPECT_TRUE(has(alarm.payload, "{{ value_json.storm_alarm if value_json.storm_alarm is"));
+}

@@ -11,6 +11,7 @@
 #include "measurement/Tsensor.h"
 #include "support/CaptureLog.h"
 #include "support/LastOf.h"
+#include "support/StationRig.h"
 
 #include <gtest/gtest.h>
 
@@ -24,22 +25,19 @@ using Calls = std::vector<std::string>;
 const TmoduleConditions Weather{1004.5, 14.0, 72.0, 13.5, true};
 constexpr int Com = 241;
 
-struct FaultTest : ::testing::Test {
-    TptyTimeLoop loop;
-    TcaptureLog log;
-    SerialTree tree;
+// The module on a pty, published as COM241.
+struct FaultPort {
     TportPublisher publisher{serialRoots().emulated};
     TserialModule module{Tqx4180Model(Tqx4180Coefficients{20100, 2350, 420, 380, 1150, 33})};
     TptyModule pty{module, &publisher};
-    LptBench lpt{loop};
-    FakeMainView view{[this] { return loop.now(); }};
-    FakeIntro intro{[this] { return loop.now(); }};
-    FakeSettings settings;
-    FakeApp app;
-    Tsensor sensor;
-    TseqMAIN seq;
-    SystemScope scope{Tsystem{.sensor = &sensor, .seqMain = &seq, .mainView = &view, .app = &app},
-                      &intro, &settings};
+    explicit FaultPort(SerialTree&) {}
+};
+
+struct FaultTest : StationRig<FakeMainView, FakeIntro, TptyTimeLoop, FaultPort> {
+    TcaptureLog log;
+    TportPublisher& publisher = ports.publisher;
+    TserialModule& module = ports.module;
+    TptyModule& pty = ports.pty;
 
     void SetUp() override {
         lpt.module.setFault(TlptModuleFault::DoutStuckHigh); // nothing on LPT1
@@ -47,9 +45,6 @@ struct FaultTest : ::testing::Test {
         ASSERT_EQ(publisher.claim(Com), Com);
         ASSERT_TRUE(pty.plug());
         loop.idle = [this] { return ptyIdle({&pty}, sensorPort(sensor)); };
-    }
-    bool samples(std::size_t n) {
-        return loop.pumpUntil([&] { return view.samples.size() >= n; }, 60'000);
     }
     // Starts the sequence and waits for the first sample of a found module.
     void foundAndMeasuring() {

@@ -7,6 +7,7 @@
 #include "measurement/Tsensor.h"
 #include "support/CaptureLog.h"
 #include "support/LastOf.h"
+#include "support/StationRig.h"
 
 #include <gtest/gtest.h>
 
@@ -18,24 +19,19 @@ namespace {
 using Calls = std::vector<std::string>;
 const TmoduleConditions Weather{995.0, 17.5, 48.0, 16.0, true};
 
+struct Coms {
+    PtyBench com1, com2, com3;
+    explicit Coms(SerialTree& tree)
+        : com1{tree, 1}, com2{tree, 2, {}, false}, com3{tree, 3, Weather} {}
+};
+
 // No module on LPT1; COM1 present with a module that never answers, COM2 a device that is not
 // present, COM3 present with a working module.
-struct SeqMainSerialTest : ::testing::Test {
-    TptyTimeLoop loop;
+struct SeqMainSerialTest : StationRig<FakeMainView, FakeIntro, TptyTimeLoop, Coms> {
     TcaptureLog log;
-    SerialTree tree;
-    PtyBench com1{tree, 1};
-    PtyBench com2{tree, 2, {}, false};
-    PtyBench com3{tree, 3, Weather};
-    LptBench lpt{loop};
-    FakeMainView view{[this] { return loop.now(); }};
-    FakeIntro intro{[this] { return loop.now(); }};
-    FakeSettings settings;
-    FakeApp app;
-    Tsensor sensor;
-    TseqMAIN seq;
-    SystemScope scope{Tsystem{.sensor = &sensor, .seqMain = &seq, .mainView = &view, .app = &app},
-                      &intro, &settings};
+    PtyBench& com1 = ports.com1;
+    PtyBench& com2 = ports.com2;
+    PtyBench& com3 = ports.com3;
 
     void SetUp() override {
         lpt.module.setFault(TlptModuleFault::DoutStuckHigh);
@@ -46,9 +42,6 @@ struct SeqMainSerialTest : ::testing::Test {
     }
     bool reach(std::int32_t step) {
         return loop.pumpUntil([&] { return seq.getStep() == step; }, 60'000);
-    }
-    bool samples(std::size_t n) {
-        return loop.pumpUntil([&] { return view.samples.size() >= n; }, 60'000);
     }
 };
 

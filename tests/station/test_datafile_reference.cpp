@@ -13,7 +13,7 @@
 TEST_F(ScriptedRun, TheLoggersDataFileIsTheReference) {
     {
         Tlogger logger(
-            {dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", false, {}},
+            {dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", false, {}, {}},
             [](const std::string&) {}, [this] { return calendar(); });
         ASSERT_TRUE(logger.start());
         play();
