@@ -38,6 +38,7 @@ Tlogger::~Tlogger() {
 
 bool Tlogger::start() {
     if (!openDataFile()) return false;
+    openArchive();
     measuring->start();
     alarmSink->recalled(measuring->pressureProducts().alarm().raised());
     return true;
@@ -69,6 +70,26 @@ bool Tlogger::openDataFile() {
     say("cannot open the data file " + options.dataFile + ": " + reason);
     status = 1;
     return false;
+}
+
+// An archive that cannot be kept is said in one line; measuring and the data file go on.
+void Tlogger::openArchive() {
+    if (!options.archive.enabled()) return;
+    const std::string path = options.archive.path(options.dataFile);
+    if (path.empty()) {
+        say("no archive beside " + options.dataFile + ", not a file (--archive FILE names one)");
+        return;
+    }
+    try {
+        archive = std::make_unique<Tarchive>(path, options.archive.keepRawDays(), say);
+        archiveReader = std::make_unique<TarchiveReader>(path);
+    } catch (const TarchiveRefused& e) {
+        say("no archive kept, measuring goes on: " + std::string(e.what()));
+        archive.reset();
+        return;
+    }
+    measuring->setHistory(archiveReader.get());
+    measuring->addSink(archive.get());
 }
 
 void Tlogger::OnNotification(TeventResource* sender, std::int32_t code) {

@@ -11,6 +11,8 @@
 #include "logger/Refinder.h"
 #include "logger/StderrPrompts.h"
 #include "logger/StormAlarmSink.h"
+#include "logger/archive/Archive.h"
+#include "logger/archive/ArchiveReader.h"
 #include "station/Station.h"
 #include "station/Tmeteo.h"
 
@@ -57,6 +59,7 @@ private:
     // The pressure options: the offset, the storm alarm's thresholds, its sink and command, the
     // calibration.
     void setUpPressure();
+    void openArchive();
     void stop(int exitCode);
 
     TloggerOptions options;
@@ -69,6 +72,9 @@ private:
     std::unique_ptr<TalarmCommand> alarmCommand;
     std::unique_ptr<TstormAlarmSink> alarmSink;
     std::unique_ptr<Tcalibration> calibration;
+    // The archive after the data file, and the station's past read back from it.
+    std::unique_ptr<Tarchive> archive;
+    std::unique_ptr<TarchiveReader> archiveReader;
     // Made after its sinks and gone before them and before the prompts.
     std::unique_ptr<Tstation> measuring;
     std::unique_ptr<Tdelay_resource> stopTimeout;

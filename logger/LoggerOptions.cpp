@@ -126,7 +126,7 @@ TloggerCommand parseLoggerOptions(int argc, char** argv, TloggerOptions& options
         }
         }
     }
-    if (optind < argc) {
+    if (optind < argc && !options.archive.takeFiles(argv + optind, argv + argc)) {
         error = std::string(argv[optind]) + ": unexpected argument";
         return TloggerCommand::Bad;
     }

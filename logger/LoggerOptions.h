@@ -2,6 +2,7 @@
 
 #include "logger/MqttOptions.h"
 #include "logger/PressureOptions.h"
+#include "logger/archive/ArchiveOptions.h"
 
 #include <string>
 #include <vector>
@@ -15,9 +16,10 @@ struct TloggerOptions {
     bool verbose = false;
     TmqttOptions mqtt;         // publishing is off unless --mqtt names a broker
     TpressureOptions pressure; // calibration, units, storm alarm
+    TarchiveOptions archive{}; // on unless --no-archive
 
     // The option groups beside the logger's own.
-    std::vector<TloggerOptionGroup*> groups() { return {&mqtt, &pressure}; }
+    std::vector<TloggerOptionGroup*> groups() { return {&mqtt, &pressure, &archive}; }
 };
 
 enum class TloggerCommand { Run, Help, Version, Bad };

@@ -7,6 +7,7 @@
 #include "logger/LoggerOptions.h"
 #include "logger/MqttPublisher.h"
 #include "logger/SignalWatcher.h"
+#include "logger/archive/ArchiveCommand.h"
 
 #include <clocale>
 #include <csignal>
@@ -39,6 +40,8 @@ int main(int argc, char** argv) {
     case TloggerCommand::Version: std::printf("corvasine-logger %s\n", CorvVersion); return 0;
     case TloggerCommand::Run: break;
     }
+    if (options.archive.command() != TarchiveOptions::Tcommand::Measure)
+        return runArchiveCommand(options.archive, options.dataFile, sayLine, stdout);
     TsignalWatcher::blockSignals();
     TstderrDebugSink debugLines;
     if (options.verbose) setDebugSink(&debugLines);

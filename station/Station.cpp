@@ -4,6 +4,23 @@
 #include "measurement/Tsensor.h"
 #include "station/Settingsfile.h"
 
+namespace {
+
+// The minutes the station asked its history for at the start, served again to each part that
+// looks back a shorter span.
+struct TrecalledMinutes : TreadingHistory {
+    explicit TrecalledMinutes(std::vector<TpastMinute> minutes) : all(std::move(minutes)) {}
+    std::vector<TpastMinute> minutes(std::int64_t from, std::int64_t to) const override {
+        std::vector<TpastMinute> out;
+        for (const TpastMinute& m : all)
+            if (m.time >= from && m.time <= to) out.push_back(m);
+        return out;
+    }
+    std::vector<TpastMinute> all;
+};
+
+} // namespace
+
 Tstation::Tstation(TcalendarClock calendar)
     : clock(std::move(calendar)), sensorPart(std::make_unique<Tsensor>()),
       meteoPart(std::make_unique<Tmeteo>(clock)), seq(std::make_unique<TseqMAIN>()) {
@@ -56,8 +73,19 @@ void Tstation::start() {
     seq->start();
 }
 
+// The past at the start: the pressure products' recent hours, and the weather model's hourly
+// history rebuilt from the sea-level pressures, far enough back to fill every entry.
+// The history is asked once, for the longest span any of them looks back.
 void Tstation::recall() {
-    if (history) products.recall(*history, clock());
+    if (!history) return;
+    const std::int64_t now = clock();
+    const std::int64_t span = std::int64_t(Tmeteo::historySize + 1) * 3600;
+    const TrecalledMinutes recalled(history->minutes(now - span, now));
+    products.recall(recalled, now);
+    std::vector<std::pair<std::int64_t, double>> pressures;
+    for (const TpastMinute& minute : recalled.all)
+        if (minute.seaLevelPressure) pressures.emplace_back(minute.time, *minute.seaLevelPressure);
+    meteoPart->replay(pressures, now);
 }
 
 double Tstation::qfe() const {
@@ -166,7 +194,7 @@ void Tstation::setModuleText(const char*) {
 
 void Tstation::resetReference() {
     derived.resetReference(qfe(), sensorPart->temperature);
-    meteoPart->clearHistory();
+    if (!history) meteoPart->clearHistory(); // a station with a history goes on with it
     tell([](TreadingSink* sink) { sink->referenceReset(); });
 }
 

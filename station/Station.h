@@ -51,8 +51,9 @@ public:
     void setWindowParameters(TparameterAccess* windows) { windowParameters = windows; }
 
     // The past the station recalls at its start (not owned); with one, every reading carries
-    // the pressure products (QFF, 3-hour tendency, storm alarm). Without one (the desktop
-    // program) they stay absent.
+    // the pressure products (QFF, 3-hour tendency, storm alarm), and the weather model's hourly
+    // history is rebuilt from it. Without one (the desktop program) they stay absent and every
+    // start begins with an empty weather history.
     void setHistory(const TreadingHistory* past) { history = past; }
     // The calibration [hPa] added to the measured pressure before anything is derived from it;
     // the raw conversion words stay as measured.

@@ -66,6 +66,30 @@ void Tmeteo::update(double x) {
     }
 }
 
+void Tmeteo::replay(const std::vector<std::pair<std::int64_t, double>>& past, std::int64_t now) {
+    for (const auto& [time, x] : past) {
+        classify(x);
+        if (historyStarted && time - historyPeriod < lastHistoryTime) continue;
+        if (historyStarted) pushGaps(lastHistoryTime, time);
+        pushHistory(x);
+        lastHistoryTime = time;
+        historyStarted = true;
+    }
+    if (historyStarted) pushGaps(lastHistoryTime, now);
+    show();
+}
+
+// One empty entry for each whole period after the first between two times; the last push
+// time moves on with them.
+void Tmeteo::pushGaps(std::int64_t from, std::int64_t to) {
+    for (std::int64_t t = from + 2 * historyPeriod; t <= to; t += historyPeriod) {
+        for (std::size_t i = historySize - 1; i > 0; --i)
+            history[i] = history[i - 1];
+        history[0] = emptyEntry;
+        lastHistoryTime = t - historyPeriod;
+    }
+}
+
 void Tmeteo::clearHistory() {
     history.fill(emptyEntry);
     lastHistoryTime = 0;

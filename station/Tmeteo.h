@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <utility>
+#include <vector>
 
 enum : std::uint8_t {
     WEATHER_NONE = 0,
@@ -55,6 +57,10 @@ public:
     // no bar and TREND_NONE (never what the window was built with).
     void show();
     void clearHistory();
+    // Rebuilds the weather class and the hourly history from past sea-level pressures
+    // (calendar seconds, mbar), oldest first, as update() would have taken them at their times;
+    // a whole period without any, up to `now`, stays an empty entry. Then shows bars and trend.
+    void replay(const std::vector<std::pair<std::int64_t, double>>& past, std::int64_t now);
 
     std::uint8_t getWeatherClass() const { return weatherClass; }
     std::uint8_t getTrend() const { return trend; }
@@ -87,6 +93,7 @@ public:
 private:
     void classify(double x);
     void pushHistory(double x);
+    void pushGaps(std::int64_t from, std::int64_t to);
     void showBars() const;
     void adaptBarScale(double x);
     void computeTrend();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -379,4 +380,35 @@ TEST(MeteoClock, SystemClockIsCalendarTime) {
     const std::int64_t t = systemCalendarTime();
     EXPECT_GT(t, 1'700'000'000); // after November 2023
     EXPECT_LE(t - std::time(nullptr), 0);
+}
+
+// The history rebuilt from past pressures is the one the live model built from them; hours
+// without any pressure, between them and up to now, stay empty entries.
+TEST_F(MeteoTest, ReplayRebuildsTheLiveHistoryAndKeepsGapsEmpty) {
+    std::vector<std::pair<std::int64_t, double>> past;
+    for (std::int64_t t = 0; t < 26 * 3600; t += 599)
+        past.emplace_back(start + t, 1008 + 6 * std::sin(double(t) / 20000));
+    for (const auto& [time, x] : past) {
+        now = time;
+        meteo.update(x);
+    }
+    Tmeteo replayed([this] { return now; });
+    replayed.replay(past, now);
+    for (int i = 0; i < Tmeteo::historySize; ++i)
+        EXPECT_EQ(replayed.getHistory(i), meteo.getHistory(i)) << i;
+    EXPECT_EQ(replayed.getLastHistoryTime(), meteo.getLastHistoryTime());
+    EXPECT_EQ(replayed.getTrend(), meteo.getTrend());
+    EXPECT_EQ(replayed.getWeatherClass(), meteo.getWeatherClass());
+    EXPECT_EQ(replayed.getBarLow(), meteo.getBarLow());
+
+    std::vector<std::pair<std::int64_t, double>> gappy;
+    for (int hour : {0, 1, 2, 3, 7, 8, 9})
+        gappy.emplace_back(start + hour * 3600, 1000.0 + hour);
+    Tmeteo gaps([this] { return now; });
+    gaps.replay(gappy, start + 12 * 3600 + 5);
+    const std::vector<double> expected{-1, -1, 1009, 1008, 1007, -1,
+                                       -1, -1, 1003, 1002, 1001, 1000};
+    for (std::size_t i = 0; i < expected.size() + 1; ++i)
+        EXPECT_EQ(gaps.getHistory(int(i)), i < expected.size() ? expected[i] : -1.0) << i;
+    EXPECT_EQ(lastOf(view.calls), "trend 5 0.000"); // the newest hour is empty
 }

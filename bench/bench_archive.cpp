@@ -1,0 +1,165 @@
+// The logger's archive filled with one simulated year at TS = 1 (31.5 million readings), then
+// read as its users read it: its size on disk with the default raw span, a day, a week, a month
+// and a year as at most 2000 points, the records of a day, a month, a year and all time, the
+// weather model's history rebuilt at a start; and the cost of one reading written one by one,
+// as the logger writes it, a transaction each.
+//
+// The year is written through the archive's own aggregation, a day of readings a transaction
+// (the rows of a minute, an hour and a day written once each, as an import writes them).
+//
+//   bench_archive [--days DAYS] [--file PATH] [--reads-only 1]
+//   (default 365 days, ./bench.sqlite, removed first; --reads-only reads a file filled before)
+#include "logger/archive/Archive.h"
+#include "logger/archive/ArchiveReader.h"
+#include "station/Tmeteo.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::int64_t Start = 1'767'225'600; // 2026-01-01 00:00 UTC
+constexpr std::int64_t Day = 86400;
+
+double now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// A reading as a station with a humidity sensor and the pressure products gives it.
+class Tweather {
+public:
+    Treading at(std::int64_t time) {
+        walk = std::clamp(walk + step(random), 960.0, 1045.0);
+        const double hour = double(time % Day) / 3600;
+        Treading r;
+        r.time = time;
+        r.link = 2;
+        r.pressure = walk - 12;
+        r.seaLevelPressure = walk;
+        r.qff = walk + 0.4;
+        r.altitude = 100;
+        r.temperature = 10 + 8 * std::sin((hour - 9) / 24 * 2 * M_PI);
+        r.humidity = 60 - 20 * std::sin((hour - 9) / 24 * 2 * M_PI);
+        r.humidityTemperature = *r.temperature - 0.3;
+        r.tendencyAmount = 0.3;
+        r.tendencyCharacteristic = 2;
+        r.D1 = 19962;
+        r.D2 = 29402;
+        r.weatherClass = 2;
+        r.trend = 2;
+        return r;
+    }
+
+private:
+    std::mt19937 random{7};
+    std::normal_distribution<double> step{0, 0.01};
+    double walk = 1013;
+};
+
+// The median of `runs` timings of `what`, in ms.
+template <class F> double medianMs(int runs, F what) {
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        const double t0 = now();
+        what();
+        ms.push_back((now() - t0) * 1000);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+double fill(Tarchive& archive, Tweather& weather, int days) {
+    const double t0 = now();
+    std::vector<Treading> batch;
+    for (int day = 0; day < days; ++day) {
+        batch.clear();
+        for (std::int64_t t = Start + day * Day; t < Start + (day + 1) * Day; ++t)
+            batch.push_back(weather.at(t));
+        archive.add(batch);
+        if (day % 30 == 29) std::fprintf(stderr, "  %d days\n", day + 1);
+    }
+    return now() - t0;
+}
+
+std::uintmax_t sizeOnDisk(const std::string& file) {
+    std::uintmax_t size = std::filesystem::file_size(file);
+    for (const char* suffix : {"-wal", "-shm"})
+        if (std::filesystem::exists(file + suffix))
+            size += std::filesystem::file_size(file + suffix);
+    return size;
+}
+
+void reads(const std::string& file, std::int64_t end) {
+    TarchiveReader reader(file);
+    const std::pair<const char*, std::int64_t> spans[] = {
+        {"day", Day}, {"week", 7 * Day}, {"month", 30 * Day}, {"year", 365 * Day}};
+    for (const auto& [name, seconds] : spans) {
+        std::size_t points = 0;
+        const double ms =
+            medianMs(15, [&] { points = reader.history(end - seconds, end, 2000).size(); });
+        std::printf("history of a %-5s  %8.2f ms  (%zu points)\n", name, ms, points);
+    }
+    for (const auto& [name, seconds] : spans) {
+        const double ms = medianMs(15, [&] { reader.summary(end - seconds, end); });
+        std::printf("records of a %-5s  %8.2f ms\n", name, ms);
+    }
+    std::printf("records, all time   %8.2f ms\n",
+                medianMs(15, [&] { reader.summary(INT64_MIN / 2, INT64_MAX / 2); }));
+    std::vector<std::pair<std::int64_t, double>> past;
+    const double rebuild = medianMs(15, [&] {
+        past.clear();
+        for (const TpastMinute& m : reader.minutes(end - 21 * 3600, end))
+            past.emplace_back(m.time, *m.seaLevelPressure);
+        Tmeteo meteo([end] { return end; });
+        meteo.replay(past, end);
+    });
+    std::printf("history rebuild     %8.2f ms  (%zu minutes)\n", rebuild, past.size());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int days = 365;
+    std::string file = "bench.sqlite";
+    bool readsOnly = false;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--days") == 0) days = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--file") == 0) file = argv[i + 1];
+        if (std::strcmp(argv[i], "--reads-only") == 0) readsOnly = std::atoi(argv[i + 1]) != 0;
+    }
+    const int live = 20'000;
+    if (readsOnly) {
+        reads(file, Start + days * Day + live);
+        return 0;
+    }
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(file + suffix);
+    Tweather weather;
+    std::int64_t end = Start + days * Day;
+    {
+        Tarchive archive(file, 31, [](const std::string& line) { std::puts(line.c_str()); });
+        const double seconds = fill(archive, weather, days);
+        std::printf("filled %d days (%lld readings) in %.1f s, %.2f us a reading\n", days,
+                    static_cast<long long>(days * Day), seconds,
+                    seconds * 1e6 / double(days * Day));
+        const double t0 = now();
+        for (int i = 0; i < live; ++i)
+            archive.reading(weather.at(end + i));
+        std::printf("one reading written, a transaction each: %.2f us (%d readings)\n",
+                    (now() - t0) * 1e6 / live, live);
+        end += live;
+    }
+    std::printf("size on disk        %.1f MB (raw rows kept 31 days)\n",
+                double(sizeOnDisk(file)) / 1e6);
+    reads(file, end);
+    return 0;
+}
