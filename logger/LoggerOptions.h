@@ -2,6 +2,7 @@
 
 #include "logger/MqttOptions.h"
 #include "logger/PressureOptions.h"
+#include "logger/web/HttpOptions.h"
 
 #include <string>
 #include <vector>
@@ -15,9 +16,10 @@ struct TloggerOptions {
     bool verbose = false;
     TmqttOptions mqtt;         // publishing is off unless --mqtt names a broker
     TpressureOptions pressure; // calibration, units, storm alarm
+    ThttpOptions http;         // the web page, API and metrics: on the loopback address by default
 
     // The option groups beside the logger's own.
-    std::vector<TloggerOptionGroup*> groups() { return {&mqtt, &pressure}; }
+    std::vector<TloggerOptionGroup*> groups() { return {&mqtt, &pressure, &http}; }
 };
 
 enum class TloggerCommand { Run, Help, Version, Bad };

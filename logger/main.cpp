@@ -7,6 +7,7 @@
 #include "logger/LoggerOptions.h"
 #include "logger/MqttPublisher.h"
 #include "logger/SignalWatcher.h"
+#include "logger/web/WebFront.h"
 
 #include <clocale>
 #include <csignal>
@@ -52,8 +53,20 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // The web server binds before the station starts: an address in use ends the logger at once.
+    std::unique_ptr<TwebFront> web;
+    if (options.http.enabled()) {
+        web = std::make_unique<TwebFront>(
+            options.mqtt.enabled() ? options.mqtt.settings().station.name : hostStationName(),
+            systemCalendarTime);
+        if (!web->start(options.http.endpoint(), error)) {
+            sayLine("corvasine-logger: " + error);
+            return 2;
+        }
+    }
     if (!logger.start()) return logger.exitStatus();
     if (mqtt) logger.addSink(mqtt.get());
+    if (web) logger.addSink(web->sink());
     TsignalWatcher signals([&logger](int signal) {
         if (signal == SIGHUP)
             logger.requestReload();
@@ -63,5 +76,6 @@ int main(int argc, char** argv) {
     while (!logger.finished())
         loop.runUntil([&logger] { return logger.finished(); }, 60'000);
     if (mqtt) logger.station().removeSink(mqtt.get()); // the publisher goes first
+    if (web) logger.station().removeSink(web->sink());
     return logger.exitStatus();
 }
