@@ -146,13 +146,19 @@ async function getJson(url) {
   return body;
 }
 
+function showCharts(on) {
+  document.querySelectorAll('.history figure').forEach((f) => { f.hidden = !on; });
+}
+
 async function loadHistory() {
   historyFetched = Date.now();
   try {
     historyData = await getJson('/api/v1/history?span=' + span + '&points=500');
+    showCharts(true);
     $('history-note').textContent = typeof Chart === 'undefined' ? 'No chart library' : '';
     renderHistory();
   } catch (e) {
+    showCharts(false);
     $('history-note').textContent = e.message === 'no archive' ? 'No archive' : e.message;
   }
 }
