@@ -36,12 +36,15 @@ def wait_for(predicate, seconds, what):
 
 
 def get(url, timeout=5):
-    """(status, body) of a GET; HTTP errors are answers too."""
+    """(status, body) of a GET; HTTP errors are answers too, no connection is status 0."""
     try:
         with urllib.request.urlopen(url, timeout=timeout) as r:
             return r.status, r.read()
     except urllib.error.HTTPError as e:
         return e.code, e.read()
+    except OSError:
+        return 0, b''
+
 
 
 def get_json(url):
