@@ -114,8 +114,9 @@ def check_units(station, browser):
         assert browser.js("return document.getElementById('unit-pressure').value") == 'inHg'
 
 
-def check_accessibility(browser):
-    path = next((p for p in AXE_PATHS if os.path.exists(p)), None)
+def check_accessibility(browser, out):
+    paths = AXE_PATHS + [os.path.join(out, 'node_modules/axe-core/axe.min.js')]
+    path = next((p for p in paths if os.path.exists(p)), None)
     if not path:
         print('axe-core not installed: accessibility check left out')
         return
@@ -143,7 +144,7 @@ def main():
             browser.cdp('Emulation.setEmulatedMedia',
                         {'features': [{'name': 'prefers-color-scheme', 'value': scheme}]})
             browser.screenshot(os.path.join(out, 'page-%s.png' % scheme))
-        check_accessibility(browser)
+        check_accessibility(browser, out)
         check_units(station, browser)
     finally:
         browser.close()
