@@ -10,7 +10,11 @@
 
 namespace {
 
-constexpr const char* JsonType = "application/json";
+// With a charset the HTTP library sends these as they are: it would otherwise compress them at
+// the highest level for every request, which costs more than the loopback or the house network
+// saves (half a second for the charting library).
+constexpr const char* JsonType = "application/json; charset=utf-8";
+constexpr const char* ScriptType = "application/javascript; charset=utf-8";
 
 TwebResponse error(int status, const std::string& message) {
     return {status, JsonType, errorDocument(status, message)};
@@ -115,5 +119,5 @@ TwebResponse TwebApi::chart() const {
         chartText = text.str();
     }
     if (chartText.empty()) return {404, "text/plain; charset=utf-8", "no chart library\n"};
-    return {200, "text/javascript; charset=utf-8", chartText};
+    return {200, ScriptType, chartText};
 }

@@ -31,6 +31,7 @@ TwebServer::TwebServer(const TwebApi& webApi, TwebState& webState)
     server->set_read_timeout(5, 0);
     server->set_write_timeout(5, 0);
     server->set_keep_alive_timeout(5);
+    server->set_tcp_nodelay(true); // a small answer goes out at once, not after a delayed ack
     server->set_payload_max_length(1024);
     // The address may be taken again at once after a restart, but never shared with a second
     // logger: the library's default would let two bind the same port.
@@ -56,7 +57,7 @@ void TwebServer::route() {
         TwebResponse first = api.checkEvents(rawQuery(q));
         if (first.status == 200 && streams.fetch_add(1) >= MaxEventStreams) {
             streams.fetch_sub(1);
-            first = {503, "application/json", "{\"status\":503,\"error\":\"too many streams\"}"};
+            first = {503, "application/json; charset=utf-8", "{\"status\":503,\"error\":\"too many streams\"}"};
         }
         if (first.status != 200) return answer(r, first);
         r.set_header("Cache-Control", "no-store");
