@@ -2,6 +2,7 @@
 all answered 4xx, and 200 idle connections with a slow client do not delay one reading."""
 import datetime
 import socket
+import subprocess
 import sys
 import threading
 import time
@@ -69,6 +70,16 @@ def sample_times(station):
             for l in webrig.sample_lines(station.data)]
 
 
+def check_port_taken(logger, station):
+    """A second logger on the same address: one line naming it, status 2, at the start."""
+    second = subprocess.run([logger, '--port', station.com, '--data', 'second.dat', '--http',
+                             '127.0.0.1:%d' % station.port], cwd=station.dir, timeout=10,
+                            capture_output=True, text=True)
+    lines = second.stderr.splitlines()
+    assert second.returncode == 2 and len(lines) == 1, (second.returncode, lines)
+    assert '127.0.0.1:%d' % station.port in lines[0], lines
+
+
 def main():
     logger, emulator = sys.argv[1:3]
     station = webrig.Station(logger, emulator)
@@ -92,6 +103,7 @@ def main():
         assert len(times) >= 7 and all(1 <= s <= 2 for s in steps), steps
         assert webrig.wait_for(lambda: webrig.get(station.url + '/api/v1/state', 30)[0] == 200,
                                30, 'the server after the idle connections')
+        check_port_taken(logger, station)
     finally:
         station.close()
     print('1000 hostile requests answered 4xx; readings stayed 1 s apart')
