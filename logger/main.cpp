@@ -54,8 +54,9 @@ int main(int argc, char** argv) {
         }
     }
     // The web server binds before the station starts: an address in use ends the logger at once.
+    // A calibration run, which ends after one sample, goes without it.
     std::unique_ptr<TwebFront> web;
-    if (options.http.enabled()) {
+    if (options.http.enabled() && !options.pressure.calibrateQnh) {
         web = std::make_unique<TwebFront>(
             options.mqtt.enabled() ? options.mqtt.settings().station.name : hostStationName(),
             systemCalendarTime);
