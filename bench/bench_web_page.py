@@ -3,12 +3,14 @@ module: the time from the navigation's start to the load event and to the first 
 the median of --runs loads in one running browser with its cache turned off (as a user opens
 the page for the first time; the browser's own start is not counted).
 
-    python3 bench/bench_web_page.py BUILD_DIR [--runs N]"""
+    python3 bench/bench_web_page.py BUILD_DIR [--runs N]
+    python3 bench/bench_web_page.py --hold SECONDS URL   (the page kept open, for bench_logger)"""
 import os
 import shutil
 import statistics
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), '..', 'tests', 'web'))
 import web_browser  # noqa: E402
@@ -21,7 +23,22 @@ const report = () => done({load: performance.getEntriesByType('navigation')[0].l
 (function wait() { seen() ? report() : setTimeout(wait, 5); })();"""
 
 
+def hold(seconds, url):
+    """The page open in the browser for a while, taking every event, as a user leaves it."""
+    profile = tempfile.mkdtemp(prefix='corv-bench-')
+    browser = web_browser.Browser(profile)
+    try:
+        browser.open(url)
+        time.sleep(seconds)
+        print('page open %d s, %s updates' % (seconds, browser.js('return document.body.dataset.updates')))
+    finally:
+        browser.close()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
 def main():
+    if sys.argv[1] == '--hold':
+        return hold(int(sys.argv[2]), sys.argv[3])
     build = os.path.abspath(sys.argv[1])
     runs = int(sys.argv[sys.argv.index('--runs') + 1]) if '--runs' in sys.argv else 10
     station = webrig.Station(os.path.join(build, 'logger/corvasine-logger'),
