@@ -25,11 +25,16 @@ class Browser:
         self.log = open(os.path.join(profile, 'chromedriver.log'), 'wb')
         self.driver = subprocess.Popen(['chromedriver', '--port=%d' % self.port],
                                        stdout=self.log, stderr=subprocess.STDOUT)
-        webrig.wait_for(lambda: self.ready(), 10, 'chromedriver')
         options = {'binary': shutil.which('chromium'),
                    'args': BROWSER_ARGS + ['--user-data-dir=' + profile]}
         caps = {'capabilities': {'alwaysMatch': {'goog:chromeOptions': options}}}
-        self.session = self.call('POST', '/session', caps, base='')['sessionId']
+        try:
+            webrig.wait_for(lambda: self.ready(), 10, 'chromedriver')
+            self.session = self.call('POST', '/session', caps, base='')['sessionId']
+        except BaseException:
+            self.driver.kill()
+            self.driver.wait()
+            raise
 
     def ready(self):
         try:
@@ -162,8 +167,9 @@ def main():
         webrig.skip('chromium or chromedriver not installed')
     station = webrig.Station(logger, emulator)
     profile = tempfile.mkdtemp(prefix='corv-chromium-')
-    browser = Browser(profile)
+    browser = None
     try:
+        browser = Browser(profile)
         browser.open(station.url + '/')
         check_values(station, browser)
         check_updates(browser)
@@ -176,7 +182,8 @@ def main():
         check_units(station, browser)
         check_barograph(browser, shots)
     finally:
-        browser.close()
+        if browser:
+            browser.close()
         station.close()
         shutil.rmtree(profile, ignore_errors=True)
     print('page checked; screenshots in ' + shots)

@@ -25,7 +25,8 @@ def main():
     work = tempfile.mkdtemp(prefix='corv-prometheus-')
     server = None
     try:
-        stations = [webrig.Station(logger, emulator) for _ in range(2)]
+        for _ in range(2):
+            stations.append(webrig.Station(logger, emulator))
         targets = ['127.0.0.1:%d' % s.port for s in stations]
         config = os.path.join(work, 'prometheus.yml')
         with open(config, 'w') as f:

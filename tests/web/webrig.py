@@ -67,6 +67,13 @@ class Station:
     def __init__(self, logger, emulator, extra=(), emulator_args=('--weather', '--pace')):
         self.dir = tempfile.mkdtemp(prefix='corv-web-')
         self.procs = []
+        try:
+            self.begin(logger, emulator, extra, emulator_args)
+        except BaseException:
+            self.close()
+            raise
+
+    def begin(self, logger, emulator, extra, emulator_args):
         emu = self.start([emulator, *emulator_args], 'emulator')
         line = emu.stdout.readline().decode()
         self.com = line.split(':')[0]
@@ -92,4 +99,5 @@ class Station:
                 p.wait(5)
             except subprocess.TimeoutExpired:
                 p.kill()
+                p.wait()
         shutil.rmtree(self.dir, ignore_errors=True)
