@@ -114,13 +114,20 @@ function chartOptions(from, to) {
   };
 }
 
+// A point with no value on either side draws no line: it is shown as a dot instead.
+function dotIfAlone(ctx) {
+  const d = ctx.dataset.data, i = ctx.dataIndex;
+  const has = (k) => k >= 0 && k < d.length && d[k].y !== null;
+  return has(i) && !has(i - 1) && !has(i + 1) ? 3 : 0;
+}
+
 function drawChart(id, quantity, label, doc) {
   const style = getComputedStyle(document.documentElement);
   const line = style.getPropertyValue('--line').trim();
   const band = style.getPropertyValue('--band').trim();
   const data = { datasets: [
     { label: label, data: series(doc.buckets, doc.step, quantity, 'mean'), borderColor: line,
-      pointRadius: 0, borderWidth: 2 },
+      backgroundColor: line, pointRadius: dotIfAlone, borderWidth: 2 },
     { label: 'lowest', data: series(doc.buckets, doc.step, quantity, 'min'), borderWidth: 0,
       pointRadius: 0, fill: false },
     { label: 'highest', data: series(doc.buckets, doc.step, quantity, 'max'), borderWidth: 0,
