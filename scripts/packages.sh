@@ -24,11 +24,13 @@ BUILD_PACKAGES=(build-essential cmake ninja-build ccache pkg-config qt6-base-dev
 TEST_PACKAGES=(libgtest-dev googletest libbenchmark-dev xvfb xauth clang libclang-rt-14-dev
     "${PACKAGE_PACKAGES[@]}" lintian desktop-file-utils appstream man-db systemd mosquitto
     mosquitto-clients openssl openbox libxcb1-dev python3 sqlite3
-    chromium chromium-driver prometheus npm)
+    chromium chromium-driver prometheus)
 
 # The accessibility checker the page's browser test runs (Debian has no package of it), from
-# npm into DIR/node_modules, once.
+# npm into DIR/node_modules, once. Debian's npm only where no npm is there already: a machine
+# with Node.js from elsewhere has its own, which Debian's would conflict with.
 ensure_axe_core() {
     [ -f "$1/node_modules/axe-core/axe.min.js" ] && return 0
+    command -v npm >/dev/null 2>&1 || ensure_packages npm
     npm install --prefix "$1" --no-save --no-audit --no-fund --loglevel=error axe-core@4.8.4
 }
