@@ -3,6 +3,7 @@
 #include "logger/MqttOptions.h"
 #include "logger/PressureOptions.h"
 #include "logger/archive/ArchiveOptions.h"
+#include "logger/web/HttpOptions.h"
 
 #include <string>
 #include <vector>
@@ -17,9 +18,10 @@ struct TloggerOptions {
     TmqttOptions mqtt;         // publishing is off unless --mqtt names a broker
     TpressureOptions pressure; // calibration, units, storm alarm
     TarchiveOptions archive{}; // on unless --no-archive
+    ThttpOptions http;         // the web page, API and metrics: on the loopback address by default
 
     // The option groups beside the logger's own.
-    std::vector<TloggerOptionGroup*> groups() { return {&mqtt, &pressure, &archive}; }
+    std::vector<TloggerOptionGroup*> groups() { return {&mqtt, &pressure, &archive, &http}; }
 };
 
 enum class TloggerCommand { Run, Help, Version, Bad };

@@ -8,10 +8,13 @@
 #include "logger/MqttPublisher.h"
 #include "logger/SignalWatcher.h"
 #include "logger/archive/ArchiveCommand.h"
+#include "logger/archive/ArchiveReader.h"
+#include "logger/web/WebFront.h"
 
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <exception>
 #include <memory>
 
 namespace {
@@ -27,6 +30,38 @@ class TstderrDebugSink : public TdebugSink {
 public:
     void appendLine(const char* line) override { sayLine(line); }
 };
+
+bool startMqtt(const TloggerOptions& options, std::unique_ptr<TmqttPublisher>& mqtt) {
+    if (!options.mqtt.enabled()) return true;
+    mqtt = std::make_unique<TmqttPublisher>(options.mqtt.settings(), sayLine);
+    std::string error;
+    if (mqtt->start(error)) return true;
+    sayLine("corvasine-logger: " + error);
+    return false;
+}
+
+// The web server binds before the station starts: an address in use ends the logger at once.
+// A calibration run, which ends after one sample, goes without it. The server reads the archive
+// through a connection of its own.
+bool startWeb(const TloggerOptions& options, std::unique_ptr<TwebFront>& web) {
+    if (!options.http.enabled() || options.pressure.calibrateQnh) return true;
+    ThistoryFactory history;
+    if (options.archive.enabled() && !options.archive.path(options.dataFile).empty())
+        history = [path = options.archive.path(options.dataFile)] {
+            try {
+                return std::unique_ptr<ThistorySource>(std::make_unique<TarchiveReader>(path));
+            } catch (const std::exception&) { // refused at the start already, in one line
+                return std::unique_ptr<ThistorySource>();
+            }
+        };
+    web = std::make_unique<TwebFront>(options.mqtt.enabled() ? options.mqtt.settings().station.name
+                                                             : hostStationName(),
+                                      systemCalendarTime, std::move(history));
+    std::string error;
+    if (web->start(options.http.endpoint(), error)) return true;
+    sayLine("corvasine-logger: " + error);
+    return false;
+}
 
 } // namespace
 
@@ -49,15 +84,11 @@ int main(int argc, char** argv) {
     TrealtimeLoop loop;
     Tlogger logger(options, sayLine);
     std::unique_ptr<TmqttPublisher> mqtt;
-    if (options.mqtt.enabled()) {
-        mqtt = std::make_unique<TmqttPublisher>(options.mqtt.settings(), sayLine);
-        if (!mqtt->start(error)) {
-            sayLine("corvasine-logger: " + error);
-            return 2;
-        }
-    }
+    std::unique_ptr<TwebFront> web;
+    if (!startMqtt(options, mqtt) || !startWeb(options, web)) return 2;
     if (!logger.start()) return logger.exitStatus();
     if (mqtt) logger.addSink(mqtt.get());
+    if (web) logger.addSink(web->sink());
     TsignalWatcher signals([&logger](int signal) {
         if (signal == SIGHUP)
             logger.requestReload();
@@ -67,5 +98,6 @@ int main(int argc, char** argv) {
     while (!logger.finished())
         loop.runUntil([&logger] { return logger.finished(); }, 60'000);
     if (mqtt) logger.station().removeSink(mqtt.get()); // the publisher goes first
+    if (web) logger.station().removeSink(web->sink());
     return logger.exitStatus();
 }

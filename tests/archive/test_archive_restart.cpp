@@ -5,6 +5,7 @@
 // after the loop it needs
 #include "measurement/LptBench.h"
 #include "measurement/SerialTree.h"
+#include "support/LoggerRunOptions.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -36,8 +37,8 @@ struct ReadingCount : TreadingSink {
 struct ArchiveRestart : ::testing::Test {
     ArchiveRestart() { std::ofstream(dir.file("setup.ini")) << "set_sampling_ts\t10\n"; }
     std::unique_ptr<Tlogger> startLogger() {
-        TloggerOptions options{
-            dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", false, {}, {}};
+        const TloggerOptions options =
+            loggerRunOptions(dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", false);
         auto logger = std::make_unique<Tlogger>(
             options, [](const std::string&) {},
             [this] { return StartSeconds + loop.now() / 1000; });

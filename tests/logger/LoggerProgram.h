@@ -46,8 +46,9 @@ struct LoggerProgram : ::testing::Test {
         ASSERT_EQ(port.rfind("COM", 0), 0u) << first << readWhole(dir.file("emulator.err"));
     }
     void startLogger(std::vector<std::string> extra = {}) {
-        std::vector<std::string> args{"--port",    port,     "--settings",
-                                      "setup.ini", "--data", "samples.dat"};
+        // Without the web server: tests run side by side, and its fixed port is one.
+        std::vector<std::string> args{"--port", port,          "--settings", "setup.ini",
+                                      "--data", "samples.dat", "--no-http"};
         args.insert(args.end(), extra.begin(), extra.end());
         logger =
             std::make_unique<ChildProcess>(CORV_LOGGER, args, dir.path, dir.file("logger.err"));

@@ -147,8 +147,8 @@ TEST_F(LoggerProgram, SighupAfterAMoveStartsANewFileWithItsHeaderAndNewSettings)
 TEST_F(LoggerProgram, ADataFileThatCannotBeWrittenEndsTheLoggerWithStatus1) {
     startEmulator();
     logger = std::make_unique<ChildProcess>(
-        CORV_LOGGER, std::vector<std::string>{"--port", port, "--data", "/dev/full"}, dir.path,
-        dir.file("logger.err"));
+        CORV_LOGGER, std::vector<std::string>{"--port", port, "--data", "/dev/full", "--no-http"},
+        dir.path, dir.file("logger.err"));
     EXPECT_EQ(logger->wait(20'000), 1) << loggerErrors();
     const Lines err = textLines(loggerErrors());
     ASSERT_FALSE(err.empty());

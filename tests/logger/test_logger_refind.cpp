@@ -3,6 +3,7 @@
 #include "LoggerTestSupport.h"
 #include "logger/Logger.h"
 #include "measurement/StepLoop.h"
+#include "support/LoggerRunOptions.h"
 
 #include "measurement/LptBench.h"
 #include "measurement/SerialTree.h"
@@ -16,7 +17,8 @@ TEST(LoggerRefind, TheAltitudeGoesOnWhenTheModuleIsFoundAgain) {
     TempDir dir;
     std::ofstream(dir.file("setup.ini")) << "set_altitude\t100\nset_sampling_ts\t1\n";
     lpt.module.setConditions(1000, 20);
-    TloggerOptions options{dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", false, {}, {}};
+    TloggerOptions options =
+        loggerRunOptions(dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", false);
     std::string said;
     Tlogger logger(
         options, [&said](const std::string& line) { said = line; },

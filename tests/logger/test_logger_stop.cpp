@@ -5,6 +5,7 @@
 #include "core/VirtualLoop.h"
 #include "logger/Logger.h"
 #include "measurement/LptBench.h"
+#include "support/LoggerRunOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,13 @@ TEST(LoggerStop, AStopInTheFoundOrNotFoundPauseEndsWithinTheStopTime) {
         const std::string pauseLine = module ? "LPT1: found" : "LPT1: not found";
         std::int64_t stoppedAt = -1;
         Tlogger* stopped = nullptr;
-        Tlogger logger({dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", true, {}, {}},
-                       [&](const std::string& line) {
-                           if (line != pauseLine || stoppedAt >= 0) return;
-                           stoppedAt = loop.now();
-                           stopped->requestStop();
-                       });
+        Tlogger logger(
+            loggerRunOptions(dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", true),
+            [&](const std::string& line) {
+                if (line != pauseLine || stoppedAt >= 0) return;
+                stoppedAt = loop.now();
+                stopped->requestStop();
+            });
         stopped = &logger;
         ASSERT_TRUE(logger.start());
         EXPECT_TRUE(loop.runUntil([&] { return logger.finished(); }, 60'000)) << pauseLine;

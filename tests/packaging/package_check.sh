@@ -93,25 +93,36 @@ man_pages() {
 
 # The service as installed, its command looked up in the package and its manual pages among
 # the package's own; it waits for the network (the MQTT broker), does not restart on a bad option
-# (status 2) and is hardened to an exposure below 2.0 as systemd-analyze scores it.
+# (status 2) and is hardened to an exposure below 2.0 as systemd-analyze scores it. The template
+# for several modules passes the same checks as an instance, with the HTTP port of its name.
 service() {
     root=$work/root
-    unit=$root/usr/lib/systemd/system/corvasine-logger.service
-    [ -f "$unit" ] || fail "no service file in the package"
-    grep -q '^ExecStart=/usr/bin/' "$unit" || fail "the service does not start a program of /usr/bin"
-    copy=$work/corvasine-logger.service
+    for name in corvasine-logger corvasine-logger@; do
+        [ -f "$root/usr/lib/systemd/system/$name.service" ] || fail "no $name.service in the package"
+    done
+    check_unit "$root/usr/lib/systemd/system/corvasine-logger.service" corvasine-logger.service
+    template=$root/usr/lib/systemd/system/corvasine-logger@.service
+    grep -q '^ExecStart=.*/var/lib/corvasine/%i/samples\.dat .*--http 127\.0\.0\.1:%i ' "$template" ||
+        fail "the template's instance does not name its HTTP port and its own directory"
+    check_unit "$template" corvasine-logger@8742.service
+}
+
+check_unit() {
+    unit=$1
+    grep -q '^ExecStart=/usr/bin/' "$unit" || fail "$2 does not start a program of /usr/bin"
+    copy=$work/$2
     sed "s#^ExecStart=/usr/#ExecStart=$root/usr/#" "$unit" >"$copy"
     quiet env MANPATH="$root/usr/share/man" systemd-analyze verify "$copy"
     for line in '^Wants=.*network-online\.target' '^After=.*network-online\.target' \
         '^RestartPreventExitStatus=2$'; do
-        grep -q "$line" "$unit" || fail "the service has no line $line"
+        grep -q "$line" "$unit" || fail "$2 has no line $line"
     done
     score=$(systemd-analyze security --offline=yes "$copy" 2>&1 |
         sed -n 's/^.*Overall exposure level for [^:]*: \([0-9.]*\) .*$/\1/p')
-    [ -n "$score" ] || fail "systemd-analyze security gave no score"
+    [ -n "$score" ] || fail "systemd-analyze security gave no score for $2"
     awk -v score="$score" 'BEGIN { exit !(score < 2.0) }' ||
-        fail "systemd-analyze security scores the service $score, not below 2.0"
-    echo "systemd-analyze security: $score"
+        fail "systemd-analyze security scores $2 $score, not below 2.0"
+    echo "systemd-analyze security of $2: $score"
 }
 
 case $action in

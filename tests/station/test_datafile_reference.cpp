@@ -9,11 +9,12 @@
 #include "logger/DateTimeText.h"
 #include "logger/Logger.h"
 #include "station/Station.h"
+#include "support/LoggerRunOptions.h"
 
 TEST_F(ScriptedRun, TheLoggersDataFileIsTheReference) {
     {
         Tlogger logger(
-            {dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", false, {}, {}},
+            loggerRunOptions(dir.file("setup.ini"), dir.file("samples.dat"), "LPT1", false),
             [](const std::string&) {}, [this] { return calendar(); });
         ASSERT_TRUE(logger.start());
         play();
