@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
     case TloggerCommand::Run: break;
     }
     if (options.archive.command() != TarchiveOptions::Tcommand::Measure)
-        return runArchiveCommand(options.archive, options.dataFile, sayLine, stdout);
+        return runArchiveCommand(options.archive, options.pressure.units, options.dataFile, sayLine,
+                                 stdout);
     TsignalWatcher::blockSignals();
     TstderrDebugSink debugLines;
     if (options.verbose) setDebugSink(&debugLines);

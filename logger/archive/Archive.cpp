@@ -26,9 +26,10 @@ Tarchive::Tarchive(const std::string& path, int keepRawDays,
         prepareArchive(*db, path);
         insert = std::make_unique<Tstatement>(*db, rawInsertSql());
         for (int level = 0; level < AggregateLevels; ++level) {
-            const char* table = Levels[std::size_t(level) + 1].table;
+            const Tlevel& stored = Levels[std::size_t(level) + 1];
+            const char* table = stored.table;
             replace[std::size_t(level)] =
-                std::make_unique<Tstatement>(*db, aggregateReplaceSql(table));
+                std::make_unique<Tstatement>(*db, aggregateReplaceSql(stored));
             select[std::size_t(level)] = std::make_unique<Tstatement>(
                 *db, "SELECT " + aggregateColumns() + " FROM " + table + " WHERE start = ?1");
         }
@@ -148,7 +149,7 @@ void Tarchive::store(int level) {
     if (!bucket.changed) return;
     Tstatement& s = *replace[std::size_t(level)];
     s.bind(1, bucket.start);
-    bindSummaries(s, 2, bucket.quantities);
+    bindSummaries(s, 2, bucket.quantities, bucket.start);
     s.run();
     bucket.changed = false;
 }
@@ -172,10 +173,10 @@ void Tarchive::insertRaw(const Treading& r) {
     s.bind(1, r.time).bind(2, std::int64_t(r.link));
     const Tvalues values = valuesOf(r);
     for (std::size_t q = 0; q < values.size(); ++q)
-        s.bind(3 + int(q), values[q]);
+        s.bind(3 + int(q), hundredths(values[q]));
     s.bind(10, std::int64_t(r.D1)).bind(11, std::int64_t(r.D2));
     s.bind(12, std::int64_t(r.weatherClass)).bind(13, std::int64_t(r.trend));
-    s.bind(14, r.pressureOffset).bind(15, r.tendencyAmount);
+    s.bind(14, hundredths(r.pressureOffset)).bind(15, hundredths(r.tendencyAmount));
     s.bind(16, optionalInt(r.tendencyCharacteristic));
     s.bind(17, std::int64_t(r.stormAlarm ? 1 : 0));
     s.run();
@@ -183,7 +184,7 @@ void Tarchive::insertRaw(const Treading& r) {
 
 void Tarchive::prune(std::int64_t now) {
     lastPrune = now;
-    Tstatement remove(*db, "DELETE FROM raw WHERE time < ?1");
+    Tstatement remove(*db, "DELETE FROM raw_data WHERE time < ?1");
     remove.bind(1, now - keepRawSeconds);
     remove.run();
 }

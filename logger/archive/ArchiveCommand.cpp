@@ -19,10 +19,10 @@ int runImport(const TarchiveOptions& options, const std::string& path,
     return 0;
 }
 
-int runExport(const TarchiveOptions& options, const std::string& path,
+int runExport(const TarchiveOptions& options, const TunitChoice& units, const std::string& path,
               const std::function<void(const std::string&)>& say, std::FILE* out) {
     const TexportRequest request{options.from(), options.to(), options.level(),
-                                 options.format() == TarchiveOptions::Tformat::Jsonl};
+                                 options.format() == TarchiveOptions::Tformat::Jsonl, units};
     const std::int64_t rows = exportArchive(path, request, out);
     if (std::fflush(out) != 0 || std::ferror(out)) {
         say("export: cannot write the output");
@@ -35,7 +35,8 @@ int runExport(const TarchiveOptions& options, const std::string& path,
 
 } // namespace
 
-int runArchiveCommand(const TarchiveOptions& options, const std::string& dataFile,
+int runArchiveCommand(const TarchiveOptions& options, const TunitChoice& units,
+                      const std::string& dataFile,
                       const std::function<void(const std::string&)>& say, std::FILE* out) {
     const std::string path = options.path(dataFile);
     if (path.empty()) {
@@ -45,7 +46,7 @@ int runArchiveCommand(const TarchiveOptions& options, const std::string& dataFil
     try {
         if (options.command() == TarchiveOptions::Tcommand::Import)
             return runImport(options, path, say);
-        return runExport(options, path, say, out);
+        return runExport(options, units, path, say, out);
     } catch (const TarchiveRefused& e) {
         say(std::string("cannot open the archive ") + e.what());
     } catch (const TsqliteError& e) {

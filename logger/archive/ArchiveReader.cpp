@@ -83,28 +83,38 @@ std::vector<ThistoryBucket> TarchiveReader::rows(int level, std::int64_t from,
     return out;
 }
 
-// The coarsest level whose step fits a bucket; raw only where raw rows are still kept.
-int TarchiveReader::levelFor(std::int64_t from, std::int64_t bucketSeconds) const {
+// The finest level with at most two rows a point in the span; raw only where raw rows are
+// still kept.
+int TarchiveReader::levelFor(std::int64_t from, std::int64_t to, int points) const {
     int level = 0;
-    for (int l = 1; l < int(Levels.size()); ++l)
-        if (Levels[std::size_t(l)].seconds <= bucketSeconds) level = l;
+    while (level + 1 < int(Levels.size()) && (to - from + Levels[std::size_t(level)].seconds - 1) /
+                                                     Levels[std::size_t(level)].seconds >
+                                                 2 * std::int64_t(points))
+        ++level;
     if (level == 0 && from < db->integer("SELECT min(time) FROM raw")) level = 1;
     return level;
 }
 
+// Buckets of whole steps of the level, as few steps each as keep them within `points`, laid
+// on the level's own grid.
 std::vector<ThistoryBucket> TarchiveReader::readHistory(std::int64_t from, std::int64_t to,
                                                         int points) const {
     if (to <= from || points <= 0) return {};
-    const std::int64_t length = std::max<std::int64_t>(1, ceilTo(to - from, points) / points);
-    std::vector<ThistoryBucket> buckets(std::size_t((to - from + length - 1) / length));
-    eachRow(levelFor(from, length), from, to, [&](std::int64_t start, const Tsummaries& row) {
-        mergeSummaries(buckets[std::size_t((start - from) / length)].quantities, row);
+    const int level = levelFor(from, to, points);
+    const std::int64_t step = Levels[std::size_t(level)].seconds;
+    const std::int64_t first = ceilTo(from, step);
+    if (first >= to) return {};
+    const std::int64_t steps = (to - first + step - 1) / step;
+    const std::int64_t length = step * ((steps + points - 1) / points);
+    std::vector<ThistoryBucket> buckets(std::size_t((to - first + length - 1) / length));
+    eachRow(level, first, to, [&](std::int64_t start, const Tsummaries& row) {
+        mergeSummaries(buckets[std::size_t((start - first) / length)].quantities, row);
     });
     std::vector<ThistoryBucket> out;
     for (std::size_t i = 0; i < buckets.size(); ++i) {
         const Tsummaries& q = buckets[i].quantities;
         if (std::any_of(q.begin(), q.end(), [](const auto& s) { return s.has_value(); }))
-            out.push_back({from + std::int64_t(i) * length, length, q});
+            out.push_back({first + std::int64_t(i) * length, length, q});
     }
     return out;
 }

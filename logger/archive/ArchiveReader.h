@@ -33,7 +33,7 @@ private:
     std::vector<ThistoryBucket> readHistory(std::int64_t from, std::int64_t to, int points) const;
     void eachRow(int level, std::int64_t from, std::int64_t to, const TrowVisitor& visit) const;
     Tsummaries summarize(std::int64_t from, std::int64_t to, int level) const;
-    int levelFor(std::int64_t from, std::int64_t bucketSeconds) const;
+    int levelFor(std::int64_t from, std::int64_t to, int points) const;
 
     std::unique_ptr<Tdatabase> db;
 };

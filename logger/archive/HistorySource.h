@@ -31,9 +31,11 @@ struct ThistoryBucket {
 class ThistorySource {
 public:
     virtual ~ThistorySource() = default;
-    // The span [from, to) as at most `points` buckets of equal length, read from the coarsest
-    // stored level (raw, minute, hour, day) whose step is no longer than a bucket; a bucket
-    // without any reading is left out, so a gap stays a gap.
+    // The span [from, to) as at most `points` buckets of equal length, read from the finest
+    // stored level (raw, minute, hour, day) with at most 2 x `points` rows in the span, each
+    // bucket that level's steps merged as needed to stay within `points` (a day at 2000 points:
+    // its 1440 minutes; a week: 168 hours; a year: 365 days). A bucket starts on a step of the
+    // level; one without any reading is left out, so a gap stays a gap.
     virtual std::vector<ThistoryBucket> history(std::int64_t from, std::int64_t to,
                                                 int points) const = 0;
     // Each quantity over [from, to): count, mean, min and max with their times (the records of

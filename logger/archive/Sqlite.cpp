@@ -56,6 +56,14 @@ Tstatement& Tstatement::bind(int index, std::optional<double> value) {
     return *this;
 }
 
+Tstatement& Tstatement::bind(int index, std::optional<std::int64_t> value) {
+    if (value)
+        sqlite3_bind_int64(statement, index, *value);
+    else
+        sqlite3_bind_null(statement, index);
+    return *this;
+}
+
 bool Tstatement::step() {
     const int result = sqlite3_step(statement);
     if (result == SQLITE_ROW) return true;

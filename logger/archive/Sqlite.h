@@ -44,6 +44,7 @@ public:
     Tstatement& bind(int index, std::int64_t value);
     Tstatement& bind(int index, double value);
     Tstatement& bind(int index, std::optional<double> value);
+    Tstatement& bind(int index, std::optional<std::int64_t> value);
     // Steps once: true while a row is there; throws on failure. `run` steps to the end.
     bool step();
     void run();

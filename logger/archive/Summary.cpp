@@ -20,13 +20,25 @@ const std::array<const char*, QuantityCount>& quantityNames() {
     return names;
 }
 
-const char* quantityUnit(int quantity) {
+std::string quantityUnit(int quantity, const TunitChoice& units) {
+    const bool fahrenheit = units.temperatureUnitChosen == TunitChoice::Temperature::F;
     switch (Tquantity(quantity)) {
-    case Tquantity::Altitude: return "m";
+    case Tquantity::Altitude:
+        return units.altitudeUnitChosen == TunitChoice::Altitude::ft ? "ft" : "m";
     case Tquantity::Temperature:
-    case Tquantity::HumidityTemperature: return "degC";
+    case Tquantity::HumidityTemperature: return fahrenheit ? "degF" : "degC";
     case Tquantity::Humidity: return "%RH";
-    default: return "hPa";
+    default: return units.pressureUnit();
+    }
+}
+
+double inUnit(int quantity, double value, const TunitChoice& units) {
+    switch (Tquantity(quantity)) {
+    case Tquantity::Altitude: return units.altitude(value);
+    case Tquantity::Temperature:
+    case Tquantity::HumidityTemperature: return units.temperature(value);
+    case Tquantity::Humidity: return value;
+    default: return units.pressure(value);
     }
 }
 

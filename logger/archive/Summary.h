@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logger/archive/HistorySource.h"
+#include "station/PressureUnits.h"
 #include "station/Reading.h"
 
 #include <array>
@@ -13,8 +14,10 @@ Tvalues valuesOf(const Treading& reading);
 
 // The quantities' names, as the archive's columns and the export's fields begin.
 const std::array<const char*, QuantityCount>& quantityNames();
-// The unit of a quantity, as the export writes it in a column name: "hPa", "m", "degC", "%RH".
-const char* quantityUnit(int quantity);
+// The unit of a quantity in the units chosen, as the export writes it in a column name: "hPa",
+// "inHg", "m", "ft", "degC", "degF", "%RH"; and a value (in hPa, m, °C, % RH) in that unit.
+std::string quantityUnit(int quantity, const TunitChoice& units = {});
+double inUnit(int quantity, double value, const TunitChoice& units);
 
 // One value at its time joins a summary; an absent summary begins with it.
 void addValue(std::optional<Tsummary>& summary, double value, std::int64_t time);

@@ -16,6 +16,11 @@
 #include <string>
 #include <vector>
 
+// A value as the data file and the archive hold it, in hundredths.
+inline double hundredth(double value) {
+    return std::round(value * 100) / 100;
+}
+
 // A measured reading at `time`: the pressures and the altitude follow `pressure`, the humidity
 // only when given.
 inline Treading readingAt(std::int64_t time, double pressure, double temperature,
@@ -23,13 +28,13 @@ inline Treading readingAt(std::int64_t time, double pressure, double temperature
     Treading r;
     r.time = time;
     r.link = 2;
-    r.pressure = pressure;
-    r.seaLevelPressure = pressure + 12;
-    r.altitude = (1013.25 - pressure) * 8;
-    r.temperature = temperature;
+    r.pressure = hundredth(pressure);
+    r.seaLevelPressure = hundredth(pressure + 12);
+    r.altitude = hundredth((1013.25 - pressure) * 8);
+    r.temperature = hundredth(temperature);
     if (humidity) {
-        r.humidity = humidity;
-        r.humidityTemperature = temperature - 1;
+        r.humidity = hundredth(*humidity);
+        r.humidityTemperature = hundredth(temperature - 1);
     }
     r.D1 = int(pressure * 10);
     r.D2 = int(temperature * 10);

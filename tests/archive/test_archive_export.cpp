@@ -68,7 +68,7 @@ struct TarchiveExport : ArchiveRig {
 
 TEST_F(TarchiveExport, EveryReadingOfTheSpanComesBackFromCsv) {
     const std::int64_t from = Base + 17 * 170, to = Base + 17 * 530; // readings at both
-    const std::vector<std::string> lines = split(exported(path, {from, to, 0, false}), "\r\n");
+    const std::vector<std::string> lines = split(exported(path, {from, to, 0, false, {}}), "\r\n");
     ASSERT_EQ(lines.back(), ""); // every line ends with CR LF
     const std::vector<std::string> header = split(lines.front(), ",");
     ASSERT_EQ(header[0], "time");
@@ -94,7 +94,8 @@ TEST_F(TarchiveExport, TheSummariesComeBackFromJsonLines) {
     TarchiveReader reader(path);
     for (const int level : {1, 2, 3}) {
         const std::vector<ThistoryBucket> rows = reader.rows(level, from, to);
-        const std::vector<std::string> lines = split(exported(path, {from, to, level, true}), "\n");
+        const std::vector<std::string> lines =
+            split(exported(path, {from, to, level, true, {}}), "\n");
         ASSERT_EQ(lines.size(), rows.size() + 1) << level;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             std::map<std::string, std::string> f = jsonFields(lines[i]);
@@ -114,6 +115,42 @@ TEST_F(TarchiveExport, TheSummariesComeBackFromJsonLines) {
             }
         }
     }
+}
+
+// --units: the pressures (the offset and the tendency too), temperatures and altitudes in the
+// units chosen, named in each column; counts, times and the humidity as they are.
+TEST_F(TarchiveExport, TheUnitsChosenAreWrittenAndNamed) {
+    Treading calibrated = readingAt(Base + 17 * 40 - 1, 1000, 15);
+    calibrated.pressureOffset = 12.5;
+    open()->add(std::span(&calibrated, 1));
+    TexportRequest request{Base, Base + 17 * 40, 0, false, {}};
+    ASSERT_TRUE(request.units.parse("inHg,F,ft"));
+    const std::vector<std::string> lines = split(exported(path, request), "\r\n");
+    const std::vector<std::string> header = split(lines.front(), ",");
+    const std::vector<std::string> names{"qfe_inHg",
+                                         "qnh_inHg",
+                                         "qff_inHg",
+                                         "altitude_ft",
+                                         "temperature_degF",
+                                         "humidity_%RH",
+                                         "humidity_temperature_degF"};
+    ASSERT_EQ(std::vector<std::string>(header.begin() + 2, header.begin() + 9), names);
+    ASSERT_EQ(header[13], "pressure_offset_inHg");
+    for (std::size_t i = 0; i < 40; ++i) {
+        const std::vector<std::string> f = split(lines[i + 1], ",");
+        const Treading& r = readings[i];
+        EXPECT_NEAR(*numberOf(f[2]), *r.pressure / 33.8639, 1e-9);
+        EXPECT_NEAR(*numberOf(f[5]), *r.altitude / 0.3048, 1e-9);
+        EXPECT_NEAR(*numberOf(f[6]), *r.temperature * 1.8 + 32, 1e-9);
+        EXPECT_EQ(numberOf(f[7]), r.humidity);
+    }
+    EXPECT_NEAR(*numberOf(split(lines[41], ",")[13]), 12.5 / 33.8639, 1e-9);
+    request.level = 1;
+    request.jsonLines = true;
+    const std::map<std::string, std::string> minute =
+        jsonFields(split(exported(path, request), "\n").front());
+    EXPECT_NEAR(*numberOf(minute.at("qnh_max_inHg")), (1000 + 12) / 33.8639, 0.3);
+    EXPECT_EQ(minute.count("temperature_mean_degF"), 1u);
 }
 
 } // namespace

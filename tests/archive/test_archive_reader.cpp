@@ -36,26 +36,31 @@ TEST_F(TarchiveReaderTest, TheSummaryOfAnySpanIsThatOfTheReadingsInIt) {
                         std::to_string(from - Base) + ".." + std::to_string(to - Base));
 }
 
-// A curve of at most `points` buckets from the coarsest level whose step fits a bucket: each
-// bucket sums up the rows of that level that begin in it, and the gap has none.
-TEST_F(TarchiveReaderTest, AHistoryIsReadFromTheLevelThatFitsItsBuckets) {
+// A curve of at most `points` buckets from the finest level with at most two rows a point: each
+// bucket is whole steps of that level on its grid, sums up the rows that begin in it, and the gap
+// has none.
+TEST_F(TarchiveReaderTest, AHistoryIsReadFromTheFinestLevelWithFewRows) {
     struct Case {
         std::int64_t from, to;
         int points;
-        std::int64_t step; // of the level expected
+        std::int64_t step, length; // of the level expected, of its buckets
     };
     const Case cases[] = {
-        {Base + 1000, Base + 1000 + Day / 4, 2000, 1},
-        {Base + 77, Base + 3 * Day, 2000, 60},
-        {Base + 77, Base + 3 * Day, 50, 3600},
-        {Base - 5 * Day, Base + 40 * Day, 30, 86400},
+        {Base + 1000, Base + 4000, 2000, 1, 2},
+        {Base + 77, Base + 77 + Day, 2000, 60, 60},
+        {Base + 77, Base + 3 * Day, 2000, 3600, 3600},
+        {Base + 77, Base + 3 * Day, 50, 3600, 7200},
+        {Base - 5 * Day, Base + 40 * Day, 30, 86400, 2 * 86400},
     };
     TarchiveReader reader(path);
     for (const Case& c : cases) {
         const std::vector<ThistoryBucket> buckets = reader.history(c.from, c.to, c.points);
         ASSERT_FALSE(buckets.empty());
         EXPECT_LE(buckets.size(), std::size_t(c.points));
+        std::int64_t count = 0, want = 0;
         for (const ThistoryBucket& b : buckets) {
+            EXPECT_EQ(b.seconds, c.length);
+            EXPECT_EQ(b.start % c.step, 0);
             // The readings whose row of that level begins in the bucket.
             std::vector<Treading> in;
             for (const Treading& r : readings) {
@@ -67,7 +72,11 @@ TEST_F(TarchiveReaderTest, AHistoryIsReadFromTheLevelThatFitsItsBuckets) {
             expectSummaries(b.quantities, bruteSummary(in, 0, Base * 2),
                             "step " + std::to_string(c.step) + " at " +
                                 std::to_string(b.start - Base));
+            count += b.quantities[0]->count;
         }
+        for (const Treading& r : readings) // every row in the span is in a bucket
+            want += r.time - r.time % c.step >= c.from && r.time - r.time % c.step < c.to;
+        EXPECT_EQ(count, want) << "step " << c.step;
     }
 }
 
