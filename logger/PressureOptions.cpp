@@ -32,7 +32,7 @@ const char* TpressureOptions::help() const {
     return "      --pressure-offset HPA      added to the measured pressure (-50 to 50)\n"
            "      --calibrate QNH_HPA        wait for one sample, print the offset that makes\n"
            "                                 its QNH this reference and the option line, exit\n"
-           "      --units LIST               units of what the logger prints, e.g. inHg,F,ft:\n"
+           "      --units LIST               units of what it prints and exports, e.g. inHg,F,ft:\n"
            "                                 hPa (or mbar), inHg, mmHg, kPa; C, F; m, ft\n"
            "      --storm-drop HPA           storm alarm at a 3-hour fall of this (default 4.0)\n"
            "      --storm-hysteresis HPA     cleared after an hour under the drop less this\n"
