@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -18,6 +19,18 @@ inline int threadCount() {
     for ([[maybe_unused]] const auto& entry :
          std::filesystem::directory_iterator("/proc/self/task"))
         ++n;
+    return n;
+}
+
+// The thread count once it has come down to `expected`, or after two seconds: a thread that was
+// joined may still be listed for a moment while the kernel finishes its exit.
+inline int threadCountDownTo(int expected) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    int n = threadCount();
+    while (n > expected && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        n = threadCount();
+    }
     return n;
 }
 
