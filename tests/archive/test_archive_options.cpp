@@ -1,6 +1,6 @@
 // The archive's options among the logger's: where the file is, the commands instead of
 // measuring, and the combinations refused with one line naming an option.
-#include "logger/LoggerOptions.h"
+#include "support/ParsedLoggerOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -8,23 +8,6 @@
 #include <vector>
 
 namespace {
-
-struct Parsed {
-    TloggerCommand command;
-    TloggerOptions options;
-    std::string error;
-};
-
-Parsed parse(std::vector<std::string> args) {
-    args.insert(args.begin(), "corvasine-logger");
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    Parsed p;
-    p.command = parseLoggerOptions(int(args.size()), argv.data(), p.options, p.error);
-    return p;
-}
 
 using Command = TarchiveOptions::Tcommand;
 
@@ -59,7 +42,7 @@ TEST(ArchiveOptions, TheArchiveFileAndTheCommands) {
          Command::Export},
     };
     for (const Case& c : cases) {
-        const Parsed p = parse(c.args);
+        const ParsedLoggerOptions p = parseLoggerArgs(c.args);
         ASSERT_EQ(p.command, TloggerCommand::Run) << p.error;
         const TarchiveOptions& a = p.options.archive;
         EXPECT_EQ(a.enabled(), c.enabled) << c.args.size();
@@ -67,14 +50,14 @@ TEST(ArchiveOptions, TheArchiveFileAndTheCommands) {
         EXPECT_EQ(a.keepRawDays(), c.keepRaw);
         EXPECT_EQ(a.command(), c.command) << c.path;
     }
-    const TarchiveOptions& imported = parse(cases[5].args).options.archive;
+    const TarchiveOptions& imported = parseLoggerArgs(cases[5].args).options.archive;
     EXPECT_EQ(imported.importFiles(), (std::vector<std::string>{"a.dat", "b.dat", "c.dat"}));
-    const TarchiveOptions& exported = parse(cases[6].args).options.archive;
+    const TarchiveOptions& exported = parseLoggerArgs(cases[6].args).options.archive;
     EXPECT_EQ(exported.format(), TarchiveOptions::Tformat::Jsonl);
     EXPECT_EQ(exported.level(), 2);
     EXPECT_EQ(exported.from(), 1'772'323'200);                         // 2026-03-01 00:00 UTC
     EXPECT_EQ(exported.to(), 1'772'323'200 + 86400 + 6 * 3600 + 1800); // 2026-03-02 06:30
-    EXPECT_EQ(parse({"--export", "--to", "2026-03-01"}).options.archive.to(),
+    EXPECT_EQ(parseLoggerArgs({"--export", "--to", "2026-03-01"}).options.archive.to(),
               1'772'323'200 + 86400); // a date alone: to the end of that day
 }
 
@@ -95,7 +78,7 @@ TEST(ArchiveOptions, WhatCannotBeUsedIsRefusedNamingTheOption) {
         {{"a.dat"}, "a.dat"},
     };
     for (const auto& [args, named] : cases) {
-        const Parsed p = parse(args);
+        const ParsedLoggerOptions p = parseLoggerArgs(args);
         EXPECT_EQ(p.command, TloggerCommand::Bad) << named;
         EXPECT_EQ(p.error.find(named), 0u) << p.error;
         EXPECT_EQ(p.error.find('\n'), std::string::npos) << p.error;

@@ -7,6 +7,8 @@
 #include "logger/StormAlarmSink.h"
 #include "support/TempDir.h"
 
+#include "support/ParsedLoggerOptions.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -14,15 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-TloggerCommand parse(std::vector<std::string> args, TloggerOptions& options, std::string& error) {
-    args.insert(args.begin(), "corvasine-logger");
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    return parseLoggerOptions(int(args.size()), argv.data(), options, error);
-}
 
 Treading alarmReading(std::int64_t time, bool raised, double amount) {
     Treading r;
@@ -37,13 +30,11 @@ Treading alarmReading(std::int64_t time, bool raised, double amount) {
 } // namespace
 
 TEST(PressureOptions, TakenCheckedAndSplitIntoWords) {
-    TloggerOptions o;
-    std::string error;
-    ASSERT_EQ(parse({"--pressure-offset", "-0.8", "--units", "inHg,F", "--storm-drop=3",
-                     "--storm-hysteresis", "0.5", "--on-alarm", "notify 'storm at sea' \"x y\"z"},
-                    o, error),
-              TloggerCommand::Run)
-        << error;
+    const ParsedLoggerOptions given = parseLoggerArgs(
+        {"--pressure-offset", "-0.8", "--units", "inHg,F", "--storm-drop=3", "--storm-hysteresis",
+         "0.5", "--on-alarm", "notify 'storm at sea' \"x y\"z"});
+    ASSERT_EQ(given.command, TloggerCommand::Run) << given.error;
+    const TloggerOptions& o = given.options;
     EXPECT_EQ(o.pressure.offset, -0.8);
     EXPECT_EQ(o.pressure.units.pressureText(1000), "29.53 inHg");
     EXPECT_EQ(o.pressure.stormDrop, 3);
@@ -57,9 +48,10 @@ TEST(PressureOptions, TakenCheckedAndSplitIntoWords) {
                                                 {"--on-alarm", "  "},
                                                 {"--on-alarm", "a 'b"},
                                                 {"--storm-drop", "2", "--storm-hysteresis", "2"}}) {
-        TloggerOptions refused;
-        EXPECT_EQ(parse(bad, refused, error), TloggerCommand::Bad) << bad[1];
-        EXPECT_EQ(error.rfind(bad.back() == "2" ? "--storm-hysteresis" : bad[0], 0), 0u) << error;
+        const ParsedLoggerOptions refused = parseLoggerArgs(bad);
+        EXPECT_EQ(refused.command, TloggerCommand::Bad) << bad[1];
+        EXPECT_EQ(refused.error.rfind(bad.back() == "2" ? "--storm-hysteresis" : bad[0], 0), 0u)
+            << refused.error;
     }
 }
 
