@@ -57,7 +57,8 @@ void TwebServer::route() {
         TwebResponse first = api.checkEvents(rawQuery(q));
         if (first.status == 200 && streams.fetch_add(1) >= MaxEventStreams) {
             streams.fetch_sub(1);
-            first = {503, "application/json; charset=utf-8", "{\"status\":503,\"error\":\"too many streams\"}"};
+            first = {503, "application/json; charset=utf-8",
+                     "{\"status\":503,\"error\":\"too many streams\"}"};
         }
         if (first.status != 200) return answer(r, first);
         r.set_header("Cache-Control", "no-store");

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-// An archive's read access over a made-up curve: one reading a `stepSeconds` from `first` to `last`,
-// none inside the gap [gapFrom, gapTo). Remembers what it was asked.
+// An archive's read access over a made-up curve: one reading a `stepSeconds` from `first` to
+// `last`, none inside the gap [gapFrom, gapTo). Remembers what it was asked.
 class FakeArchive : public ThistorySource {
 public:
     std::int64_t first = 0, last = 0, stepSeconds = 60;
