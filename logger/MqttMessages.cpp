@@ -2,12 +2,12 @@
 
 #include "Version.h"
 #include "measurement/Tsensor.h"
+#include "station/Fixedtext.h"
 #include "station/PressureTendency.h"
 #include "station/Tmeteo.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdio>
 #include <ctime>
 
@@ -40,14 +40,6 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
-// Fixed-point text of v with the given decimals, "." as separator whatever the locale.
-std::string fixed(double v, int decimals) {
-    char buffer[64];
-    auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, decimals);
-    return std::string(buffer, result.ptr);
-}
-
 // Builds one JSON object member by member, in the order of the calls.
 class TjsonObject {
 public:
@@ -65,7 +57,7 @@ public:
         return raw(key, std::to_string(value));
     }
     TjsonObject& num(const std::string& key, const std::optional<double>& value, int decimals) {
-        return value ? raw(key, fixed(*value, decimals)) : *this;
+        return value ? raw(key, formatFixed(*value, decimals)) : *this;
     }
     std::string done() const { return text.empty() ? "{}" : text + "}"; }
 

@@ -2,16 +2,13 @@
 
 #include "logger/AlarmCommand.h"
 #include "logger/DateTimeText.h"
-
-#include <charconv>
+#include "station/Fixedtext.h"
 
 namespace {
 
 std::string hPaText(const std::optional<double>& value) {
     if (!value) return "";
-    char buffer[64];
-    auto end = std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::fixed, 2);
-    return std::string(buffer, end.ptr);
+    return formatFixed(*value, 2);
 }
 
 } // namespace

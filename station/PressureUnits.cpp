@@ -1,17 +1,11 @@
 #include "station/PressureUnits.h"
 
+#include "station/Fixedtext.h"
+
 #include <array>
-#include <charconv>
 #include <string_view>
 
 namespace {
-
-std::string fixedText(double v, int decimals) {
-    char buffer[64];
-    auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, decimals);
-    return std::string(buffer, result.ptr);
-}
 
 struct TpressureName {
     std::string_view name;
@@ -84,23 +78,23 @@ int TunitChoice::pressureDecimals() const {
 }
 
 std::string TunitChoice::pressureText(double hPa) const {
-    std::string text = fixedText(pressure(hPa), pressureDecimals());
+    std::string text = formatFixed(pressure(hPa), pressureDecimals());
     return text + " " + pressureUnit();
 }
 
 std::string TunitChoice::pressureChangeText(double hPa) const {
     const int decimals = pressureDecimals() + (pressureUnitChosen == Pressure::hPa ? 0 : 1);
     std::string text = hPa > 0 ? "+" : "";
-    text += fixedText(pressure(hPa), decimals);
+    text += formatFixed(pressure(hPa), decimals);
     return text + " " + pressureUnit();
 }
 
 std::string TunitChoice::temperatureText(double celsius) const {
-    std::string text = fixedText(temperature(celsius), 1);
+    std::string text = formatFixed(temperature(celsius), 1);
     return text + (temperatureUnitChosen == Temperature::F ? " °F" : " °C");
 }
 
 std::string TunitChoice::altitudeText(double metres) const {
-    std::string text = fixedText(altitude(metres), 0);
+    std::string text = formatFixed(altitude(metres), 0);
     return text + (altitudeUnitChosen == Altitude::ft ? " ft" : " m");
 }
