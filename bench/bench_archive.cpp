@@ -7,8 +7,10 @@
 // The year is written through the archive's own aggregation, a day of readings a transaction
 // (the rows of a minute, an hour and a day written once each, as an import writes them).
 //
-//   bench_archive [--days DAYS] [--file PATH] [--reads-only 1]
-//   (default 365 days, ./bench.sqlite, removed first; --reads-only reads a file filled before)
+//   bench_archive [--days DAYS] [--file PATH] [--reads-only 1] [--to-now 1]
+//   (default 365 days from 2026-01-01, ./bench.sqlite, removed first; --reads-only reads a file
+//   filled before; --to-now ends the filled days at most a day before the current time, so that a
+//   logger started with `--archive PATH` shows them as its own past and goes on after them)
 #include "logger/archive/Archive.h"
 #include "logger/archive/ArchiveReader.h"
 #include "station/Tmeteo.h"
@@ -26,8 +28,8 @@
 
 namespace {
 
-constexpr std::int64_t Start = 1'767'225'600; // 2026-01-01 00:00 UTC
 constexpr std::int64_t Day = 86400;
+constexpr std::int64_t Live = 20'000; // readings written one by one after the filled days
 
 double now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
@@ -77,12 +79,22 @@ template <class F> double medianMs(int runs, F what) {
     return ms[ms.size() / 2];
 }
 
-double fill(Tarchive& archive, Tweather& weather, int days) {
+// The first filled day: 2026-01-01 00:00 UTC, or so many days back from the current time that the
+// live readings still end in the past.
+std::int64_t firstDay(int days, bool toNow) {
+    if (!toNow) return 1'767'225'600;
+    const std::int64_t wall = std::chrono::duration_cast<std::chrono::seconds>(
+                                  std::chrono::system_clock::now().time_since_epoch())
+                                  .count();
+    return (wall - Live) / Day * Day - days * Day;
+}
+
+double fill(Tarchive& archive, Tweather& weather, std::int64_t start, int days) {
     const double t0 = now();
     std::vector<Treading> batch;
     for (int day = 0; day < days; ++day) {
         batch.clear();
-        for (std::int64_t t = Start + day * Day; t < Start + (day + 1) * Day; ++t)
+        for (std::int64_t t = start + day * Day; t < start + (day + 1) * Day; ++t)
             batch.push_back(weather.at(t));
         archive.add(batch);
         if (day % 30 == 29) std::fprintf(stderr, "  %d days\n", day + 1);
@@ -131,32 +143,34 @@ int main(int argc, char** argv) {
     int days = 365;
     std::string file = "bench.sqlite";
     bool readsOnly = false;
+    bool toNow = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--days") == 0) days = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--file") == 0) file = argv[i + 1];
         if (std::strcmp(argv[i], "--reads-only") == 0) readsOnly = std::atoi(argv[i + 1]) != 0;
+        if (std::strcmp(argv[i], "--to-now") == 0) toNow = std::atoi(argv[i + 1]) != 0;
     }
-    const int live = 20'000;
+    const std::int64_t start = firstDay(days, toNow);
     if (readsOnly) {
-        reads(file, Start + days * Day + live);
+        reads(file, start + days * Day + Live);
         return 0;
     }
     for (const char* suffix : {"", "-wal", "-shm"})
         std::filesystem::remove(file + suffix);
     Tweather weather;
-    std::int64_t end = Start + days * Day;
+    std::int64_t end = start + days * Day;
     {
         Tarchive archive(file, 31, [](const std::string& line) { std::puts(line.c_str()); });
-        const double seconds = fill(archive, weather, days);
+        const double seconds = fill(archive, weather, start, days);
         std::printf("filled %d days (%lld readings) in %.1f s, %.2f us a reading\n", days,
                     static_cast<long long>(days * Day), seconds,
                     seconds * 1e6 / double(days * Day));
         const double t0 = now();
-        for (int i = 0; i < live; ++i)
+        for (std::int64_t i = 0; i < Live; ++i)
             archive.reading(weather.at(end + i));
-        std::printf("one reading written, a transaction each: %.2f us (%d readings)\n",
-                    (now() - t0) * 1e6 / live, live);
-        end += live;
+        std::printf("one reading written, a transaction each: %.2f us (%lld readings)\n",
+                    (now() - t0) * 1e6 / Live, static_cast<long long>(Live));
+        end += Live;
     }
     std::printf("size on disk        %.1f MB (raw rows kept 31 days)\n",
                 double(sizeOnDisk(file)) / 1e6);

@@ -4,7 +4,8 @@
 // CPU time and resident set are read from /proc over a span of real time and the CPU time is
 // extrapolated to an hour.
 //
-//   bench_logger [--span SECONDS] [--warmup SECONDS] [--every SECONDS] [--n N]
+//   bench_logger [--span SECONDS] [--warmup SECONDS] [--every SECONDS] [--n N] [--http ADDR:PORT]
+//   (--http: where the logger's web server listens, instead of its default 127.0.0.1:8741)
 #include "bench/ProgramHarness.h"
 #include "links/Serial_enum.h"
 
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -40,15 +42,30 @@ long sampleLines(const char* file) {
     return samples;
 }
 
-pid_t startLogger(int com) {
+pid_t startLogger(int com, const std::string& http) {
     const std::string port = "COM" + std::to_string(com);
+    std::vector<const char*> args{CORV_LOGGER, "--port", port.c_str(), "--settings",
+                                  "setup.ini", "--data", "samples.dat"};
+    if (!http.empty()) args.insert(args.end(), {"--http", http.c_str()});
+    args.push_back(nullptr);
     const pid_t child = ::fork();
     if (child != 0) return child;
     const int err = ::open("logger.err", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (err >= 0) ::dup2(err, 2);
-    ::execl(CORV_LOGGER, CORV_LOGGER, "--port", port.c_str(), "--settings", "setup.ini", "--data",
-            "samples.dat", static_cast<char*>(nullptr));
+    ::execv(CORV_LOGGER, const_cast<char* const*>(args.data()));
     std::_Exit(127);
+}
+
+// Takes `--http VALUE` out of the arguments; the value, or empty for the logger's default.
+std::string takeHttp(int& argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--http") != 0) continue;
+        const std::string value = argv[i + 1];
+        std::copy(argv + i + 2, argv + argc, argv + i);
+        argc -= 2;
+        return value;
+    }
+    return {};
 }
 
 void sleepSeconds(double seconds) {
@@ -118,8 +135,11 @@ int measure(const bench::TspanOptions& options, pid_t logger) {
 
 int main(int argc, char** argv) {
     bench::TspanOptions options;
+    const std::string http = takeHttp(argc, argv);
     if (!bench::parseSpanOptions(argc, argv, options)) {
-        std::fputs("usage: bench_logger [--span S] [--warmup S] [--every S] [--n N]\n", stderr);
+        std::fputs("usage: bench_logger [--span S] [--warmup S] [--every S] [--n N] "
+                   "[--http ADDR:PORT]\n",
+                   stderr);
         return 2;
     }
     bench::TworkDir dir("set_sampling_n\t" + std::to_string(options.n) +
@@ -130,7 +150,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no emulated port could be published\n");
         return 1;
     }
-    const pid_t logger = startLogger(com);
+    const pid_t logger = startLogger(com, http);
     const int status = measure(options, logger);
     ::kill(logger, SIGTERM);
     ::waitpid(logger, nullptr, 0);

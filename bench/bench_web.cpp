@@ -70,7 +70,8 @@ void MetricsScrape(benchmark::State& s) {
 }
 BENCHMARK(MetricsScrape)->Unit(benchmark::kMicrosecond);
 
-// The same over HTTP on loopback, one kept-alive connection.
+// The same over HTTP on loopback, wall time: the client would keep its connection, but the server
+// answers one request a connection, so each request connects anew, as a browser's or a scraper's.
 void OverHttp(benchmark::State& s, const char* path) {
     Rig rig;
     TwebServer server(rig.api, rig.state);

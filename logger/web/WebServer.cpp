@@ -30,7 +30,11 @@ TwebServer::TwebServer(const TwebApi& webApi, TwebState& webState)
     server->new_task_queue = [] { return new httplib::ThreadPool(Threads); };
     server->set_read_timeout(5, 0);
     server->set_write_timeout(5, 0);
-    server->set_keep_alive_timeout(5);
+    // One request a connection, and a connection that sends none dropped after a second: the
+    // library waits for a connection's next request by polling it every 10 ms, which cost more
+    // CPU time for a browser's kept-alive connections than all the answers they fetched.
+    server->set_keep_alive_timeout(1);
+    server->set_keep_alive_max_count(1);
     server->set_tcp_nodelay(true); // a small answer goes out at once, not after a delayed ack
     server->set_payload_max_length(1024);
     // The address may be taken again at once after a restart, but never shared with a second

@@ -76,6 +76,12 @@ class Browser:
             self.log.close()
 
 
+# The charts' text in the page's text colour of the scheme shown, after the scheme changed.
+CHART_IN_SCHEME = """const fg = getComputedStyle(document.documentElement).getPropertyValue('--fg').trim();
+return ['chart-pressure', 'chart-temperature', 'chart-humidity'].every(
+  (id) => Chart.getChart(id)?.options.scales.y.ticks.color === fg);"""
+
+
 def shown(browser, name):
     return browser.js("return document.getElementById('v-' + arguments[0]).textContent", name)
 
@@ -89,6 +95,9 @@ def check_values(station, browser):
     assert any(abs(qfe - float(l[3])) <= 0.051 for l in lines), (qfe, lines)
     assert any(abs(temperature - float(l[4])) <= 0.051 for l in lines), (temperature, lines)
     assert shown(browser, 'qnh') not in ('–', '') and shown(browser, 'altitude') != '–'
+    for kind, value, text in [('altitude', -0.3, '0'), ('temperature', -0.04, '0.0'),
+                              ('temperature', -0.06, '-0.1'), ('pressure', 1013.25, '1013.3')]:
+        assert browser.js('return show(...arguments)', kind, value) == text, (kind, value, text)
     return qfe
 
 
@@ -177,6 +186,7 @@ def main():
         for scheme in ('light', 'dark'):
             browser.cdp('Emulation.setEmulatedMedia',
                         {'features': [{'name': 'prefers-color-scheme', 'value': scheme}]})
+            browser.wait_js(CHART_IN_SCHEME, 5, 'the charts in the %s colours' % scheme)
             browser.screenshot(os.path.join(shots, 'page-%s.png' % scheme))
         check_accessibility(browser, out)
         check_units(station, browser)

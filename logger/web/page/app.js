@@ -27,9 +27,10 @@ function digits(kind) {
   if (kind === 'altitude') return Length[units.altitude][1];
   return 1;
 }
+// A value that rounds to zero is shown as 0, never as -0.
 function show(kind, v) {
   const c = convert(kind, v);
-  return c === null ? '–' : c.toFixed(digits(kind));
+  return c === null ? '–' : c.toFixed(digits(kind)).replace(/^-(0\.?0*)$/, '$1');
 }
 function unitText(kind) {
   if (kind === 'pressure') return units.pressure;
@@ -228,6 +229,8 @@ function start() {
     document.querySelectorAll('.spans button').forEach((o) => o.setAttribute('aria-pressed', String(o === b)));
     loadHistory();
   }));
+  // The charts take their colours when drawn: drawn again when the system turns light or dark.
+  matchMedia('(prefers-color-scheme: dark)').addEventListener('change', renderHistory);
   renderUnits();
   getJson('/api/v1/current').then((doc) => { current = doc; renderCurrent(); }).catch(() => {});
   loadHistory();
