@@ -2,15 +2,20 @@
 // read as its users read it: its size on disk with the default raw span, a day, a week, a month
 // and a year as at most 2000 points, the records of a day, a month, a year and all time, the
 // weather model's history rebuilt at a start; and the cost of one reading written one by one,
-// as the logger writes it, a transaction each.
+// a transaction each synced to the disk: its commit on the calling thread (mean, median, 99th
+// percentile and worst), and as the logger writes it, handed over to the archive's writer thread
+// (the CPU and wall time the handing over costs the calling thread, and the whole process's CPU
+// time a reading, the commit included).
 //
 // The year is written through the archive's own aggregation, a day of readings a transaction
 // (the rows of a minute, an hour and a day written once each, as an import writes them).
 //
-//   bench_archive [--days DAYS] [--file PATH] [--reads-only 1]
-//   (default 365 days, ./bench.sqlite, removed first; --reads-only reads a file filled before)
+//   bench_archive [--days DAYS] [--file PATH] [--reads-only 1] [--live N]
+//   (default 365 days, ./bench.sqlite, removed first; --reads-only reads a file filled before;
+//   --live: the readings written one by one each way, default 20000)
 #include "logger/archive/Archive.h"
 #include "logger/archive/ArchiveReader.h"
+#include "logger/archive/ArchiveWriter.h"
 #include "station/Tmeteo.h"
 
 #include <algorithm>
@@ -19,7 +24,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -64,6 +71,46 @@ private:
     std::normal_distribution<double> step{0, 0.01};
     double walk = 1013;
 };
+
+double clockSeconds(clockid_t clock) {
+    timespec t{};
+    ::clock_gettime(clock, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Readings written one by one through Tarchive::reading, each commit timed.
+void committed(Tarchive& archive, Tweather& weather, std::int64_t from, int count) {
+    std::vector<double> us;
+    for (int i = 0; i < count; ++i) {
+        const Treading r = weather.at(from + i);
+        const double t0 = now();
+        archive.reading(r);
+        us.push_back((now() - t0) * 1e6);
+    }
+    const double mean = std::accumulate(us.begin(), us.end(), 0.0) / double(count);
+    std::sort(us.begin(), us.end());
+    std::printf("one reading written, a transaction each, synced: %.2f us; median %.2f us, "
+                "99th percentile %.2f us, worst %.2f us (%d readings)\n",
+                mean, us[us.size() / 2], us[us.size() * 99 / 100], us.back(), count);
+}
+
+// Readings handed over to the writer thread one by one, each committed before the next.
+void handedOver(TarchiveWriter& writer, Tweather& weather, std::int64_t from, int count) {
+    double cpu = 0, wall = 0;
+    const double process0 = clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    for (int i = 0; i < count; ++i) {
+        const Treading r = weather.at(from + i);
+        const double c0 = clockSeconds(CLOCK_THREAD_CPUTIME_ID), t0 = now();
+        writer.reading(r);
+        cpu += clockSeconds(CLOCK_THREAD_CPUTIME_ID) - c0;
+        wall += now() - t0;
+        writer.flush();
+    }
+    const double process = clockSeconds(CLOCK_PROCESS_CPUTIME_ID) - process0;
+    std::printf("one reading handed over to the writer: calling thread %.2f us CPU, %.2f us wall; "
+                "process %.2f us CPU with the commit (%d readings)\n",
+                cpu * 1e6 / count, wall * 1e6 / count, process * 1e6 / count, count);
+}
 
 // The median of `runs` timings of `what`, in ms.
 template <class F> double medianMs(int runs, F what) {
@@ -136,7 +183,9 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--file") == 0) file = argv[i + 1];
         if (std::strcmp(argv[i], "--reads-only") == 0) readsOnly = std::atoi(argv[i + 1]) != 0;
     }
-    const int live = 20'000;
+    int live = 20'000;
+    for (int i = 1; i + 1 < argc; i += 2)
+        if (std::strcmp(argv[i], "--live") == 0) live = std::atoi(argv[i + 1]);
     if (readsOnly) {
         reads(file, Start + days * Day + live);
         return 0;
@@ -151,11 +200,12 @@ int main(int argc, char** argv) {
         std::printf("filled %d days (%lld readings) in %.1f s, %.2f us a reading\n", days,
                     static_cast<long long>(days * Day), seconds,
                     seconds * 1e6 / double(days * Day));
-        const double t0 = now();
-        for (int i = 0; i < live; ++i)
-            archive.reading(weather.at(end + i));
-        std::printf("one reading written, a transaction each: %.2f us (%d readings)\n",
-                    (now() - t0) * 1e6 / live, live);
+        committed(archive, weather, end, live);
+        end += live;
+    }
+    {
+        TarchiveWriter writer(file, 31, [](const std::string& line) { std::puts(line.c_str()); });
+        handedOver(writer, weather, end, live);
         end += live;
     }
     std::printf("size on disk        %.1f MB (raw rows kept 31 days)\n",
