@@ -2,17 +2,22 @@
 // read as its users read it: its size on disk with the default raw span, a day, a week, a month
 // and a year as at most 2000 points, the records of a day, a month, a year and all time, the
 // weather model's history rebuilt at a start; and the cost of one reading written one by one,
-// as the logger writes it, a transaction each.
+// a transaction each synced to the disk: its commit on the calling thread (mean, median, 99th
+// percentile and worst), and as the logger writes it, handed over to the archive's writer thread
+// (the CPU and wall time the handing over costs the calling thread, and the whole process's CPU
+// time a reading, the commit included).
 //
 // The year is written through the archive's own aggregation, a day of readings a transaction
 // (the rows of a minute, an hour and a day written once each, as an import writes them).
 //
-//   bench_archive [--days DAYS] [--file PATH] [--reads-only 1] [--to-now 1]
+//   bench_archive [--days DAYS] [--file PATH] [--reads-only 1] [--to-now 1] [--live N]
 //   (default 365 days from 2026-01-01, ./bench.sqlite, removed first; --reads-only reads a file
 //   filled before; --to-now ends the filled days at most a day before the current time, so that a
-//   logger started with `--archive PATH` shows them as its own past and goes on after them)
+//   logger started with `--archive PATH` shows them as its own past and goes on after them;
+//   --live: the readings written one by one each way after the filled days, default 20000)
 #include "logger/archive/Archive.h"
 #include "logger/archive/ArchiveReader.h"
+#include "logger/archive/ArchiveWriter.h"
 #include "station/Tmeteo.h"
 
 #include <algorithm>
@@ -21,7 +26,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,7 +36,6 @@
 namespace {
 
 constexpr std::int64_t Day = 86400;
-constexpr std::int64_t Live = 20'000; // readings written one by one after the filled days
 
 double now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
@@ -67,6 +73,46 @@ private:
     double walk = 1013;
 };
 
+double clockSeconds(clockid_t clock) {
+    timespec t{};
+    ::clock_gettime(clock, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Readings written one by one through Tarchive::reading, each commit timed.
+void committed(Tarchive& archive, Tweather& weather, std::int64_t from, int count) {
+    std::vector<double> us;
+    for (int i = 0; i < count; ++i) {
+        const Treading r = weather.at(from + i);
+        const double t0 = now();
+        archive.reading(r);
+        us.push_back((now() - t0) * 1e6);
+    }
+    const double mean = std::accumulate(us.begin(), us.end(), 0.0) / double(count);
+    std::sort(us.begin(), us.end());
+    std::printf("one reading written, a transaction each, synced: %.2f us; median %.2f us, "
+                "99th percentile %.2f us, worst %.2f us (%d readings)\n",
+                mean, us[us.size() / 2], us[us.size() * 99 / 100], us.back(), count);
+}
+
+// Readings handed over to the writer thread one by one, each committed before the next.
+void handedOver(TarchiveWriter& writer, Tweather& weather, std::int64_t from, int count) {
+    double cpu = 0, wall = 0;
+    const double process0 = clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    for (int i = 0; i < count; ++i) {
+        const Treading r = weather.at(from + i);
+        const double c0 = clockSeconds(CLOCK_THREAD_CPUTIME_ID), t0 = now();
+        writer.reading(r);
+        cpu += clockSeconds(CLOCK_THREAD_CPUTIME_ID) - c0;
+        wall += now() - t0;
+        writer.flush();
+    }
+    const double process = clockSeconds(CLOCK_PROCESS_CPUTIME_ID) - process0;
+    std::printf("one reading handed over to the writer: calling thread %.2f us CPU, %.2f us wall; "
+                "process %.2f us CPU with the commit (%d readings)\n",
+                cpu * 1e6 / count, wall * 1e6 / count, process * 1e6 / count, count);
+}
+
 // The median of `runs` timings of `what`, in ms.
 template <class F> double medianMs(int runs, F what) {
     std::vector<double> ms;
@@ -81,12 +127,12 @@ template <class F> double medianMs(int runs, F what) {
 
 // The first filled day: 2026-01-01 00:00 UTC, or so many days back from the current time that the
 // live readings still end in the past.
-std::int64_t firstDay(int days, bool toNow) {
+std::int64_t firstDay(int days, bool toNow, std::int64_t live) {
     if (!toNow) return 1'767'225'600;
     const std::int64_t wall = std::chrono::duration_cast<std::chrono::seconds>(
                                   std::chrono::system_clock::now().time_since_epoch())
                                   .count();
-    return (wall - Live) / Day * Day - days * Day;
+    return (wall - live) / Day * Day - days * Day;
 }
 
 double fill(Tarchive& archive, Tweather& weather, std::int64_t start, int days) {
@@ -150,9 +196,12 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--reads-only") == 0) readsOnly = std::atoi(argv[i + 1]) != 0;
         if (std::strcmp(argv[i], "--to-now") == 0) toNow = std::atoi(argv[i + 1]) != 0;
     }
-    const std::int64_t start = firstDay(days, toNow);
+    int live = 20'000;
+    for (int i = 1; i + 1 < argc; i += 2)
+        if (std::strcmp(argv[i], "--live") == 0) live = std::atoi(argv[i + 1]);
+    const std::int64_t start = firstDay(days, toNow, 2 * std::int64_t(live));
     if (readsOnly) {
-        reads(file, start + days * Day + Live);
+        reads(file, start + days * Day + 2 * std::int64_t(live));
         return 0;
     }
     for (const char* suffix : {"", "-wal", "-shm"})
@@ -165,12 +214,13 @@ int main(int argc, char** argv) {
         std::printf("filled %d days (%lld readings) in %.1f s, %.2f us a reading\n", days,
                     static_cast<long long>(days * Day), seconds,
                     seconds * 1e6 / double(days * Day));
-        const double t0 = now();
-        for (std::int64_t i = 0; i < Live; ++i)
-            archive.reading(weather.at(end + i));
-        std::printf("one reading written, a transaction each: %.2f us (%lld readings)\n",
-                    (now() - t0) * 1e6 / Live, static_cast<long long>(Live));
-        end += Live;
+        committed(archive, weather, end, live);
+        end += live;
+    }
+    {
+        TarchiveWriter writer(file, 31, [](const std::string& line) { std::puts(line.c_str()); });
+        handedOver(writer, weather, end, live);
+        end += live;
     }
     std::printf("size on disk        %.1f MB (raw rows kept 31 days)\n",
                 double(sizeOnDisk(file)) / 1e6);

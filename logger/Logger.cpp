@@ -81,7 +81,7 @@ void Tlogger::openArchive() {
         return;
     }
     try {
-        archive = std::make_unique<Tarchive>(path, options.archive.keepRawDays(), say);
+        archive = std::make_unique<TarchiveWriter>(path, options.archive.keepRawDays(), say);
         archiveReader = std::make_unique<TarchiveReader>(path);
     } catch (const TarchiveRefused& e) {
         say("no archive kept, measuring goes on: " + std::string(e.what()));

@@ -11,8 +11,8 @@
 #include "logger/Refinder.h"
 #include "logger/StderrPrompts.h"
 #include "logger/StormAlarmSink.h"
-#include "logger/archive/Archive.h"
 #include "logger/archive/ArchiveReader.h"
+#include "logger/archive/ArchiveWriter.h"
 #include "station/Station.h"
 #include "station/Tmeteo.h"
 
@@ -72,8 +72,9 @@ private:
     std::unique_ptr<TalarmCommand> alarmCommand;
     std::unique_ptr<TstormAlarmSink> alarmSink;
     std::unique_ptr<Tcalibration> calibration;
-    // The archive after the data file, and the station's past read back from it.
-    std::unique_ptr<Tarchive> archive;
+    // The archive after the data file (written on its own thread), and the station's past read
+    // back from it.
+    std::unique_ptr<TarchiveWriter> archive;
     std::unique_ptr<TarchiveReader> archiveReader;
     // Made after its sinks and gone before them and before the prompts.
     std::unique_ptr<Tstation> measuring;

@@ -51,9 +51,13 @@ Tarchive::~Tarchive() {
 }
 
 void Tarchive::reading(const Treading& reading) {
-    if (!db || !reading.measured()) return;
+    if (reading.measured()) readings(std::span(&reading, 1));
+}
+
+void Tarchive::readings(std::span<const Treading> readings) {
+    if (!db) return;
     try {
-        add(std::span(&reading, 1), false);
+        add(readings, false);
     } catch (const TsqliteError& e) {
         fail(e.what());
     }

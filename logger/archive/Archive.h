@@ -11,13 +11,14 @@
 #include <string>
 
 // The archive as an output of the station: each measured reading becomes a row keyed by its
-// time (UTC seconds), one transaction a reading, so that it is on disk before the next one is
-// taken. The minute, hour and day it falls in are summed up as it arrives and their rows written
-// each time a minute begins (in the transaction of its first reading), when many readings are
-// added together, and at the end; after a kill, the newest minute's are made again from its raw
-// rows at the next start. So a reader sees the summaries at most a minute late, and the raw
-// rows at once. Raw rows older than the kept span are removed once an hour of readings; the
-// summaries stay.
+// time (UTC seconds), one transaction a reading, its log synced to the disk at the commit (so a
+// power cut loses no committed reading). The minute, hour and day it falls in are summed up as
+// it arrives and their rows written each time a minute begins (in the transaction of its first
+// reading), when many readings are added together, and at the end; after a kill, the newest
+// minute's are made again from its raw rows at the next start. So a reader sees the summaries at
+// most a minute late, and the raw rows at once. Raw rows older than the kept span are removed
+// once an hour of readings; the summaries stay. The logger writes it through TarchiveWriter, on
+// a thread of its own, so that measuring never waits for the disk.
 // A write that fails (a full disk, a read-only file) stops the archive with one line said;
 // the station and its other outputs go on.
 class Tarchive : public TreadingSink {
@@ -28,6 +29,9 @@ public:
     ~Tarchive() override;
 
     void reading(const Treading& reading) override;
+    // Measured readings, as the station gave them, in one transaction: their summaries written as
+    // `reading` writes them. A write that fails stops the archive with one line said.
+    void readings(std::span<const Treading> readings);
     // Adds readings in one transaction; returns how many were new (a reading whose time is in
     // the archive already adds nothing). Throws TsqliteError when the write fails.
     std::size_t add(std::span<const Treading> readings);

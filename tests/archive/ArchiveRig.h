@@ -2,6 +2,7 @@
 
 #include "logger/archive/Archive.h"
 #include "logger/archive/ArchiveReader.h"
+#include "logger/archive/ArchiveWriter.h"
 #include "logger/archive/Summary.h"
 #include "support/TempDir.h"
 
@@ -14,6 +15,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 // A value as the data file and the archive hold it, in hundredths.
@@ -93,12 +95,18 @@ inline void expectSummaries(const Tsummaries& got, const Tsummaries& want,
     }
 }
 
+// The archive, written on the calling thread or on the writer's; the lines it says, and whether
+// each was said on the thread that made it.
 struct ArchiveRig : ::testing::Test {
-    std::unique_ptr<Tarchive> open(int keepRawDays = 31) {
-        return std::make_unique<Tarchive>(
-            path, keepRawDays, [this](const std::string& line) { said.push_back(line); });
+    template <class Archive = Tarchive> std::unique_ptr<Archive> open(int keepRawDays = 31) {
+        return std::make_unique<Archive>(path, keepRawDays, [this](const std::string& line) {
+            said.push_back(line);
+            saidElsewhere += std::this_thread::get_id() != owner;
+        });
     }
     TempDir dir;
     std::string path = dir.file("samples.sqlite");
     std::vector<std::string> said;
+    int saidElsewhere = 0;
+    std::thread::id owner = std::this_thread::get_id();
 };

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 
 #include <fstream>
+#include <type_traits>
 
 namespace {
 
@@ -46,9 +47,10 @@ TEST_F(TarchiveTest, EachLevelsRowsSumUpTheReadingsOfTheirStretch) {
 // minute, hour and day, written only when a minute begins, are made again at the next start.
 TEST_F(TarchiveTest, AfterAKillTheNewestSummariesAreMadeAgainFromTheRawRows) {
     const std::vector<Treading> readings = wandering(Base, Base + 86400 + 3600 + 90, 7);
-    auto archive = open();
+    auto archive = open<TarchiveWriter>();
     for (const Treading& r : readings)
         archive->reading(r);
+    archive->flush();
     const std::string killed = dir.file("killed.sqlite");
     std::filesystem::copy_file(path, killed);
     std::filesystem::copy_file(path + "-wal", killed + "-wal");
@@ -123,33 +125,48 @@ TEST_F(TarchiveTest, AFileOfAnotherSchemaIsRefusedAndLeftAsItIs) {
     }
 }
 
-// The file may grow no more (a full disk): one line, the archive stops, the caller goes on, and
-// what was committed before is whole.
+// The file may grow no more (a full disk): one line, said on the thread that hands the readings
+// over (the writer's own never says it), the archive stops, the caller goes on, and what was
+// committed before is whole; written on the calling thread and by the writer.
 TEST_F(TarchiveTest, AWriteThatFailsStopsTheArchiveWithOneLine) {
     const std::vector<Treading> readings = wandering(Base, Base + 86400, 1);
-    auto archive = open();
-    archive->add(std::span(readings).first(100));
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = old;
-    tight.rlim_cur = std::filesystem::file_size(path) + 200'000;
-    ::setrlimit(RLIMIT_FSIZE, &tight);
-    std::size_t taken = 100;
-    while (!archive->stopped() && taken < readings.size())
-        archive->reading(readings[taken++]);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, oldHandler);
-    ASSERT_TRUE(archive->stopped());
-    archive->reading(readings[taken]);
-    ASSERT_EQ(said.size(), 1u);
-    EXPECT_NE(said[0].find(path), std::string::npos) << said[0];
-    archive.reset();
-    Tdatabase db(path, false);
-    EXPECT_EQ(db.integer("SELECT count(*) FROM raw"), std::int64_t(taken - 1));
-    Tstatement check(db, "PRAGMA integrity_check");
-    ASSERT_TRUE(check.step());
-    EXPECT_EQ(check.text(0), "ok");
+    const auto settle = [](auto& archive) { // each reading a transaction of its own
+        if constexpr (requires { archive.flush(); }) archive.flush();
+    };
+    const auto check = [&](auto type, const char* what) {
+        path = dir.file(std::string(what) + ".sqlite");
+        said.clear();
+        auto archive = open<typename decltype(type)::type>();
+        for (std::size_t i = 0; i < 100; ++i)
+            archive->reading(readings[i]);
+        settle(*archive);
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit tight = old;
+        tight.rlim_cur = std::filesystem::file_size(path) + 200'000;
+        ::setrlimit(RLIMIT_FSIZE, &tight);
+        std::size_t taken = 100;
+        while (!archive->stopped() && taken < readings.size()) {
+            archive->reading(readings[taken++]);
+            settle(*archive);
+        }
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, oldHandler);
+        ASSERT_TRUE(archive->stopped()) << what;
+        archive->reading(readings[taken]);
+        archive.reset();
+        ASSERT_EQ(said.size(), 1u) << what;
+        EXPECT_NE(said[0].find(path), std::string::npos) << said[0];
+        EXPECT_EQ(saidElsewhere, 0) << what;
+        Tdatabase db(path, false);
+        EXPECT_EQ(db.integer("SELECT count(*) FROM raw"), std::int64_t(taken - 1)) << what;
+        Tstatement integrity(db, "PRAGMA integrity_check");
+        ASSERT_TRUE(integrity.step());
+        EXPECT_EQ(integrity.text(0), "ok") << what;
+    };
+    check(std::type_identity<Tarchive>{}, "calling-thread");
+    check(std::type_identity<TarchiveWriter>{}, "writer-thread");
 }
 
 } // namespace
