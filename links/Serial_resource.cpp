@@ -197,7 +197,7 @@ void Tserial_resource::requestRead() {
         if (rxPending) return;
         beginRead();
         const bool full = aheadCount == AheadSize;
-        completeRead();
+        if (completeRead()) postNotification(this, 3);
         roomAgain = full && aheadCount < AheadSize;
     }
     // The worker leaves the device alone while the read-ahead buffer is full.
@@ -335,10 +335,16 @@ bool Tserial_resource::continueRead() {
     const ssize_t got = ::read(hPort, ahead + tail, static_cast<std::size_t>(room));
     if (got < 0) return errno == EAGAIN || errno == EINTR;
     if (got == 0) return false; // end of file: the device is gone
-    std::lock_guard lock(rxMutex);
-    aheadCount += static_cast<std::int32_t>(got);
-    completeRead();
-    restForMissingBytes();
+    bool completed = false;
+    {
+        std::lock_guard lock(rxMutex);
+        aheadCount += static_cast<std::int32_t>(got);
+        completed = completeRead();
+        restForMissingBytes();
+    }
+    // Posted with the lock let go: the owner's thread, woken by it at once, takes the lock in
+    // requestRead() and send() and would otherwise wait for this thread to let it go.
+    if (completed) postNotification(this, 3);
     return true;
 }
 
@@ -371,13 +377,14 @@ std::int32_t Tserial_resource::chunkLength() {
     return reach == rxWanted ? rxWanted : 0;
 }
 
-// With rxMutex held: hands the outstanding read over when its chunk is complete. The code is
-// posted under the lock: a code 3 posted by requestRead() is then either queued before the
-// worker's code 1, or finds the buffer emptied by endReads().
-void Tserial_resource::completeRead() {
-    if (!rxPending) return;
+// With rxMutex held: hands the outstanding read over when its chunk is complete; true when it
+// did, and the caller posts code 3. requestRead() posts it under the lock: its code 3 is then
+// either queued before the worker's code 1, or finds the buffer emptied by endReads(). The
+// worker posts its own after the lock, and before its code 1 all the same.
+bool Tserial_resource::completeRead() {
+    if (!rxPending) return false;
     const std::int32_t length = chunkLength();
-    if (length == 0) return;
+    if (length == 0) return false;
     const std::int32_t first = std::min(length, AheadSize - aheadStart);
     std::memcpy(rxBuffer, ahead + aheadStart, static_cast<std::size_t>(first));
     std::memcpy(rxBuffer + first, ahead, static_cast<std::size_t>(length - first));
@@ -385,7 +392,7 @@ void Tserial_resource::completeRead() {
     aheadCount -= length;
     rxLength = length;
     rxPending = false;
-    postNotification(this, 3);
+    return true;
 }
 
 // The worker's end: what was read ahead and not handed out is dropped, so nothing follows code 1;

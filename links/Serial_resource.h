@@ -113,7 +113,7 @@ private:
     void restForMissingBytes();
     void beginRead();
     std::int32_t chunkLength();
-    void completeRead();
+    bool completeRead();
     void endReads();
     bool continueWrite();
     void checkModemLines();

@@ -4,6 +4,7 @@
 #include "links/Serial_resource.h"
 #include "support/CaptureLog.h"
 #include "support/LastOf.h"
+#include "support/WatchedLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <future>
 #include <iterator>
 #include <set>
 #include <string>
@@ -86,7 +88,7 @@ protected:
         return done == data.size();
     }
 
-    TrealtimeLoop loop;
+    WatchedLoop loop;
     FakeEmulatedRoots roots;
     RawPty pty;
     Tserial_resource port{"com_test"};
@@ -365,6 +367,28 @@ TEST_F(SerialPort, AChunkOfKnownLengthIsTakenInOneReadAfterTheLineTimeOfItsBytes
     const auto stop = std::chrono::steady_clock::now();
     port.close();
     EXPECT_LT(std::chrono::steady_clock::now() - stop, std::chrono::milliseconds(500));
+}
+
+TEST_F(SerialPort, TheWorkerPostsAChunkWithThePortFreeForItsOwner) {
+    const std::vector<std::uint8_t> command{'$', 'C', '!'};
+    std::vector<bool> sentAtOnce;
+    std::future<void> sending;
+    loop.onPost = [&, loopThread = std::this_thread::get_id()](TeventResource* target,
+                                                               std::int32_t code) {
+        if (target != &port || code != 3 || std::this_thread::get_id() == loopThread) return;
+        sending = std::async(std::launch::async, [&] { port.send(command.data(), 3); });
+        sentAtOnce.push_back(sending.wait_for(std::chrono::seconds(2)) ==
+                             std::future_status::ready);
+    };
+    ASSERT_TRUE(openPort());
+    for (int chunk = 1; chunk <= 2; ++chunk) {
+        pty.write({0x11});
+        ASSERT_TRUE(loop.runUntil([&] { return owner.count(3) == chunk; }, WaitMs));
+        EXPECT_EQ(pty.read(3, WaitMs), command);
+    }
+    port.close();
+    loop.onPost = nullptr;
+    EXPECT_EQ(sentAtOnce, (std::vector<bool>{true, true}));
 }
 
 TEST_F(SerialPort, SendWritesUpTo255BytesAndRefuses256OrNull) {
