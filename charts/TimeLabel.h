@@ -49,10 +49,13 @@ private:
     std::size_t next = 0;
 };
 
-// A label that shows a time under a plot, through the pictures it shares with the others.
+// A label that shows a time under a plot, through the pictures it shares with the others. It
+// fills its own background, as the pictures do.
 class TtimeLabel : public QLabel {
 public:
-    TtimeLabel(TlabelPictures& pictures, QWidget* parent) : QLabel(parent), pictures(pictures) {}
+    TtimeLabel(TlabelPictures& pictures, QWidget* parent) : QLabel(parent), pictures(pictures) {
+        setAutoFillBackground(true);
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
