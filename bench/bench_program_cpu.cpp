@@ -38,15 +38,18 @@ public:
     long samples = 0;
 };
 
-// Counts the paint events of every control over the span, by name (the class name for a
-// control without one): what is repainted for every sample shows where the painting goes.
+// Counts the paint events of every control on the screen over the span, by name (the class name
+// for a control without one): what is repainted for every sample shows where the painting goes.
+// A hidden widget rendered into a picture is counted apart, as "rendered".
 class TpaintCounter : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (counting && event->type() == QEvent::Paint) {
-            const QString name = watched->objectName();
+        if (!counting || event->type() != QEvent::Paint) return false;
+        const QString name = watched->objectName();
+        if (!static_cast<QWidget*>(watched)->isVisible())
+            ++paints["rendered"];
+        else
             ++paints[name.isEmpty() ? QString(watched->metaObject()->className()) : name];
-        }
         return false;
     }
 

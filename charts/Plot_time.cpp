@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -17,9 +18,10 @@ QColor toQColor(Tcolor color) {
 // Draws with one-pixel lines, without smoothing, onto an image, and keeps the backdrop in a
 // second image of the same size to copy it back for the next picture. Lines in one pen go to
 // the painter together: one call for the whole curve instead of one for each of its segments.
+// The painter begins on the image only when something is drawn.
 class TimageCanvas : public TplotCanvas {
 public:
-    TimageCanvas(QImage& image, Tbackdrop& kept) : image(image), kept(kept), painter(&image) {}
+    TimageCanvas(QImage& image, Tbackdrop& kept) : image(image), kept(kept) {}
     ~TimageCanvas() override { flush(); }
     TimageCanvas(const TimageCanvas&) = delete;
     TimageCanvas& operator=(const TimageCanvas&) = delete;
@@ -27,25 +29,25 @@ public:
     void fillRect(int x, int y, int width, int height, Tcolor color) override {
         flush();
         kept.touchedAll = true;
-        painter.fillRect(x, y, width, height, toQColor(color));
+        painter().fillRect(x, y, width, height, toQColor(color));
     }
     void frameRect(int x, int y, int width, int height, Tcolor color) override {
         flush();
         kept.touchedAll = true;
-        painter.setPen(toQColor(color));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(x, y, width - 1, height - 1);
-        painter.setPen(pen);
+        painter().setPen(toQColor(color));
+        painter().setBrush(Qt::NoBrush);
+        painter().drawRect(x, y, width - 1, height - 1);
+        painter().setPen(pen);
     }
     void setPen(Tcolor color) override {
         flush();
         pen = toQColor(color);
-        painter.setPen(pen);
+        if (active) active->setPen(pen);
     }
     void moveTo(int x, int y) override { position = QPoint(x, y); }
     void lineTo(int x, int y) override {
         const QPoint to(x, y);
-        lines.emplace_back(position, to);
+        if (!drawColumnStep(image, position, to, pen.rgb())) lines.emplace_back(position, to);
         kept.touchLine(position, to);
         position = to;
     }
@@ -64,21 +66,44 @@ public:
     }
 
 private:
+    QPainter& painter() {
+        if (!active) {
+            active.emplace(&image);
+            active->setPen(pen);
+        }
+        return *active;
+    }
     void flush() {
         if (lines.empty()) return;
-        painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+        painter().drawLines(lines.data(), static_cast<int>(lines.size()));
         lines.clear();
     }
 
     QImage& image;
     Tbackdrop& kept;
-    QPainter painter;
+    std::optional<QPainter> active;
     QColor pen;
     QPoint position;
     std::vector<QLine> lines;
 };
 
 } // namespace
+
+bool drawColumnStep(QImage& picture, QPoint from, QPoint to, QRgb color) {
+    const QRect inside = picture.rect();
+    const int dx = to.x() - from.x();
+    if ((dx != 0 && dx != 1) || !inside.contains(from) || !inside.contains(to) ||
+        picture.format() != QImage::Format_RGB32)
+        return false;
+    const int down = to.y() > from.y() ? 1 : -1;
+    const int firstEnd = dx == 0 || to.y() == from.y() ? to.y() : to.y() - down;
+    auto* pixels = reinterpret_cast<QRgb*>(picture.bits());
+    const auto stride = static_cast<std::ptrdiff_t>(picture.bytesPerLine() / sizeof(QRgb));
+    for (int y = std::min(from.y(), firstEnd); y <= std::max(from.y(), firstEnd); ++y)
+        pixels[y * stride + from.x()] = color;
+    pixels[to.y() * stride + to.x()] = color;
+    return true;
+}
 
 void Tbackdrop::clearTouched() {
     touched.assign(static_cast<std::size_t>(image.height()), {image.width(), -1});
@@ -236,10 +261,21 @@ bool Tplot_time::drawable() const {
     return !isHidden() || !testAttribute(Qt::WA_WState_ExplicitShowHide);
 }
 
+bool Tplot_time::offScreen() const {
+    return drawable() && !isVisible();
+}
+
+const QImage& Tplot_time::GetBitmap() {
+    prepareImage();
+    return Bitmap;
+}
+
 // The changed part goes onto the screen as one rectangle: under a clip of many rectangles the
 // painter shares a large copy out among helper threads, and their wake-ups cost more than the
-// copy of a few more pixels.
+// copy of a few more pixels. A plot whose window is hidden draws only when it is shown or its
+// picture is asked for.
 void Tplot_time::Paint() {
+    if (offScreen()) return;
     prepareImage();
     update(backdrop.takeChanged(Bitmap.size()).boundingRect());
 }

@@ -33,11 +33,20 @@ struct Tbackdrop {
     QRegion takeChanged(QSize size);
 };
 
+// Draws a line that goes down a column or over to the next one, one pixel wide, as the painter
+// draws it without smoothing, straight into a picture of 32-bit pixels: far cheaper for the many
+// short lines of a long curve. A line down a column covers its rows from end to end; a step to
+// the next column covers the rows from its start to the one before its end in the first column
+// and the end alone in the second. Draws nothing and answers false for any other line and for
+// a line not wholly inside the picture.
+bool drawColumnStep(QImage& picture, QPoint from, QPoint to, QRgb color);
+
 // The time plot control: draws its model into an off-screen image and copies that onto the
 // screen. The backdrop under the curve is drawn once and copied into each new picture, and the
 // screen gets again only the rows and columns the old and the new curve cover. Every
 // operation that changes the picture repaints at once, except ClearContent and SetHistoryLength,
-// which leave it for the next Paint.
+// which leave it for the next Paint; in a hidden window the picture waits until it is painted
+// or asked for.
 class Tplot_time : public QWidget {
     Q_OBJECT
 public:
@@ -59,7 +68,8 @@ public:
     double GetRangeTempsAtX(double x) const { return data.GetRangeTempsAtX(x); }
     double GetRangeYLow() const { return data.GetRangeYLow(); }
     double GetRangeYHigh() const { return data.GetRangeYHigh(); }
-    const QImage& GetBitmap() const { return Bitmap; }
+    // The picture, drawn first when it is due.
+    const QImage& GetBitmap();
     const Tplot_timeModel& model() const { return data; }
 
     // Takes a new geometry, redraws the image when needed and shows it.
@@ -74,6 +84,8 @@ private:
     void prepareImage();
     // Visible unless hidden on purpose: a plot never shown as a window of its own still draws.
     bool drawable() const;
+    // Drawable, but its window is hidden: nobody sees its picture for now.
+    bool offScreen() const;
 
     Tplot_timeModel data;
     QImage Bitmap;

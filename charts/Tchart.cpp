@@ -40,14 +40,19 @@ QFont captionFont(int pixels) {
 // Labels fill their own background (the window's colour, as under them): a new text then
 // repaints the label alone, not the panel and the window under it nor the caption that
 // overlaps the time labels by a row.
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QRect place,
-                  Qt::Alignment alignment) {
-    auto* label = new QLabel(text, parent);
+QLabel* placeLabel(QLabel* label, const QString& name, const QString& text, QRect place,
+                   Qt::Alignment alignment) {
+    label->setText(text);
     label->setObjectName(name);
     label->setGeometry(place);
     label->setAlignment(alignment);
     label->setAutoFillBackground(true);
     return label;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QRect place,
+                  Qt::Alignment alignment) {
+    return placeLabel(new QLabel(parent), name, text, place, alignment);
 }
 
 QLabel* makeCaption(QWidget* parent, const QString& name, const QString& text, QRect place) {
@@ -244,8 +249,9 @@ void TWchart::addScaleLabels(Tpanel& panel, const TpanelText& text) {
         panel.values[i] =
             makeLabel(panel.frame, QString(text.valuePrefix) + valueSuffix[i], "",
                       QRect(16, valueTops[i], 76, 16), Qt::AlignRight | Qt::AlignVCenter);
-        panel.times[i] = makeLabel(panel.frame, QString(text.timePrefix) + timeSuffix[i], "",
-                                   QRect(timeLefts[i], 191, 92, 26), timeAlign[i] | Qt::AlignTop);
+        panel.times[i] = placeLabel(new TtimeLabel(timePictures, panel.frame),
+                                    QString(text.timePrefix) + timeSuffix[i], "",
+                                    QRect(timeLefts[i], 191, 92, 26), timeAlign[i] | Qt::AlignTop);
         panel.times[i]->setWordWrap(true);
         panel.times[i]->setFont(timeFont);
     }

@@ -4,6 +4,7 @@
 #include "charts/ChartView.h"
 #include "charts/DataLog.h"
 #include "charts/RangeCheck.h"
+#include "charts/TimeLabel.h"
 
 #include <QMainWindow>
 
@@ -100,6 +101,7 @@ private:
     TdataLog LogFile;
     TWrange* range = nullptr;
 
+    TlabelPictures timePictures;  // shared by the time labels of every panel
     std::array<Tpanel, 5> panels; // in TchartPlot order; pressure and altitude share labels
     std::unordered_map<const QLabel*, std::int64_t> shownTimes; // the time each label shows
     QLabel* lb_press = nullptr;

@@ -1,6 +1,7 @@
 #include "charts/Plot_time.h"
 
 #include <QImage>
+#include <QPainter>
 
 #include <cmath>
 
@@ -24,11 +25,11 @@ void setUpAsChart(Tplot_time& plot) {
     plot.Set_y_grid_nbr(2);
 }
 
-QRgb at(const Tplot_time& plot, int x, int y) {
+QRgb at(Tplot_time& plot, int x, int y) {
     return plot.GetBitmap().pixel(x, y);
 }
 
-bool columnHasWave(const Tplot_time& plot, int x) {
+bool columnHasWave(Tplot_time& plot, int x) {
     for (int y = 0; y < plot.GetBitmap().height(); ++y)
         if (at(plot, x, y) == Yellow) return true;
     return false;
@@ -109,4 +110,30 @@ TEST(PlotPaint, PictureKeptUpSampleBySampleIsThePictureDrawnAfresh) {
         afresh.Paint();
         EXPECT_TRUE(kept.GetBitmap() == afresh.GetBitmap()) << samples;
     }
+}
+
+// Every line down a column or over to the next one, from the top, the middle and the bottom row
+// to every row, drawn straight into the pixels is the line the painter draws; other lines and
+// lines leaving the picture are left to the painter.
+TEST(PlotPaint, StepsDownAndOverOneColumnAreThePaintersLines) {
+    const auto drawn = [](const QLine& line, bool painter) {
+        QImage image(8, 177, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        if (!painter) return drawColumnStep(image, line.p1(), line.p2(), Yellow) ? image : QImage();
+        {
+            QPainter on(&image);
+            on.setPen(QColor(Yellow));
+            on.drawLines(&line, 1);
+        }
+        return image;
+    };
+    for (const QPoint from : {QPoint(0, 0), QPoint(3, 88), QPoint(6, 176)})
+        for (int dx : {0, 1})
+            for (int y = 0; y < 177; ++y) {
+                const QLine line(from, QPoint(from.x() + dx, y));
+                EXPECT_TRUE(drawn(line, false) == drawn(line, true)) << line.p1().y() << " " << y;
+            }
+    for (const QLine& line : {QLine(2, 5, 4, 9), QLine(3, 5, 2, 9), QLine(7, 5, 8, 9),
+                              QLine(2, 5, 2, 177), QLine(2, -1, 2, 9)})
+        EXPECT_TRUE(drawn(line, false).isNull()) << line.p1().x() << " " << line.p2().x();
 }
