@@ -40,7 +40,7 @@ void AddSampleAndRepaint(benchmark::State& state) {
     for (; i < History; ++i)
         plot.AddSample(wave(i), i);
     for (auto _ : state) {
-        plot.AddSample(wave(i), i); // slides the full history
+        plot.AddSample(wave(i), i);                             // slides the full history
         benchmark::DoNotOptimize(plot.GetBitmap().constBits()); // redraws the image
         ++i;
     }
