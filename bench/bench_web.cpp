@@ -5,6 +5,7 @@
 #include "logger/web/WebApi.h"
 #include "logger/web/WebServer.h"
 #include "logger/web/WebState.h"
+#include "support/FullReading.h"
 
 #include <benchmark/benchmark.h>
 #include <httplib.h>
@@ -40,20 +41,7 @@ struct Rig {
     TwebState state{[] { return Now; }};
     TwebApi api{state, "bench", [] { return Now; },
                 [] { return std::make_unique<TreadyHistory>(); }};
-    Rig() {
-        Treading r;
-        r.time = Now - 1;
-        r.pressure = 1001.25;
-        r.seaLevelPressure = 1014.5;
-        r.altitude = 98.5;
-        r.temperature = 20.5;
-        r.humidity = 55;
-        r.humidityTemperature = 20.25;
-        r.qff = 1013.75;
-        r.tendencyAmount = -1.5;
-        r.weatherClass = 2;
-        state.reading(r);
-    }
+    Rig() { state.reading(fullReading(Now - 1)); }
 };
 
 void HistoryYear1000(benchmark::State& s) {

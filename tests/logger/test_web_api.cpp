@@ -5,6 +5,7 @@
 #include "logger/web/Metrics.h"
 #include "logger/web/WebApi.h"
 #include "support/FakeArchive.h"
+#include "support/FullReading.h"
 
 #include <gtest/gtest.h>
 
@@ -14,25 +15,6 @@
 namespace {
 
 constexpr std::int64_t Now = 1'800'000'000;
-
-Treading sample(std::int64_t time) {
-    Treading r;
-    r.time = time;
-    r.link = 2;
-    r.pressure = 1001.25;
-    r.seaLevelPressure = 1014.5;
-    r.altitude = 98.5;
-    r.temperature = 20.5;
-    r.humidity = 55.0;
-    r.humidityTemperature = 20.25;
-    r.weatherClass = 1;
-    r.trend = 2;
-    r.qff = 1013.75;
-    r.tendencyAmount = -3.5;
-    r.tendencyCharacteristic = 7;
-    r.stormAlarm = true;
-    return r;
-}
 
 struct WebApi : ::testing::Test {
     std::int64_t now = Now;
@@ -156,7 +138,7 @@ TEST_F(WebApi, CurrentCarriesEveryValueAndTheStationsStateOrNullWhenAbsent) {
     state.portResult(true);
     now = Now - 100;
     state.searchEnded(true);
-    Treading r = sample(Now - 4);
+    Treading r = fullReading(Now - 4);
     r.humidity = 999.9; // the sensor's marker: no humidity
     state.reading(r);
     const std::string body = get("/api/v1/current").body;
@@ -232,7 +214,7 @@ TEST_F(WebApi, BadRequestsAreRefusedWithJsonErrors) {
 
 TEST_F(WebApi, MetricsAreGaugesWithTheStationLabelAndNoAbsentValue) {
     EXPECT_EQ(metricLabelValue("a\\b\"c\nd"), "a\\\\b\\\"c\\nd");
-    Treading r = sample(Now - 2);
+    Treading r = fullReading(Now - 2);
     r.tendencyAmount.reset();
     state.reading(r);
     const TwebResponse m = get("/metrics");
