@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <stdlib.h>
 #include <sys/eventfd.h>
 #include <termios.h>
@@ -132,8 +133,12 @@ bool TptyModule::answer(const std::vector<std::uint8_t>& reply) {
 
 bool TptyModule::waitUntil(Clock::time_point deadline) {
     for (;;) {
-        const auto left = deadline - Clock::now();
-        if (left.count() <= 0) return true;
+        const auto left = deadline - spinNs - Clock::now();
+        if (left.count() <= 0) {
+            while (Clock::now() < deadline)
+                sched_yield();
+            return true;
+        }
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
         const timespec timeout{static_cast<time_t>(ns / 1'000'000'000),
                                static_cast<long>(ns % 1'000'000'000)};

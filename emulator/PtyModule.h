@@ -36,6 +36,12 @@ public:
     void setWirePacing(std::int32_t baud);
     // Duration of one byte on the line, 0 without pacing.
     std::chrono::nanoseconds byteTime() const { return perByte; }
+    // On: each of the module's waits ends on the clock to the microsecond, as a line's bytes
+    // come, by watching the clock through its last 100 us (yielding to any other thread that
+    // wants the core); off (the default): on a timer alone, which ends tens of microseconds late
+    // on a virtual machine. Costs CPU; for measuring a program against the wire time. Set it
+    // while unplugged.
+    void setExactTiming(bool on) { spinNs = on ? ExactSpin : std::chrono::nanoseconds(0); }
 
     bool isPlugged() const { return master >= 0; }
     // The device the program opens, e.g. "/dev/pts/3"; empty while unplugged.
@@ -60,7 +66,7 @@ private:
     bool handle(const std::uint8_t* bytes, std::size_t count);
     bool answer(const std::vector<std::uint8_t>& reply);
     bool writeAll(const std::vector<std::uint8_t>& bytes);
-    // Sleeps until `deadline`; false when asked to stop meanwhile.
+    // Sleeps until `deadline`, its last spinNs watching the clock; false when asked to stop.
     bool waitUntil(Clock::time_point deadline);
 
     TserialModule& module;
@@ -71,6 +77,8 @@ private:
     std::string slave;
     std::thread worker;
     std::chrono::nanoseconds perByte{0};
+    static constexpr std::chrono::nanoseconds ExactSpin{100'000};
+    std::chrono::nanoseconds spinNs{0}; // the end of each wait spent on the clock
     Clock::time_point rxWire{}; // end of the last byte from the program on the emulated line
     Clock::time_point txWire{}; // end of the last byte to the program
     std::atomic<bool> waiting{true};

@@ -223,11 +223,15 @@ std::chrono::microseconds between(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration_cast<std::chrono::microseconds>(b - a);
 }
 
-TEST(PtyModulePacing, BytesTakeTheirWireTimeAndConversionsTheirWorkingTime) {
+// Either way of waiting: on a timer alone, or with the end of each wait spun on the clock.
+class PtyModuleWirePacing : public testing::TestWithParam<bool> {};
+
+TEST_P(PtyModuleWirePacing, BytesTakeTheirWireTimeAndConversionsTheirWorkingTime) {
     TserialModule module;
     module.setTiming({20'000, 0});
     TptyModule pty(module);
     pty.setWirePacing(38400);
+    pty.setExactTiming(GetParam());
     EXPECT_EQ(pty.byteTime(), std::chrono::nanoseconds(260'416));
     ASSERT_TRUE(pty.plug());
     Line line(pty.slavePath());
@@ -247,6 +251,8 @@ TEST(PtyModulePacing, BytesTakeTheirWireTimeAndConversionsTheirWorkingTime) {
     EXPECT_GE(between(sent, firstOf(at)), std::chrono::microseconds(20'000) + 5 * byte);
     EXPECT_GE(between(sent, lastOf(at)), std::chrono::microseconds(20'000) + (4 + n) * byte);
 }
+
+INSTANTIATE_TEST_SUITE_P(TimerOrClock, PtyModuleWirePacing, testing::Bool());
 
 TEST(PtyModulePacing, WithoutPacingAReplyComesInOneGo) {
     TserialModule module;
