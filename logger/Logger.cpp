@@ -23,7 +23,6 @@ Tlogger::Tlogger(TloggerOptions loggerOptions, std::function<void(const std::str
     finder.watch(&measuring->sensor());
     measuring->setSearchPlan(
         [this](const Tserial_enum& present) { return finder.searchPlan(present); });
-    useSettingsFile("measuring with the defaults");
     measuring->setApp(this);
     measuring->addSink(&finder);
     measuring->addSink(&fileSink);
@@ -47,6 +46,7 @@ bool Tlogger::useSettingsFile(const char* without) {
 }
 
 bool Tlogger::start() {
+    useSettingsFile("measuring with the defaults");
     if (!openDataFile()) return false;
     openArchive();
     measuring->start();
