@@ -3,6 +3,9 @@
 #include "core/Globals.h"
 #include "logger/DateTimeText.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 Tlogger::Tlogger(TloggerOptions loggerOptions, std::function<void(const std::string&)> sayLine,
@@ -20,7 +23,6 @@ Tlogger::Tlogger(TloggerOptions loggerOptions, std::function<void(const std::str
     finder.watch(&measuring->sensor());
     measuring->setSearchPlan(
         [this](const Tserial_enum& present) { return finder.searchPlan(present); });
-    measuring->setSettingsFile(options.settingsFile, false);
     measuring->setApp(this);
     measuring->addSink(&finder);
     measuring->addSink(&fileSink);
@@ -36,7 +38,15 @@ Tlogger::~Tlogger() {
     theSystem.parameters = nullptr;
 }
 
+bool Tlogger::useSettingsFile(const char* without) {
+    const bool there = ::access(options.settingsFile.c_str(), F_OK) == 0 || errno != ENOENT;
+    measuring->setSettingsFile(there ? options.settingsFile : std::string(), false);
+    if (!there) say("no settings file " + options.settingsFile + ": " + without);
+    return there;
+}
+
 bool Tlogger::start() {
+    useSettingsFile("measuring with the defaults");
     if (!openDataFile()) return false;
     openArchive();
     measuring->start();
@@ -100,7 +110,7 @@ void Tlogger::OnNotification(TeventResource* sender, std::int32_t code) {
     } else if (code == Stop) {
         stop(0);
     } else if (code == Reload) {
-        measuring->reloadSettings();
+        if (useSettingsFile("the settings stay as they were")) measuring->reloadSettings();
         if (!openDataFile()) stop(1);
     }
 }

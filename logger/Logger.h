@@ -56,6 +56,10 @@ public:
 
 private:
     bool openDataFile();
+    // Gives the station the settings file when there is one. Without it (a station installed
+    // afresh) one line says so and what follows (`without`) instead of an error; true when
+    // there is one.
+    bool useSettingsFile(const char* without);
     // The pressure options: the offset, the storm alarm's thresholds, its sink and command, the
     // calibration.
     void setUpPressure();

@@ -42,7 +42,8 @@ TEST_F(LoggerProgram, ABadOptionExitsWithStatus2AndOneLineNamingIt) {
 
 // The measurement takes some 400 ms at the wire rate after the TS wait of one second; the stop
 // comes in the middle of it. The logger ends with status 0, the file ends with a whole line,
-// and an existing file is appended to, neither overwritten nor given a second header.
+// and an existing file is appended to, neither overwritten nor given a second header. With no
+// settings file yet, one line says the defaults are used, and no error is said.
 TEST_F(LoggerProgram, SigtermDuringAMeasurementEndsCleanlyWithWholeLines) {
     startEmulator();
     std::FILE* old = std::fopen(dir.file("samples.dat").c_str(), "wb");
@@ -69,6 +70,10 @@ TEST_F(LoggerProgram, SigtermDuringAMeasurementEndsCleanlyWithWholeLines) {
     const Lines err = textLines(loggerErrors());
     ASSERT_FALSE(err.empty());
     EXPECT_EQ(err.back().rfind("module found on " + port + " (", 0), 0u) << loggerErrors();
+    EXPECT_EQ(std::count(err.begin(), err.end(),
+                         "no settings file setup.ini: measuring with the defaults"),
+              1);
+    EXPECT_EQ(loggerErrors().find("Error"), std::string::npos) << loggerErrors();
 }
 
 // While another program holds the port the logger says it is busy, not "not found", and finds
