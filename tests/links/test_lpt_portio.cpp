@@ -1,6 +1,7 @@
 #include "links/PortAccess.h"
 #include "links/PortIO.h"
 #include "support/CaptureLog.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,14 @@ struct FakeParport {
     unsigned char status = 0;
     unsigned char data = 0;
 } parport;
+
+// A device of the test's own: /dev/null is every program's, and so is its lock, which a test
+// beside this one may hold.
+struct OwnDevice {
+    OwnDevice() { ::close(::open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600)); }
+    TempDir dir;
+    std::string path = dir.file("parport0");
+};
 } // namespace
 
 // Every ioctl of this test program passes here; all but the fake port's go to the kernel.
@@ -60,32 +69,35 @@ TEST(PpdevPortIO, MissingDeviceReadsAnOpenLineAndSaysWhyOnce) {
 
 TEST(PpdevPortIO, DeviceThatIsNoParallelPortIsRefusedAtTheClaim) {
     TcaptureLog log;
-    TppdevPortIO port("/dev/null");
+    const OwnDevice device;
+    TppdevPortIO port(device.path);
     EXPECT_EQ(port.read(LPT1_STATUS), TppdevPortIO::OpenLine);
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(log.lines,
-              std::vector<std::string>{"LPT1: /dev/null: Inappropriate ioctl for device"});
+    EXPECT_EQ(log.lines, std::vector<std::string>{"LPT1: " + device.path +
+                                                  ": Inappropriate ioctl for device"});
 }
 
 // Another program's lock keeps the device from this one before anything claims it.
 TEST(PpdevPortIO, DeviceLockedByAnotherProgramIsBusy) {
     TcaptureLog log;
-    const int holder = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const OwnDevice device;
+    const int holder = ::open(device.path.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
     parport = {true, -1, 0x5A, 0};
-    TppdevPortIO port("/dev/null");
+    TppdevPortIO port(device.path);
     EXPECT_FALSE(port.isOpen());
     parport.armed = false;
     ::close(holder);
-    EXPECT_EQ(log.lines, std::vector<std::string>{"LPT1: /dev/null: busy"});
+    EXPECT_EQ(log.lines, std::vector<std::string>{"LPT1: " + device.path + ": busy"});
     EXPECT_EQ(portProblem("LPT1"), "busy");
 }
 
 TEST(PpdevPortIO, ClaimedDeviceReadsBothRegistersAndWritesOnlyData) {
     TcaptureLog log;
+    const OwnDevice device;
     parport = {true, -1, 0x5A, 0};
     {
-        TppdevPortIO port("/dev/null");
+        TppdevPortIO port(device.path);
         EXPECT_TRUE(port.isOpen());
         port.write(LPT1_DATA, 0xA5);
         port.write(LPT1_STATUS, 0x11); // the status register takes nothing
