@@ -190,18 +190,18 @@ int main(int argc, char** argv) {
     std::string file = "bench.sqlite";
     bool readsOnly = false;
     bool toNow = false;
+    int live = 20'000;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--days") == 0) days = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--file") == 0) file = argv[i + 1];
         if (std::strcmp(argv[i], "--reads-only") == 0) readsOnly = std::atoi(argv[i + 1]) != 0;
         if (std::strcmp(argv[i], "--to-now") == 0) toNow = std::atoi(argv[i + 1]) != 0;
-    }
-    int live = 20'000;
-    for (int i = 1; i + 1 < argc; i += 2)
         if (std::strcmp(argv[i], "--live") == 0) live = std::atoi(argv[i + 1]);
-    const std::int64_t start = firstDay(days, toNow, 2 * std::int64_t(live));
+    }
+    const std::int64_t liveSpan = 2 * std::int64_t(live); // the live readings of both ways
+    const std::int64_t start = firstDay(days, toNow, liveSpan);
     if (readsOnly) {
-        reads(file, start + days * Day + 2 * std::int64_t(live));
+        reads(file, start + days * Day + liveSpan);
         return 0;
     }
     for (const char* suffix : {"", "-wal", "-shm"})

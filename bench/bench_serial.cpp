@@ -151,11 +151,12 @@ void SerialMeasurementN8(benchmark::State& state) {
     }
     state.counters["bound_ms"] = bound * 1e3;
     // The mean, and the median, which a measurement that the machine held up for some ms
-    // does not move.
-    state.counters["ratio"] = std::accumulate(ratios.begin(), ratios.end(), 0.0) /
-                              static_cast<double>(std::max<std::size_t>(ratios.size(), 1));
-    std::nth_element(ratios.begin(), ratios.begin() + ratios.size() / 2, ratios.end());
-    if (!ratios.empty()) state.counters["ratio_median"] = ratios[ratios.size() / 2];
+    // does not move. The loop above ran at least once.
+    const auto middle = ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2);
+    state.counters["ratio"] =
+        std::accumulate(ratios.begin(), ratios.end(), 0.0) / static_cast<double>(ratios.size());
+    std::nth_element(ratios.begin(), middle, ratios.end());
+    state.counters["ratio_median"] = *middle;
 }
 BENCHMARK(SerialMeasurementN8)
     ->Arg(0)
