@@ -7,11 +7,19 @@
 #include <string>
 #include <thread>
 
+#include <unistd.h>
+
 // Counts the threads of this process (Linux).
 inline int threadCount() {
-    // Sanitizer runtimes start a helper thread with the first thread of the process.
+    // Sanitizer runtimes start a helper thread with the first thread of the process. The thread
+    // started for that is joined, but it stays listed until the kernel has finished its exit.
     static const bool warmedUp = [] {
-        std::thread([] {}).join();
+        pid_t id = 0;
+        std::thread([&id] { id = ::gettid(); }).join();
+        const auto task = "/proc/self/task/" + std::to_string(id);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (std::filesystem::exists(task) && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return true;
     }();
     (void)warmedUp;
