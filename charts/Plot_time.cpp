@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -21,7 +22,8 @@ QColor toQColor(Tcolor color) {
 // The painter begins on the image only when something is drawn.
 class TimageCanvas : public TplotCanvas {
 public:
-    TimageCanvas(QImage& image, Tbackdrop& kept) : image(image), kept(kept) {}
+    TimageCanvas(QImage& image, Tbackdrop& kept)
+        : image(image), kept(kept), pixels(Tpixels::of(image)) {}
     ~TimageCanvas() override { flush(); }
     TimageCanvas(const TimageCanvas&) = delete;
     TimageCanvas& operator=(const TimageCanvas&) = delete;
@@ -42,12 +44,13 @@ public:
     void setPen(Tcolor color) override {
         flush();
         pen = toQColor(color);
+        penPixel = pen.rgb();
         if (active) active->setPen(pen);
     }
     void moveTo(int x, int y) override { position = QPoint(x, y); }
     void lineTo(int x, int y) override {
         const QPoint to(x, y);
-        if (!drawColumnStep(image, position, to, pen.rgb())) lines.emplace_back(position, to);
+        if (!drawColumnStep(pixels, position, to, penPixel)) lines.emplace_back(position, to);
         kept.touchLine(position, to);
         position = to;
     }
@@ -81,27 +84,35 @@ private:
 
     QImage& image;
     Tbackdrop& kept;
+    const Tpixels pixels; // the picture is no other's, so its pixels stay where they are
     std::optional<QPainter> active;
     QColor pen;
+    QRgb penPixel = 0;
     QPoint position;
     std::vector<QLine> lines;
 };
 
 } // namespace
 
-bool drawColumnStep(QImage& picture, QPoint from, QPoint to, QRgb color) {
-    const QRect inside = picture.rect();
+Tpixels Tpixels::of(QImage& picture) {
+    if (picture.format() != QImage::Format_RGB32) return {};
+    return {reinterpret_cast<QRgb*>(picture.bits()),
+            static_cast<std::ptrdiff_t>(picture.bytesPerLine() / sizeof(QRgb)), picture.width(),
+            picture.height()};
+}
+
+bool drawColumnStep(const Tpixels& picture, QPoint from, QPoint to, QRgb color) {
+    const auto inside = [&picture](QPoint p) {
+        return p.x() >= 0 && p.y() >= 0 && p.x() < picture.width && p.y() < picture.height;
+    };
     const int dx = to.x() - from.x();
-    if ((dx != 0 && dx != 1) || !inside.contains(from) || !inside.contains(to) ||
-        picture.format() != QImage::Format_RGB32)
-        return false;
+    if ((dx != 0 && dx != 1) || !picture.bits || !inside(from) || !inside(to)) return false;
     const int down = to.y() > from.y() ? 1 : -1;
     const int firstEnd = dx == 0 || to.y() == from.y() ? to.y() : to.y() - down;
-    auto* pixels = reinterpret_cast<QRgb*>(picture.bits());
-    const auto stride = static_cast<std::ptrdiff_t>(picture.bytesPerLine() / sizeof(QRgb));
-    for (int y = std::min(from.y(), firstEnd); y <= std::max(from.y(), firstEnd); ++y)
-        pixels[y * stride + from.x()] = color;
-    pixels[to.y() * stride + to.x()] = color;
+    QRgb* pixel = picture.bits + std::min(from.y(), firstEnd) * picture.stride + from.x();
+    for (int rows = std::abs(firstEnd - from.y()); rows >= 0; --rows, pixel += picture.stride)
+        *pixel = color;
+    picture.bits[to.y() * picture.stride + to.x()] = color;
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -33,13 +34,24 @@ struct Tbackdrop {
     QRegion takeChanged(QSize size);
 };
 
+// The pixels of a picture of 32-bit pixels, taken once for the many lines drawn into them; none
+// for a picture of another format.
+struct Tpixels {
+    QRgb* bits = nullptr;
+    std::ptrdiff_t stride = 0; // pixels from one row to the next
+    int width = 0;
+    int height = 0;
+
+    static Tpixels of(QImage& picture);
+};
+
 // Draws a line that goes down a column or over to the next one, one pixel wide, as the painter
-// draws it without smoothing, straight into a picture of 32-bit pixels: far cheaper for the many
-// short lines of a long curve. A line down a column covers its rows from end to end; a step to
-// the next column covers the rows from its start to the one before its end in the first column
-// and the end alone in the second. Draws nothing and answers false for any other line and for
-// a line not wholly inside the picture.
-bool drawColumnStep(QImage& picture, QPoint from, QPoint to, QRgb color);
+// draws it without smoothing, straight into a picture's pixels: far cheaper for the many short
+// lines of a long curve. A line down a column covers its rows from end to end; a step to the next
+// column covers the rows from its start to the one before its end in the first column and the
+// end alone in the second. Draws nothing and answers false for any other line and for a line not
+// wholly inside the picture.
+bool drawColumnStep(const Tpixels& picture, QPoint from, QPoint to, QRgb color);
 
 // The time plot control: draws its model into an off-screen image and copies that onto the
 // screen. The backdrop under the curve is drawn once and copied into each new picture, and the

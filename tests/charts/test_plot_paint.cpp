@@ -119,7 +119,9 @@ TEST(PlotPaint, StepsDownAndOverOneColumnAreThePaintersLines) {
     const auto drawn = [](const QLine& line, bool painter) {
         QImage image(8, 177, QImage::Format_RGB32);
         image.fill(Qt::black);
-        if (!painter) return drawColumnStep(image, line.p1(), line.p2(), Yellow) ? image : QImage();
+        if (!painter)
+            return drawColumnStep(Tpixels::of(image), line.p1(), line.p2(), Yellow) ? image
+                                                                                    : QImage();
         {
             QPainter on(&image);
             on.setPen(QColor(Yellow));
