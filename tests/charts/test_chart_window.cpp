@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTest>
 #include <QTextLayout>
 #include <QTimer>
 
@@ -314,6 +315,7 @@ TEST_F(ChartWindow, LoggingBlinksRecPerLineAndAWriteErrorEndsIt) {
 
 TEST_F(ChartWindow, ANewSampleRepaintsItsPlotsAndTheTimesThatChangedAlone) {
     chart.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart)); // an X server exposes it when it likes
     for (int i = 0; i < 3; ++i)
         sample(1000, 20, 100);
     QCoreApplication::processEvents();
@@ -327,6 +329,7 @@ TEST_F(ChartWindow, ANewSampleRepaintsItsPlotsAndTheTimesThatChangedAlone) {
 // is the window painted afresh.
 TEST_F(ChartWindow, WindowPaintedSampleBySampleIsTheWindowPaintedAfresh) {
     chart.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
     for (int i = 0; i < 40; ++i) {
         sample(1000 + (i % 7) * (i % 3), 20 - i % 5, 100);
         QCoreApplication::processEvents();
