@@ -9,17 +9,23 @@
 
 #include <unistd.h>
 
+// Waits until `gone` holds, or two seconds: a thread that was joined may still be listed for a
+// moment while the kernel finishes its exit.
+template <class Gone> void awaitThreadExit(Gone gone) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!gone() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 // Counts the threads of this process (Linux).
 inline int threadCount() {
-    // Sanitizer runtimes start a helper thread with the first thread of the process. The thread
-    // started for that is joined, but it stays listed until the kernel has finished its exit.
+    // Sanitizer runtimes start a helper thread with the first thread of the process; the thread
+    // started for that is waited out of the list.
     static const bool warmedUp = [] {
         pid_t id = 0;
         std::thread([&id] { id = ::gettid(); }).join();
         const auto task = "/proc/self/task/" + std::to_string(id);
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (std::filesystem::exists(task) && std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        awaitThreadExit([&task] { return !std::filesystem::exists(task); });
         return true;
     }();
     (void)warmedUp;
@@ -30,15 +36,10 @@ inline int threadCount() {
     return n;
 }
 
-// The thread count once it has come down to `expected`, or after two seconds: a thread that was
-// joined may still be listed for a moment while the kernel finishes its exit.
+// The thread count once it has come down to `expected`, or after two seconds.
 inline int threadCountDownTo(int expected) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    int n = threadCount();
-    while (n > expected && std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        n = threadCount();
-    }
+    int n = 0;
+    awaitThreadExit([&] { return (n = threadCount()) <= expected; });
     return n;
 }
 
